@@ -1,0 +1,44 @@
+# Each subsystem folder becomes one library whose sources are the files in it,
+# so adding a file never means editing a shared list.
+function(vesk_library name dir)
+  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
+       ${CMAKE_SOURCE_DIR}/src/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/src/${dir}/*.h
+       ${CMAKE_SOURCE_DIR}/src/${dir}/*.qrc)
+  foreach(ex IN LISTS ARG_EXCLUDE)
+    list(FILTER srcs EXCLUDE REGEX "/src/${ex}/")
+  endforeach()
+  list(FILTER srcs INCLUDE REGEX ".")
+  set(cpps ${srcs})
+  list(FILTER cpps INCLUDE REGEX "\\.cpp$")
+  if(cpps)
+    add_library(${name} STATIC ${srcs})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  else()
+    # A subsystem that has no code yet still takes part in the dependency graph.
+    add_library(${name} INTERFACE ${srcs})
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# One test program per folder of tests/, linked against the libraries it exercises.
+function(vesk_tests name dir)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${dir}/*.cpp
+       ${CMAKE_SOURCE_DIR}/tests/${dir}/*.h)
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name} ${srcs})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} vesk_testsupport GTest::gtest GTest::gmock)
+  target_compile_definitions(${name} PRIVATE
+    VESK_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"
+    VESK_SHARED_DIR="${CMAKE_SOURCE_DIR}/../shared"
+    VESK_BINARY="$<TARGET_FILE:veskmidi>")
+  add_dependencies(${name} veskmidi)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
+endfunction()

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Starts the player, or says in one line why it cannot show a window here.
+set -u
+bin=$1
+shift
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "veskmidi: no display here (DISPLAY and WAYLAND_DISPLAY are unset); to hear a song without a window: $bin --render out.wav song.mid" >&2
+  exit 1
+fi
+exec "$bin" "$@"

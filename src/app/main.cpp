@@ -1,0 +1,3 @@
+#include "app/startup/main_procedure.h"
+
+int main(int argc, char** argv) { return vesk::app::Main(argc, argv); }

@@ -1,0 +1,43 @@
+#pragma once
+// MIDI output devices. Numbers 0..deviceCount()-1 name devices, -1 the default output.
+// Device 0 is the built-in software synthesizer; 1.. are the system's MIDI ports.
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+
+#include "platform/clock.h"
+
+namespace vesk::platform {
+
+// An opened output device. Closing it is destroying it.
+class MidiOutDevice {
+public:
+    virtual ~MidiOutDevice() = default;
+
+    // A channel message or a complete System Exclusive message (F0 ... F7), due at `due`
+    // on the playback clock. A device that can place it exactly (the synthesizer) does;
+    // a port sends at once. Called from the playback thread.
+    virtual void send(std::span<const std::uint8_t> message, Nanos due) = 0;
+
+    // Sends a long (System Exclusive) message now. `done` runs, on any thread, once the
+    // device has taken the bytes. Returns 0 on success; on failure `done` never runs.
+    virtual int longMsg(std::span<const std::uint8_t> message, std::function<void()> done) = 0;
+
+    // Silences the device: note-off for sounding notes, sustain off, all notes off.
+    virtual int reset() = 0;
+};
+
+class MidiOutputService {
+public:
+    virtual ~MidiOutputService() = default;
+    virtual int deviceCount() = 0;
+    // The name as the device reports it; empty for a number that names no device.
+    virtual QString deviceName(int device) = 0;
+    // Opens `device` (-1 = the default output). Returns 0 and sets `out`, or an error code.
+    virtual int open(int device, std::unique_ptr<MidiOutDevice>& out) = 0;
+};
+
+}  // namespace vesk::platform

@@ -1,0 +1,24 @@
+#pragma once
+// The one place where bytes of song texts and text files become Qt strings and back.
+// Old files come from Japanese Windows (CP932); files this program writes are UTF-8.
+
+#include <QByteArray>
+#include <QString>
+
+namespace vesk::platform {
+
+// Valid UTF-8 is read as UTF-8; anything else as CP932 (Windows Shift-JIS).
+QString decodeNarrow(const QByteArray& bytes);
+
+// CP932 bytes of `text`; characters CP932 cannot encode become '?'.
+QByteArray encodeCp932(const QString& text);
+
+// Strict CP932 decoding, for texts known to be CP932 (song meta events, old lists).
+QString decodeCp932(const QByteArray& bytes);
+
+// Length of `text` in CP932 bytes; a character CP932 cannot encode counts as two.
+int cp932ByteLength(const QString& text);
+
+bool isValidUtf8(const QByteArray& bytes);
+
+}  // namespace vesk::platform

@@ -1,0 +1,28 @@
+#pragma once
+// A private temporary folder for one test, removed with everything in it afterwards.
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace vesk::test {
+
+class TempDir {
+public:
+    TempDir();
+    // Path of the folder, without a trailing separator.
+    QString path() const { return dir_.path(); }
+    QString file(const QString& name) const { return dir_.filePath(name); }
+    // Writes `bytes` to `name` inside the folder (creating sub-folders) and returns its path.
+    QString write(const QString& name, const QByteArray& bytes) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+QByteArray readAll(const QString& path);
+
+// The folder shared beside the project (test songs and reader test files).
+QString sharedDir();
+
+}  // namespace vesk::test
