@@ -1,14 +1,19 @@
-# Each subsystem folder becomes one library whose sources are the files in it,
-# so adding a file never means editing a shared list.
+# Each subsystem folder becomes one library whose sources are the files in it, so
+# adding a file never means editing a shared list. EXCLUDE names sub-folders that are
+# libraries of their own.
+function(vesk_glob out root dir)
+  cmake_parse_arguments(ARG "" "" "EXCLUDE" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${root}/${dir}/*.cpp ${root}/${dir}/*.h
+       ${root}/${dir}/*.qrc)
+  foreach(ex IN LISTS ARG_EXCLUDE)
+    list(FILTER srcs EXCLUDE REGEX "${root}/${dir}/${ex}/")
+  endforeach()
+  set(${out} ${srcs} PARENT_SCOPE)
+endfunction()
+
 function(vesk_library name dir)
   cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
-  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
-       ${CMAKE_SOURCE_DIR}/src/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/src/${dir}/*.h
-       ${CMAKE_SOURCE_DIR}/src/${dir}/*.qrc)
-  foreach(ex IN LISTS ARG_EXCLUDE)
-    list(FILTER srcs EXCLUDE REGEX "/src/${ex}/")
-  endforeach()
-  list(FILTER srcs INCLUDE REGEX ".")
+  vesk_glob(srcs ${CMAKE_SOURCE_DIR}/src ${dir} EXCLUDE ${ARG_EXCLUDE})
   set(cpps ${srcs})
   list(FILTER cpps INCLUDE REGEX "\\.cpp$")
   if(cpps)
@@ -25,20 +30,15 @@ endfunction()
 
 # One test program per folder of tests/, linked against the libraries it exercises.
 function(vesk_tests name dir)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${dir}/*.cpp
-       ${CMAKE_SOURCE_DIR}/tests/${dir}/*.h)
+  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
+  vesk_glob(srcs ${CMAKE_SOURCE_DIR}/tests ${dir} EXCLUDE ${ARG_EXCLUDE})
   if(NOT srcs)
     return()
   endif()
   add_executable(${name} ${srcs})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} vesk_testsupport GTest::gtest GTest::gmock)
-  target_compile_definitions(${name} PRIVATE
-    VESK_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"
-    VESK_SHARED_DIR="${CMAKE_SOURCE_DIR}/../shared"
-    VESK_BINARY="$<TARGET_FILE:veskmidi>")
-  add_dependencies(${name} veskmidi)
+  target_compile_definitions(${name} PRIVATE VESK_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
 endfunction()
