@@ -9,7 +9,7 @@ namespace vesk::platform {
 using Nanos = std::chrono::nanoseconds;
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Monotonic time since an arbitrary origin.
     virtual Nanos now() const = 0;
@@ -17,7 +17,7 @@ public:
 
 // The real monotonic clock.
 class SteadyClock final : public Clock {
-public:
+  public:
     Nanos now() const override {
         return std::chrono::duration_cast<Nanos>(
             std::chrono::steady_clock::now().time_since_epoch());

@@ -7,7 +7,7 @@
 namespace vesk::platform {
 
 class CommandSequencer {
-public:
+  public:
     virtual ~CommandSequencer() = default;
     // Runs `command`. Returns 0 on success, a non-zero error code otherwise. When
     // `replyLength` > 0 the reply is written into `reply`, NUL-terminated and cut to

@@ -14,7 +14,7 @@ namespace vesk::platform {
 
 // An opened output device. Closing it is destroying it.
 class MidiOutDevice {
-public:
+  public:
     virtual ~MidiOutDevice() = default;
 
     // A channel message or a complete System Exclusive message (F0 ... F7), due at `due`
@@ -31,7 +31,7 @@ public:
 };
 
 class MidiOutputService {
-public:
+  public:
     virtual ~MidiOutputService() = default;
     virtual int deviceCount() = 0;
     // The name as the device reports it; empty for a number that names no device.

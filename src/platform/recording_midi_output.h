@@ -1,0 +1,56 @@
+#pragma once
+// A MIDI output service that sounds nothing and remembers everything it was sent, for
+// tests and for measuring the sequencer without a device.
+
+#include <mutex>
+#include <vector>
+
+#include "platform/midi_output.h"
+
+namespace vesk::platform {
+
+struct RecordedMessage {
+    int device = 0;
+    std::vector<std::uint8_t> bytes;
+    Nanos due{0};  // the deadline given to send(); 0 for longMsg
+    bool longMessage = false;
+    bool reset = false;  // a reset() call rather than a message
+};
+
+class RecordingMidiOutputService final : public MidiOutputService {
+  public:
+    explicit RecordingMidiOutputService(int deviceCount = 2);
+
+    int deviceCount() override;
+    QString deviceName(int device) override;
+    int open(int device, std::unique_ptr<MidiOutDevice>& out) override;
+
+    // Everything sent so far, in the order it arrived.
+    std::vector<RecordedMessage> messages() const;
+    void clear();
+
+    // Tests make devices fail to open, or long messages fail to send, with these codes.
+    void setOpenResult(int code);
+    void setLongMsgResult(int code);
+    // When false, long messages are accepted but their completion never arrives.
+    void setCompleteLongMessages(bool complete);
+
+    int openCount() const;
+    int openDevices() const;  // devices opened and not yet closed
+
+  private:
+    friend class RecordingDevice;
+    void record(RecordedMessage message);
+    void closed();
+
+    mutable std::mutex mutex_;
+    std::vector<RecordedMessage> messages_;
+    int deviceCount_;
+    int openResult_ = 0;
+    int longMsgResult_ = 0;
+    bool completeLongMessages_ = true;
+    int openCount_ = 0;
+    int openDevices_ = 0;
+};
+
+}  // namespace vesk::platform
