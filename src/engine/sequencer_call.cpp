@@ -1,0 +1,62 @@
+#include "engine/sequencer_call.h"
+
+#include <QLoggingCategory>
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "engine/reply_number.h"
+
+Q_LOGGING_CATEGORY(lcSequencerCall, "vesk.engine.sequencer")
+
+namespace vesk::engine {
+namespace {
+
+QString printable(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+int sendCommand(platform::CommandSequencer& sequencer, std::string_view command) {
+    const int code = sequencer.sendString(command, nullptr, 0);
+    qCDebug(lcSequencerCall) << printable(command) << "->" << code;
+    return code;
+}
+
+int sendQuery(platform::CommandSequencer& sequencer, std::string_view command, int held, int given,
+              std::string& reply) {
+    held = std::max(held, 1);
+    given = std::clamp(given, 1, held);
+    std::vector<char> buffer(static_cast<std::size_t>(held), '\0');
+    const int code = sequencer.sendString(command, buffer.data(), given);
+    if (code != 0) {
+        reply.clear();
+    } else {
+        // The sequencer promises a NUL, but the buffer's end bounds the text either way.
+        reply.assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
+    }
+    qCDebug(lcSequencerCall) << printable(command) << "->" << code << printable(reply);
+    return code;
+}
+
+std::string openCommand(const QString& path, std::string_view alias) {
+    std::string text = "open \"";
+    text += path.toUtf8().toStdString();
+    text += "\" alias ";
+    text += alias;
+    return text;
+}
+
+std::int32_t measurePlayTime(platform::CommandSequencer& sequencer, const QString& path,
+                             std::int32_t& ret) {
+    constexpr int kLengthReply = 16;
+    std::string reply;
+    ret = sendCommand(sequencer, openCommand(path, "DataOnly"));
+    ret = sendCommand(sequencer, "set DataOnly time format milliseconds");
+    ret = sendQuery(sequencer, "status DataOnly length", kLengthReply, kLengthReply, reply);
+    ret = sendCommand(sequencer, "close DataOnly");
+    return leadingWholeNumber(reply);
+}
+
+}  // namespace vesk::engine

@@ -1,0 +1,124 @@
+#include "engine/smf_info.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "platform/text_codec.h"
+
+namespace vesk::engine {
+namespace {
+
+std::int16_t headerWord(QByteArrayView block, qsizetype at) {
+    const auto high = static_cast<std::uint8_t>(block[at]);
+    const auto low = static_cast<std::uint8_t>(block[at + 1]);
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(high << 8 | low));
+}
+
+qsizetype find(QByteArrayView block, QByteArrayView what, qsizetype from) {
+    return block.indexOf(what, from);
+}
+
+// The text of the meta event whose FF byte is at `at`: a one-byte length, then that many
+// bytes, cut where the block ends.
+QString metaText(QByteArrayView block, qsizetype at) {
+    const qsizetype lengthAt = at + 2;
+    if (lengthAt >= block.size()) {
+        return {};
+    }
+    const qsizetype length = static_cast<std::uint8_t>(block[lengthAt]);
+    const qsizetype start = lengthAt + 1;
+    const qsizetype available = std::min(length, block.size() - start);
+    QString text = platform::decodeNarrow(block.sliced(start, available).toByteArray());
+    // Old editors pad fixed-width text fields with spaces and may leave junk behind them.
+    const qsizetype padding = text.indexOf(QString(20, u' '));
+    if (padding >= 0) {
+        text.truncate(padding);
+    }
+    return text;
+}
+
+qsizetype earlierFound(qsizetype a, qsizetype b) {
+    if (a < 0) {
+        return b;
+    }
+    if (b < 0) {
+        return a;
+    }
+    return std::min(a, b);
+}
+
+}  // namespace
+
+QString smfErrorMessage(std::int16_t errorCode) {
+    switch (errorCode) {
+        case kSmfFileNotFound:
+            return QStringLiteral("指定されたﾌｧｲﾙが見つかりません");
+        case kSmfHeaderUnreadable:
+            return QStringLiteral(
+                "ﾍｯﾀﾞの読み込みに失敗しました。ﾌｧｲﾙは壊れている可能性があります。");
+        default:
+            return {};
+    }
+}
+
+QString titleFromFileName(const QString& path) {
+    QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    if (name.size() >= 4) {
+        name.chop(4);
+    }
+    return name;
+}
+
+SmfInfo scanSmfBlock(QByteArrayView block, const QString& path) {
+    SmfInfo info;
+    const qsizetype header = find(block, "MThd", 0);
+    if (header < 0 || header + 13 >= block.size()) {
+        info.ErrorCode = kSmfHeaderUnreadable;
+        return info;
+    }
+    info.Format = headerWord(block, header + 8);
+    info.Tracks = headerWord(block, header + 10);
+    info.Division = headerWord(block, header + 12);
+
+    // Without a track chunk there is nowhere to look for meta events.
+    const qsizetype firstTrack = find(block, "MTrk", 0);
+    if (firstTrack >= 0) {
+        const qsizetype secondTrack = find(block, "MTrk", firstTrack + 1);
+        const qsizetype text = find(block, "\xFF\x01", firstTrack);
+        const qsizetype copyright = find(block, "\xFF\x02", firstTrack);
+        const qsizetype name = find(block, "\xFF\x03", firstTrack);
+
+        if (copyright >= 0) {
+            info.Copyright = metaText(block, copyright);
+        }
+        // The title belongs to the first track; a text event and a track name compete by
+        // position.
+        const qsizetype title = earlierFound(text, name);
+        if (title >= 0 && (secondTrack < 0 || secondTrack > title)) {
+            info.Title = metaText(block, title);
+        }
+    }
+    if (info.Title.isEmpty() || info.Title.compare(u"UNTITLED", Qt::CaseInsensitive) == 0) {
+        info.Title = titleFromFileName(path);
+    }
+    info.ErrorCode = kSmfOk;
+    return info;
+}
+
+SmfInfo readSmfFile(const QString& path) {
+    SmfInfo info;
+    // Only regular files: opening a FIFO or a device could block or never end.
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        info.ErrorCode = kSmfFileNotFound;
+        return info;
+    }
+    const QByteArray block = file.read(kSmfScanBytes);
+    if (block.isEmpty() && file.error() != QFileDevice::NoError) {
+        info.ErrorCode = kSmfFileNotFound;
+        return info;
+    }
+    return scanSmfBlock(block, path);
+}
+
+}  // namespace vesk::engine
