@@ -30,14 +30,20 @@ endfunction()
 
 # One test program per folder of tests/, linked against the libraries it exercises.
 function(vesk_tests name dir)
-  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(ARG "WIDGETS" "" "DEPS;EXCLUDE" ${ARGN})
   vesk_glob(srcs ${CMAKE_SOURCE_DIR}/tests ${dir} EXCLUDE ${ARG_EXCLUDE})
   if(NOT srcs)
     return()
   endif()
   add_executable(${name} ${srcs})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} vesk_testsupport GTest::gtest GTest::gmock)
+  if(ARG_WIDGETS)
+    set(test_main vesk_test_main_widgets)
+  else()
+    set(test_main vesk_test_main)
+  endif()
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} vesk_testsupport ${test_main} GTest::gtest
+                        GTest::gmock)
   target_compile_definitions(${name} PRIVATE VESK_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")

@@ -35,8 +35,9 @@ class RecordingInteraction final : public UserInteraction {
         QString caption;
     };
 
-    MessageAnswer showMessage(const QString& text, MessageIcon icon, MessageButtons buttons,
-                              const QString& caption) override {
+    MessageAnswer showMessage(const QString& text, MessageIcon icon,
+                              MessageButtons buttons = MessageButtons::Ok,
+                              const QString& caption = {}) override {
         shown.push_back({text, icon, buttons, caption});
         return answer;
     }

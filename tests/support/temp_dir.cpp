@@ -8,7 +8,9 @@
 
 namespace vesk::test {
 
-TempDir::TempDir() { EXPECT_TRUE(dir_.isValid()); }
+TempDir::TempDir() {
+    EXPECT_TRUE(dir_.isValid());
+}
 
 QString TempDir::write(const QString& name, const QByteArray& bytes) const {
     QString path = file(name);

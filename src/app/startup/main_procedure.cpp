@@ -1,7 +1,130 @@
 #include "app/startup/main_procedure.h"
 
-namespace vesk::app {
+#include <unistd.h>
 
-int Main(int, char**) { return 0; }
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QTextStream>
+#include <cstdio>
+
+#include "app/config/config_file.h"
+#include "app/config/module_state.h"
+#include "app/config/settings.h"
+#include "app/startup/dll_version.h"
+#include "app/startup/tools.h"
+#include "app/startup/work_folder.h"
+#include "platform/handoff.h"
+#include "platform/single_instance.h"
+#include "ui/main/main_window.h"
+#include "ui/qt_user_interaction.h"
+
+Q_LOGGING_CATEGORY(lcStartup, "vesk.startup")
+
+namespace vesk::app {
+namespace {
+
+QString executableFolder() {
+    QString exe = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    QString folder = exe.isEmpty() ? QDir::currentPath() : QFileInfo(exe).absolutePath();
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+bool haveDisplay() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+// Start-up cannot go on; said on the terminal, and in a message box when there is a screen.
+int refuseToStart(int argc, char** argv, const QString& text) {
+    std::fprintf(stderr, "veskmidi: %s\n", text.toLocal8Bit().constData());
+    if (haveDisplay()) {
+        QApplication app(argc, argv);
+        ui::QtUserInteraction(QStringLiteral("VESK MIDI PLAYER"))
+            .showMessage(text, platform::MessageIcon::Critical);
+    }
+    return 1;
+}
+
+}  // namespace
+
+int Main(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) {
+        args << QFile::decodeName(argv[i]);
+    }
+    if (!args.isEmpty() && args.first().startsWith(QStringLiteral("--"))) {
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return runTool(args, out, err);
+    }
+
+    ModuleState module;
+    // A second instance runs in another folder than the player it hands to: paths go
+    // absolute, each as one quoted path.
+    for (const QString& arg : args) {
+        module.CommandText << u'"' + QFileInfo(arg).absoluteFilePath() + u'"';
+    }
+
+    const WorkFolderResult work = prepareWorkFolder(runtimeBase());
+    if (work.path.isEmpty()) {
+        return refuseToStart(argc, argv, work.error);
+    }
+    module.WorkFolder = work.path;
+    module.HandoffFolder = module.WorkFolder + QStringLiteral("FileNames");
+
+    QString lockError;
+    std::unique_ptr<platform::InstanceLock> lock = platform::InstanceLock::tryAcquire(
+        module.WorkFolder + QStringLiteral("Lock/instance.lock"), &lockError);
+    if (!lock) {
+        if (!lockError.isEmpty()) {
+            return refuseToStart(argc, argv, lockError);
+        }
+        const platform::HandoffClock clock = platform::systemHandoffClock();
+        for (const QString& text : module.CommandText) {
+            if (platform::writeHandoffFile(module.HandoffFolder, text, clock).isEmpty()) {
+                std::fprintf(stderr, "veskmidi: cannot hand %s to the running player\n",
+                             text.toLocal8Bit().constData());
+                return 1;
+            }
+        }
+        return 0;
+    }
+
+    if (!haveDisplay()) {
+        std::fprintf(stderr,
+                     "veskmidi: no display here (DISPLAY and WAYLAND_DISPLAY are unset); "
+                     "use veskmidi --help for the tools that need none\n");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    module.AppVersion = QStringLiteral("Ver %1.%2")
+                            .arg(PROJECT_VERSION_MAJOR_VALUE)
+                            .arg(PROJECT_VERSION_MINOR_VALUE);
+    cleanWorkFolder(module.WorkFolder);
+    module.ProgramFolder = executableFolder();
+    module.ConfigPath = chooseConfigPath(module.ProgramFolder, userConfigFolder());
+
+    const ComponentProbes probes = installedComponents();
+    const QString notInstalled = QLatin1String(NotInstalled);
+    module.HaveUnlha32 = GetDllVersion(QStringLiteral("UNLHA32"), probes) != notInstalled;
+    module.HaveUnzip32 = GetDllVersion(QStringLiteral("UNZIP32"), probes) != notInstalled;
+    module.HaveUnrar = GetDllVersion(QStringLiteral("UNRAR"), probes) != notInstalled;
+    module.HaveRcpcv = GetDllVersion(QStringLiteral("RCPCV"), probes) != notInstalled;
+    qCInfo(lcStartup) << "work folder" << module.WorkFolder << "configuration" << module.ConfigPath;
+
+    Settings settings;
+    ui::QtUserInteraction interaction(module.AppTitle);
+    ui::MainWindowContext context{module, settings, interaction};
+    std::unique_ptr<ui::MainWindow> window = ui::createMainWindow(context);
+    if (!window->load()) {
+        return 1;
+    }
+    window->show();
+    return app.exec();
+}
 
 }  // namespace vesk::app

@@ -1,0 +1,38 @@
+#include "app/startup/dll_version.h"
+
+namespace vesk::app {
+
+ComponentProbes installedComponents() {
+    return {};
+}
+
+QString versionText(const ComponentVersion& version) {
+    QString text = QStringLiteral("Ver ") + version.number;
+    if (text.size() == 7) {
+        text += u'0';
+    }
+    return text + QStringLiteral("  ") + version.credit;
+}
+
+QString hundredthsText(int hundredths) {
+    return QString::number(static_cast<double>(hundredths) / 100.0, 'g', 10);
+}
+
+QString GetDllVersion(const QString& name, const ComponentProbes& probes) {
+    const ComponentProbe* probe = nullptr;
+    if (name == u"UNLHA32") {
+        probe = &probes.unlha32;
+    } else if (name == u"UNZIP32") {
+        probe = &probes.unzip32;
+    } else if (name == u"UNRAR") {
+        probe = &probes.unrar;
+    } else if (name == u"RCPCV") {
+        probe = &probes.rcpcv;
+    } else {
+        return {};
+    }
+    std::optional<ComponentVersion> found = *probe ? (*probe)() : std::nullopt;
+    return found ? versionText(*found) : QLatin1String(NotInstalled);
+}
+
+}  // namespace vesk::app

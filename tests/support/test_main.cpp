@@ -1,0 +1,16 @@
+// Test programs run inside a Qt application object, as the player's code does.
+#include <gtest/gtest.h>
+
+#ifdef VESK_TEST_WIDGETS
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#endif
+
+int main(int argc, char** argv) {
+    TestApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
