@@ -1,0 +1,81 @@
+#pragma once
+// The built-in synthesizer playing through the system's sound output. FluidSynth's audio
+// driver calls back for every audio period; the callback applies each queued message at
+// the frame that corresponds to its deadline on the playback clock, so timing does not
+// depend on the period size.
+//
+// Clock time maps to frames with a fixed latency: a message due at time t sounds at the
+// frame the output reaches at t + latency. The latency is two audio periods plus 10 ms
+// unless configured, enough for a message sent at its deadline to arrive before its frame
+// is rendered even when the driver asks for two periods back to back.
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <memory>
+
+#include "platform/clock.h"
+#include "platform/midi_out/event_ring.h"
+#include "platform/midi_out/synth_core.h"
+
+namespace vesk::platform::midiout {
+
+struct AudioOptions {
+    QString driver;        // a FluidSynth audio driver name; empty chooses one
+    int periodSize = 512;  // frames per callback
+    int periods = 4;
+    Nanos latency{0};  // 0 = two periods + 10 ms
+    friend bool operator==(const AudioOptions&, const AudioOptions&) = default;
+};
+
+// The audio drivers tried, in order, when none is configured.
+QStringList automaticAudioDrivers();
+
+class LiveSynth {
+  public:
+    LiveSynth(std::unique_ptr<SynthCore> core, std::shared_ptr<const Clock> clock);
+    ~LiveSynth();
+    LiveSynth(const LiveSynth&) = delete;
+    LiveSynth& operator=(const LiveSynth&) = delete;
+
+    // Any thread. False when the message is too long or the queue is full.
+    bool post(std::span<const std::uint8_t> message, Nanos due);
+    // Any thread: the message is applied at the start of the next period.
+    bool postNow(std::span<const std::uint8_t> message);
+
+    // One audio period. The driver's thread calls it; tests call it in the driver's place.
+    void process(float* left, float* right, int frames);
+
+    // Opens the sound output. Returns 0, or kNoDriver with `error` set.
+    int startAudio(const AudioOptions& options, QString& error);
+    void stopAudio();
+    bool audioRunning() const { return driver_ != nullptr; }
+
+    // Sets the latency for a run without a driver (tests); startAudio sets its own.
+    void setLatency(Nanos latency);
+    Nanos latency() const { return Nanos{latency_.load(std::memory_order_relaxed)}; }
+
+    // Touch only while no audio runs.
+    SynthCore& core() { return *core_; }
+
+  private:
+    class RingSource;
+    static int audioCallback(void* data, int len, int nfx, float* fx[], int nout, float* out[]);
+    std::int64_t frameFor(Nanos due) const;
+
+    std::unique_ptr<SynthCore> core_;
+    std::shared_ptr<const Clock> clock_;
+    EventRing ring_;
+    std::atomic<std::int64_t> latency_{0};
+    // The clock-to-frame line, kept by the audio thread only: frame = base_ + drift_ +
+    // (t - origin_) * rate, where drift_ follows the driver's actual pace slowly so that the
+    // jitter of individual callbacks does not reach the events.
+    bool anchored_ = false;
+    Nanos origin_{0};
+    std::int64_t base_ = 0;
+    double drift_ = 0.0;
+    // Declared last so that it stops, and its thread ends, before anything above goes.
+    FluidAudioDriverPtr driver_;
+};
+
+}  // namespace vesk::platform::midiout

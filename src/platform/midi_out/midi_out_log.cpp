@@ -1,0 +1,7 @@
+#include "platform/midi_out/midi_out_log.h"
+
+namespace vesk::platform::midiout {
+
+Q_LOGGING_CATEGORY(lcMidiOut, "vesk.platform.midiout")
+
+}  // namespace vesk::platform::midiout

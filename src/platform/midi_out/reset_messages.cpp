@@ -1,0 +1,19 @@
+#include "platform/midi_out/reset_messages.h"
+
+#include <array>
+
+#include "platform/midi_out/instrument_map.h"
+
+namespace vesk::platform::midiout {
+
+void forEachSilencingMessage(const std::function<void(std::span<const std::uint8_t>)>& each) {
+    for (int ch = 0; ch < kChannels; ++ch) {
+        auto status = static_cast<std::uint8_t>(0xB0 | ch);
+        for (std::uint8_t controller : {std::uint8_t{64}, std::uint8_t{66}, std::uint8_t{123}}) {
+            std::array<std::uint8_t, 3> message{status, controller, 0};
+            each(message);
+        }
+    }
+}
+
+}  // namespace vesk::platform::midiout

@@ -1,0 +1,191 @@
+#include "platform/midi_out/system_midi_output.h"
+
+#include <functional>
+
+#include "platform/midi_out/midi_bytes.h"
+#include "platform/midi_out/midi_out_log.h"
+#include "platform/midi_out/reset_messages.h"
+#include "platform/midi_out/result_codes.h"
+#include "platform/midi_out/soundfont.h"
+
+namespace vesk::platform::midiout {
+
+QString synthesizerName() {
+    return QStringLiteral("FluidSynth Software Synthesizer");
+}
+QString defaultOutputName() {
+    return QStringLiteral("MIDI Mapper (FluidSynth)");
+}
+
+// The one synthesizer of the service. It lives as long as the service or any device
+// opened on it, and keeps its state (the last reset, the programs) between opens, like a
+// sound module that stays switched on. Sound output runs while a device is open.
+class SynthHost {
+  public:
+    SynthHost(MidiOutputOptions options, std::shared_ptr<const Clock> clock)
+        : options_(std::move(options)), clock_(std::move(clock)) {}
+
+    void setOptions(const MidiOutputOptions& options) {
+        std::lock_guard lock(mutex_);
+        options_ = options;
+    }
+
+    int acquire(QString& error) {
+        std::lock_guard lock(mutex_);
+        if (users_ == 0 && live_ && !(liveOptions_ == options_)) {
+            live_.reset();
+        }
+        if (!live_) {
+            SynthConfig config;
+            config.soundFont = resolveSoundFont(options_.soundFont);
+            config.sampleRate = options_.sampleRate;
+            config.gain = options_.gain;
+            auto core = SynthCore::create(config, error);
+            if (!core) {
+                return kError;
+            }
+            live_ = std::make_unique<LiveSynth>(std::move(core), clock_);
+            liveOptions_ = options_;
+        }
+        if (users_ == 0) {
+            int code = live_->startAudio(liveOptions_.audio, error);
+            if (code != kOk) {
+                return code;
+            }
+        }
+        ++users_;
+        return kOk;
+    }
+
+    void release() {
+        std::lock_guard lock(mutex_);
+        if (users_ > 0 && --users_ == 0 && live_) {
+            live_->stopAudio();
+        }
+    }
+
+    // Devices hold a user count, so live_ stays while they use it.
+    LiveSynth& live() { return *live_; }
+
+  private:
+    std::mutex mutex_;
+    MidiOutputOptions options_;
+    MidiOutputOptions liveOptions_;
+    std::shared_ptr<const Clock> clock_;
+    std::unique_ptr<LiveSynth> live_;
+    int users_ = 0;
+};
+
+namespace {
+
+class SynthDevice final : public MidiOutDevice {
+  public:
+    explicit SynthDevice(std::shared_ptr<SynthHost> host) : host_(std::move(host)) {}
+    ~SynthDevice() override { host_->release(); }
+
+    void send(std::span<const std::uint8_t> message, Nanos due) override {
+        if (!isCompleteMessage(message)) {
+            qCDebug(lcMidiOut) << "ignored an incomplete message of" << message.size() << "bytes";
+            return;
+        }
+        if (!host_->live().post(message, due)) {
+            qCWarning(lcMidiOut) << "synthesizer queue full; a message was dropped";
+        }
+    }
+
+    int longMsg(std::span<const std::uint8_t> message, std::function<void()> done) override {
+        bool queued = true;
+        if (!splitMessages(message, [&](std::span<const std::uint8_t> part) {
+                queued = host_->live().postNow(part) && queued;
+            })) {
+            return kInvalidParam;
+        }
+        if (!queued) {
+            return kNotReady;
+        }
+        if (done) {
+            done();
+        }
+        return kOk;
+    }
+
+    int reset() override {
+        bool queued = true;
+        forEachSilencingMessage(
+            [&](std::span<const std::uint8_t> m) { queued = host_->live().postNow(m) && queued; });
+        return queued ? kOk : kNotReady;
+    }
+
+  private:
+    std::shared_ptr<SynthHost> host_;
+};
+
+}  // namespace
+
+SystemMidiOutputService::SystemMidiOutputService(MidiOutputOptions options,
+                                                 std::shared_ptr<const Clock> clock,
+                                                 std::unique_ptr<MidiPortBackend> ports)
+    : synth_(std::make_shared<SynthHost>(
+          std::move(options), clock ? std::move(clock) : std::make_shared<SteadyClock>())),
+      ports_(ports ? std::move(ports) : makeAlsaPortBackend()) {}
+
+SystemMidiOutputService::~SystemMidiOutputService() = default;
+
+int SystemMidiOutputService::deviceCount() {
+    return 1 + static_cast<int>(ports_->portNames().size());
+}
+
+QString SystemMidiOutputService::deviceName(int device) {
+    if (device == -1) {
+        return defaultOutputName();
+    }
+    if (device == 0) {
+        return synthesizerName();
+    }
+    if (device < 0) {
+        return {};
+    }
+    auto names = ports_->portNames();
+    if (static_cast<std::size_t>(device) > names.size()) {
+        return {};
+    }
+    return names[static_cast<std::size_t>(device) - 1];
+}
+
+int SystemMidiOutputService::open(int device, std::unique_ptr<MidiOutDevice>& out) {
+    QString error;
+    int code = kOk;
+    if (device == -1 || device == 0) {
+        code = synth_->acquire(error);
+        if (code == kOk) {
+            out = std::make_unique<SynthDevice>(synth_);
+        }
+    } else if (device > 0) {
+        code = ports_->openPort(device - 1, out);
+        if (code == kBadDevice) {
+            error = QStringLiteral("MIDI 出力デバイス %1 はありません。").arg(device);
+        } else if (code != kOk) {
+            error = QStringLiteral("MIDI 出力デバイス %1 を開けません。").arg(device);
+        }
+    } else {
+        code = kBadDevice;
+        error = QStringLiteral("MIDI 出力デバイス %1 はありません。").arg(device);
+    }
+    if (code != kOk) {
+        qCInfo(lcMidiOut) << "device" << device << "not opened:" << error;
+    }
+    std::lock_guard lock(mutex_);
+    lastError_ = error;
+    return code;
+}
+
+void SystemMidiOutputService::setOptions(const MidiOutputOptions& options) {
+    synth_->setOptions(options);
+}
+
+QString SystemMidiOutputService::lastError() const {
+    std::lock_guard lock(mutex_);
+    return lastError_;
+}
+
+}  // namespace vesk::platform::midiout

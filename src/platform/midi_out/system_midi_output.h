@@ -1,0 +1,56 @@
+#pragma once
+// The MIDI output devices of this system: device 0 (and the default output, -1) is the
+// built-in FluidSynth synthesizer, devices 1.. are the MIDI ports present at the moment.
+
+#include <QString>
+#include <memory>
+#include <mutex>
+
+#include "platform/clock.h"
+#include "platform/midi_out/live_synth.h"
+#include "platform/midi_out/midi_ports.h"
+#include "platform/midi_output.h"
+
+namespace vesk::platform::midiout {
+
+struct MidiOutputOptions {
+    QString soundFont;  // empty = the system's General MIDI SoundFont
+    int sampleRate = 44100;
+    double gain = 0.4;
+    AudioOptions audio;
+    friend bool operator==(const MidiOutputOptions&, const MidiOutputOptions&) = default;
+};
+
+// The names device 0 and the default output report.
+QString synthesizerName();
+QString defaultOutputName();
+
+class SynthHost;
+
+class SystemMidiOutputService final : public MidiOutputService {
+  public:
+    // `clock` is the playback clock that send() deadlines refer to (the real monotonic
+    // clock when null). `ports` replaces the ALSA ports, for tests.
+    explicit SystemMidiOutputService(MidiOutputOptions options = {},
+                                     std::shared_ptr<const Clock> clock = nullptr,
+                                     std::unique_ptr<MidiPortBackend> ports = nullptr);
+    ~SystemMidiOutputService() override;
+
+    int deviceCount() override;
+    QString deviceName(int device) override;
+    int open(int device, std::unique_ptr<MidiOutDevice>& out) override;
+
+    // New options take effect when the synthesizer is next opened while no device of it
+    // is open.
+    void setOptions(const MidiOutputOptions& options);
+    // Why the last open failed, for the user; empty after a success.
+    QString lastError() const;
+
+  private:
+    std::shared_ptr<SynthHost> synth_;
+    std::unique_ptr<MidiPortBackend> ports_;
+    mutable std::mutex mutex_;
+    QString lastError_;
+};
+
+}  // namespace vesk::platform::midiout
