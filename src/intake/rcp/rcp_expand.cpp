@@ -325,9 +325,12 @@ bool TrackExpander::command(size_t index) {
             rolandModel_ = p2;
             return true;
         case 0xE1:
-            return emitChannel(0xB0, {0x20, p2}) && emitChannel(0xC0, {p1});
         case 0xE2:
-            return emitChannel(0xB0, {0x00, p2}) && emitChannel(0xC0, {p1});
+            // Bank and program go together or not at all.
+            if (!isDataByte(p1) || !isDataByte(p2)) {
+                return true;
+            }
+            return emitChannel(0xB0, {e.code == 0xE1 ? 0x20 : 0x00, p2}) && emitChannel(0xC0, {p1});
         case 0xE6:
             if (e.gate == 0) {
                 channel_ = -1;
