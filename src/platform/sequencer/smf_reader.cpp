@@ -569,7 +569,7 @@ int readSmf(std::span<const std::uint8_t> bytes, Song& song) {
         song.tempo = TempoMap::metrical(song.division, changes);
     }
     if (song.damage != kDamageNone) {
-        qCInfo(lcSequencer) << "MIDI file read with damage flags" << Qt::hex << song.damage;
+        qCDebug(lcSequencer) << "MIDI file read with damage flags" << Qt::hex << song.damage;
     }
     return kOk;
 }
