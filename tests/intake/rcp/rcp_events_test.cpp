@@ -69,10 +69,7 @@ TEST_P(BothLayouts, NotesFollowStepAndGate) {
             {0, 30, 0, 60, 100}, {0, 12, 0, 64, 90}, {24, 100, 0, 67, 80}, {144, 24, 0, 72, 110}}));
 }
 
-TEST_P(BothLayouts, LongStepAndGateFitTheirFields) {
-    if (!v3()) {
-        GTEST_SKIP() << "version 2 steps are one byte";
-    }
+TEST(RcpLayout, Version3StepsAndGatesAreSixteenBits) {
     const std::vector<Note> notes = notesOf(true, {note(60, 300, 1000, 100), note(62, 0, 5, 100)});
     EXPECT_EQ(notes, (std::vector<Note>{{0, 1000, 0, 60, 100}, {300, 5, 0, 62, 100}}));
 }
