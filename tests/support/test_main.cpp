@@ -10,6 +10,10 @@ using TestApplication = QCoreApplication;
 #endif
 
 int main(int argc, char** argv) {
+    // Widget tests never need a screen; test discovery runs the program without one.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     TestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
