@@ -1,0 +1,24 @@
+#pragma once
+// One entry of the play list, as the intake makes it.
+
+#include <QString>
+
+namespace vesk::intake {
+
+struct SongEntry {
+    QString Name;       // file name, or member name inside an archive
+    QString Container;  // the folder without trailing "/", or the archive's full path
+    QString Title;
+
+    bool operator==(const SongEntry&) const = default;
+};
+
+// True when the entry is a member of an archive: the container ends in ".LZH", ".ZIP" or
+// ".RAR" in any letter case.
+inline bool isArchiveMember(const SongEntry& entry) {
+    const QString tail = entry.Container.right(4).toUpper();
+    return tail == QLatin1String(".LZH") || tail == QLatin1String(".ZIP") ||
+           tail == QLatin1String(".RAR");
+}
+
+}  // namespace vesk::intake
