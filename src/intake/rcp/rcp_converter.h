@@ -31,7 +31,7 @@ struct RcpLimits {
     static constexpr qint64 kMaxInputBytes = 16 * 1024 * 1024;
     // Events visited while expanding loops and same-measure references, whole song.
     static constexpr quint64 kMaxVisitedEvents = 8'000'000;
-    static constexpr quint64 kMaxOutputEvents = 2'000'000;
+    static constexpr quint64 kMaxOutputEvents = 1'000'000;
     static constexpr quint64 kMaxOutputBytes = 64 * 1024 * 1024;
     // The largest delta time an SMF variable-length number can hold.
     static constexpr quint64 kMaxTick = 0x0FFFFFFF;

@@ -485,6 +485,10 @@ bool TrackExpander::run() {
         // Commands from F0 up never take time, whatever their step field holds.
         if (e.code < 0xF0) {
             now_ += e.step;
+            // Rests alone can run the clock: stop before it leaves the SMF range.
+            if (now_ > RcpLimits::kMaxTick + 0xFF) {
+                return fail(RcpError::TooLarge, QStringLiteral("the song is too long"));
+            }
         }
         ++i;
     }
