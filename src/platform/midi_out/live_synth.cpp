@@ -16,11 +16,13 @@ namespace {
 
 constexpr Nanos kImmediate = Nanos::min();
 constexpr std::int64_t kOverdue = std::numeric_limits<std::int64_t>::min();
-// A callback further than this from the expected line means the output stalled or
-// skipped: start the line afresh instead of drifting towards it.
+// A callback further behind the line than this means the output stalled or skipped:
+// start the line afresh.
 constexpr double kResyncSeconds = 0.25;
-// How much of each callback's deviation the line takes on.
-constexpr double kDriftGain = 1.0 / 16.0;
+// Callbacks only ever come late, so the line follows the earliest of them; it sinks by
+// this fraction of the elapsed time so that it also follows an output clock slower than
+// the playback clock (sound cards differ by some tens of parts per million).
+constexpr double kSinkRate = 200e-6;
 
 void collectOption(void* data, const char*, const char* option) {
     static_cast<QStringList*>(data)->append(QString::fromUtf8(option));
@@ -99,24 +101,25 @@ void LiveSynth::process(float* left, float* right, int frames) {
     }
     Nanos now = clock_->now();
     std::int64_t position = core_->position();
+    const int rate = core_->sampleRate();
+    if (anchored_) {
+        double expected = static_cast<double>(base_ + framesFromNanos(now - origin_, rate));
+        double measured = static_cast<double>(position) - expected;
+        double sunk =
+            drift_ - kSinkRate * static_cast<double>(framesFromNanos(now - lastCallback_, rate));
+        if (measured < drift_ - kResyncSeconds * rate) {
+            anchored_ = false;
+        } else {
+            drift_ = std::max(measured, sunk);
+        }
+    }
     if (!anchored_) {
         anchored_ = true;
         origin_ = now;
         base_ = position;
         drift_ = 0.0;
-    } else {
-        double expected =
-            static_cast<double>(base_ + framesFromNanos(now - origin_, core_->sampleRate()));
-        double measured = static_cast<double>(position) - expected;
-        double deviation = measured - drift_;
-        if (std::abs(deviation) > kResyncSeconds * core_->sampleRate()) {
-            origin_ = now;
-            base_ = position;
-            drift_ = 0.0;
-        } else {
-            drift_ += deviation * kDriftGain;
-        }
     }
+    lastCallback_ = now;
     RingSource source(*this);
     core_->render(left, right, frames, source);
 }

@@ -68,10 +68,11 @@ class LiveSynth {
     EventRing ring_;
     std::atomic<std::int64_t> latency_{0};
     // The clock-to-frame line, kept by the audio thread only: frame = base_ + drift_ +
-    // (t - origin_) * rate, where drift_ follows the driver's actual pace slowly so that the
-    // jitter of individual callbacks does not reach the events.
+    // (t - origin_) * rate. drift_ follows the least late callbacks, so the jitter of the
+    // others does not reach the events.
     bool anchored_ = false;
     Nanos origin_{0};
+    Nanos lastCallback_{0};
     std::int64_t base_ = 0;
     double drift_ = 0.0;
     // Declared last so that it stops, and its thread ends, before anything above goes.

@@ -39,6 +39,11 @@ SoundFontCheck checkSoundFontFile(const QString& path) {
     if (!info.isReadable()) {
         return {false, QStringLiteral("SoundFont ファイルを読めません: %1").arg(path)};
     }
+    // Checked here so that FluidSynth does not hand a foreign file to its other loaders,
+    // which complain on the terminal.
+    if (!fluid_is_soundfont(QFile::encodeName(path).constData())) {
+        return {false, QStringLiteral("SoundFont ではありません: %1").arg(path)};
+    }
     return {true, {}};
 }
 

@@ -160,7 +160,7 @@ int SystemMidiOutputService::open(int device, std::unique_ptr<MidiOutDevice>& ou
         if (code == kOk) {
             out = std::make_unique<SynthDevice>(synth_);
         }
-    } else if (device > 0) {
+    } else if (device > 0 && static_cast<std::size_t>(device) <= ports_->portNames().size()) {
         code = ports_->openPort(device - 1, out);
         if (code == kBadDevice) {
             error = QStringLiteral("MIDI 出力デバイス %1 はありません。").arg(device);
