@@ -7,7 +7,7 @@
 
 #include "engine/reply_number.h"
 
-Q_LOGGING_CATEGORY(lcSequencerCall, "vesk.engine.sequencer")
+Q_LOGGING_CATEGORY(lcSequencerCall, "vesk.engine.sequencer", QtInfoMsg)
 
 namespace vesk::engine {
 namespace {

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include "engine/reply_number.h"
+#include "engine/vesk_engine.h"
+#include "engine_fakes.h"
+#include "platform/recording_midi_output.h"
+#include "support/temp_dir.h"
+
+namespace vesk::engine {
+namespace {
+
+using Commands = std::vector<std::string>;
+
+struct Session : ::testing::Test {
+    Session() {
+        path = dir.write(QStringLiteral("曲.mid"), test::smfHeader(1, 1, 480) + test::track({}));
+        engine.setFileName(path);
+        seq.clear();
+    }
+    std::string open() const { return "open \"" + path.toStdString() + "\" alias Tavorin"; }
+
+    vesk::test::TempDir dir;
+    QString path;
+    test::FakeSequencer seq;
+    platform::RecordingMidiOutputService out{2};
+    platform::RecordingInteraction ui;
+    Vesk_Engine engine{seq, out, ui};
+};
+
+TEST_F(Session, FreshEngineReadsClosedDefaults) {
+    Vesk_Engine fresh{seq, out, ui};
+    EXPECT_EQ(fresh.Device(), -1);
+    EXPECT_EQ(fresh.LastCommand(), kSessionClosed);
+    EXPECT_EQ(fresh.Status(), "");
+    EXPECT_EQ(fresh.NowPos(), 0);
+    EXPECT_EQ(fresh.Copyright(), "-");
+}
+
+TEST_F(Session, TransportCommandsOpenWhenClosedAndSetLastCommand) {
+    // The UTF-8 path goes into the open command between quotes.
+    EXPECT_NE(open().find("\xE6\x9B\xB2.mid\""), std::string::npos);
+    engine.MidiPlay();
+    EXPECT_EQ(seq.commands, (Commands{open(), "set Tavorin port -1", "play Tavorin"}));
+    EXPECT_EQ(engine.LastCommand(), kSessionPlaying);
+
+    seq.clear();
+    engine.MidiPause();
+    engine.MidiStop();
+    engine.MidiPlay();
+    EXPECT_EQ(seq.commands,
+              (Commands{"pause Tavorin", "seek Tavorin to start", "stop Tavorin", "play Tavorin"}));
+
+    Vesk_Engine closed{seq, out, ui};
+    seq.clear();
+    closed.MidiStop();
+    EXPECT_EQ(seq.commands, (Commands{"open \"\" alias Tavorin", "set Tavorin port -1",
+                                      "seek Tavorin to start", "stop Tavorin"}));
+    EXPECT_EQ(closed.LastCommand(), kSessionStopped);
+}
+
+TEST_F(Session, CloseStopsOnlyAStartedSession) {
+    engine.MidiClose();
+    engine.MidiOpen(QStringLiteral("/ignored.mid"));
+    EXPECT_EQ(engine.LastCommand(), kSessionOpened);
+    engine.MidiClose();
+    EXPECT_EQ(seq.commands,
+              (Commands{"close Tavorin", open(), "set Tavorin port -1", "close Tavorin"}));
+    for (auto start : {&Vesk_Engine::MidiPlay, &Vesk_Engine::MidiPause, &Vesk_Engine::MidiStop}) {
+        (engine.*start)();
+        seq.clear();
+        engine.MidiClose();
+        EXPECT_EQ(seq.commands, (Commands{"stop Tavorin", "close Tavorin"}));
+        EXPECT_EQ(engine.LastCommand(), kSessionClosed);
+    }
+}
+
+TEST_F(Session, RetKeepsTheLastStoredCode) {
+    seq.answers[open()] = {263, ""};
+    engine.MidiPlay();
+    EXPECT_EQ(engine.Ret(), 0);
+    seq.answers["stop Tavorin"] = {5, ""};
+    engine.MidiStop();
+    EXPECT_EQ(engine.Ret(), 5);
+    seq.answers["close Tavorin"] = {7, ""};
+    engine.MidiClose();
+    EXPECT_EQ(engine.Ret(), 7);
+}
+
+TEST_F(Session, DeviceRangeFollowsTheDeviceCount) {
+    engine.setDevice(1);
+    engine.setDevice(-1);
+    EXPECT_EQ(seq.commands,
+              (Commands{open(), "set Tavorin port 1", open(), "set Tavorin port -1"}));
+    EXPECT_EQ(engine.LastCommand(), kSessionClosed);
+    EXPECT_TRUE(ui.shown.empty());
+
+    seq.clear();
+    engine.setDevice(2);
+    engine.setDevice(-2);
+    EXPECT_EQ(engine.Device(), -1);
+    EXPECT_TRUE(seq.commands.empty());
+    ASSERT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(ui.shown[0].text, QStringLiteral("指定した値が不正です"));
+    EXPECT_EQ(ui.shown[0].icon, platform::MessageIcon::Critical);
+    EXPECT_EQ(ui.shown[0].caption, QStringLiteral("VESK MIDI PLAYER"));
+
+    engine.MidiPlay();
+    seq.clear();
+    engine.setDevice(0);
+    EXPECT_EQ(seq.commands, (Commands{"set Tavorin port 0"}));
+    EXPECT_EQ(engine.LastCommand(), kSessionPlaying);
+}
+
+TEST_F(Session, QueriesParseRepliesAndIgnoreFailedOnes) {
+    seq.answers["status Tavorin position"] = {0, " 83456 ms"};
+    seq.answers["status Tavorin Tempo"] = {0, "120.6"};
+    seq.answers["status Tavorin mode"] = {0, "playing"};
+    EXPECT_EQ(engine.NowPos(), 83456);
+    EXPECT_EQ(engine.Bpm(), 121);
+    EXPECT_EQ(engine.Status(), "playing");
+    EXPECT_EQ(seq.commands,
+              (Commands{"set Tavorin time format milliseconds", "status Tavorin position",
+                        "status Tavorin Tempo", "status Tavorin mode"}));
+    EXPECT_EQ(seq.replyLengths, (std::vector<int>{0, 16, 64, 10}));
+
+    for (auto& [command, answer] : seq.answers) {
+        answer.code = 282;
+    }
+    EXPECT_EQ(engine.NowPos(), 0);
+    EXPECT_EQ(engine.Bpm(), 0);
+    EXPECT_EQ(engine.Status(), "");
+    EXPECT_EQ(engine.Ret(), 282);
+}
+
+TEST_F(Session, WritingPositionOrTempoKeepsLastCommand) {
+    engine.MidiPause();
+    seq.clear();
+    engine.setNowPos(0);
+    engine.setBpm(240);
+    EXPECT_EQ(seq.commands, (Commands{"set Tavorin time format milliseconds", "play Tavorin from 0",
+                                      "set Tavorin Tempo 240"}));
+    EXPECT_EQ(engine.LastCommand(), kSessionPaused);
+
+    Vesk_Engine closed{seq, out, ui};
+    seq.clear();
+    closed.setBpm(60);
+    EXPECT_EQ(seq.commands.back(), "set Tavorin Tempo 60");
+    EXPECT_EQ(seq.commands.size(), 3u);
+    EXPECT_EQ(closed.LastCommand(), kSessionClosed);
+}
+
+TEST(ReplyNumber, LeadingDecimalNumber) {
+    EXPECT_EQ(leadingWholeNumber(""), 0);
+    EXPECT_EQ(leadingWholeNumber("stopped"), 0);
+    EXPECT_EQ(leadingWholeNumber("\t 12 34"), 12);
+    EXPECT_EQ(leadingWholeNumber("-7.4x"), -7);
+    EXPECT_EQ(leadingWholeNumber("2.5"), 2);
+    EXPECT_EQ(leadingWholeNumber("3.5"), 4);
+    EXPECT_EQ(leadingWholeNumber(std::string(400, '9')), INT32_MAX);
+    EXPECT_EQ(leadingWholeNumber("-99999999999"), INT32_MIN);
+    EXPECT_DOUBLE_EQ(leadingNumber(".25"), 0.25);
+}
+
+}  // namespace
+}  // namespace vesk::engine

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "engine/smf_info.h"
+#include "engine_fakes.h"
+#include "platform/text_codec.h"
+
+namespace vesk::engine {
+namespace {
+
+using test::meta;
+using test::smfHeader;
+using test::track;
+
+const QString kPath = QStringLiteral("/songs/dir.x/tune.mid");
+
+QString titleOf(const QByteArray& firstTrack, const QByteArray& secondTrack = {}) {
+    QByteArray block = smfHeader(1, 2, 480) + track(firstTrack);
+    if (!secondTrack.isEmpty()) {
+        block += track(secondTrack);
+    }
+    return scanSmfBlock(block, kPath).Title;
+}
+
+TEST(SmfScan, HeaderValuesAndMetaTexts) {
+    const QByteArray block = smfHeader(1, 3, 480) + track(meta(3, "Song") + meta(2, "(C) Me"));
+    const SmfInfo info = scanSmfBlock(block, kPath);
+    EXPECT_EQ(info.ErrorCode, kSmfOk);
+    EXPECT_EQ(info.Format, 1);
+    EXPECT_EQ(info.Tracks, 3);
+    EXPECT_EQ(info.Division, 480);
+    EXPECT_EQ(info.Title, "Song");
+    EXPECT_EQ(info.Copyright, "(C) Me");
+    // Bytes before the first track chunk are not meta events.
+    const QByteArray early = smfHeader(0, 1, 96) + meta(2, "Early") + meta(3, "Early") + track({});
+    EXPECT_EQ(scanSmfBlock(early, kPath).Copyright, "");
+    EXPECT_EQ(scanSmfBlock(early, kPath).Title, "tune");
+
+    // A RIFF wrapper puts the header at offset 20, and values with the top bit set keep
+    // their bit pattern.
+    const QByteArray rmi = "RIFF" + test::be(0, 4) + "RMIDdata" + test::be(0, 4) +
+                           smfHeader(0xFFFF, 1, 0xE728) + track(meta(1, "Wrapped"));
+    const SmfInfo wrapped = scanSmfBlock(rmi, kPath);
+    EXPECT_EQ(wrapped.Format, -1);
+    EXPECT_EQ(wrapped.Division, static_cast<std::int16_t>(0xE728));
+    EXPECT_EQ(wrapped.Title, "Wrapped");
+}
+
+TEST(SmfScan, TitleComesFromTheEarliestTextOfTheFirstTrack) {
+    EXPECT_EQ(titleOf(meta(3, "Song") + meta(1, "Memo")), "Song");
+    EXPECT_EQ(titleOf(meta(1, "Memo") + meta(3, "Song")), "Memo");
+    EXPECT_EQ(titleOf(meta(0x7F, "x"), meta(3, "Second")), "tune");
+    // A copyright found in any track counts.
+    EXPECT_EQ(scanSmfBlock(smfHeader(1, 2, 96) + track({}) + track(meta(2, "C2")), kPath).Copyright,
+              "C2");
+}
+
+TEST(SmfScan, EmptyAndUntitledTitlesFallBackToTheFileName) {
+    EXPECT_EQ(titleOf(meta(3, "untitled")), "tune");
+    EXPECT_EQ(titleOf(meta(3, "UnTitled")), "tune");
+    EXPECT_EQ(titleOf(meta(3, "Untitled 2")), "Untitled 2");
+    EXPECT_EQ(titleOf(meta(3, "")), "tune");
+    EXPECT_EQ(scanSmfBlock(smfHeader(0, 1, 96) + track({}), QStringLiteral("a/b")).Title, "b");
+    EXPECT_EQ(scanSmfBlock(smfHeader(0, 1, 96) + track({}), QStringLiteral("x.midi")).Title, "x.");
+}
+
+TEST(SmfScan, TwentySpacesEndAText) {
+    EXPECT_EQ(titleOf(meta(3, "Song" + QByteArray(20, ' ') + "junk")), "Song");
+    EXPECT_EQ(titleOf(meta(3, "A" + QByteArray(19, ' ') + "B")), "A" + QString(19, u' ') + "B");
+    const QByteArray block = smfHeader(0, 1, 96) + track(meta(2, QByteArray(30, ' ')));
+    EXPECT_EQ(scanSmfBlock(block, kPath).Copyright, "");
+}
+
+TEST(SmfScan, TextsAreCutAtTheEndOfTheBlock) {
+    const QByteArray block = smfHeader(0, 1, 96) + track(meta(3, "Complete title"));
+    const qsizetype at = block.indexOf("Complete");
+    EXPECT_EQ(scanSmfBlock(block.left(at + 5), kPath).Title, "Compl");
+    // The length byte itself lies past the block.
+    EXPECT_EQ(scanSmfBlock(block.left(at - 1), kPath).Title, "tune");
+}
+
+TEST(SmfScan, UnreadableHeadersAndMissingTracks) {
+    EXPECT_EQ(scanSmfBlock("RIFF....no header here", kPath).ErrorCode, kSmfHeaderUnreadable);
+    EXPECT_EQ(scanSmfBlock({}, kPath).ErrorCode, kSmfHeaderUnreadable);
+    const QByteArray header = smfHeader(1, 2, 96);
+    EXPECT_EQ(scanSmfBlock(header.left(13), kPath).ErrorCode, kSmfHeaderUnreadable);
+    EXPECT_EQ(scanSmfBlock(header, kPath).Division, 96);
+    // Meta events without any "MTrk" are not looked at.
+    const SmfInfo noTrack = scanSmfBlock(header + meta(3, "Loose") + meta(2, "C"), kPath);
+    EXPECT_EQ(noTrack.ErrorCode, kSmfOk);
+    EXPECT_EQ(noTrack.Title, "tune");
+    EXPECT_EQ(noTrack.Copyright, "");
+}
+
+TEST(SmfScan, JapaneseTitlesInShiftJisAndUtf8) {
+    EXPECT_EQ(titleOf(meta(3, platform::encodeCp932(QStringLiteral("曲名ｿﾝｸﾞ")))),
+              QStringLiteral("曲名ｿﾝｸﾞ"));
+    EXPECT_EQ(titleOf(meta(3, QStringLiteral("夜の曲").toUtf8())), QStringLiteral("夜の曲"));
+}
+
+TEST(SmfScan, ArbitraryBytesNeverBreakTheScan) {
+    std::mt19937 random(20240611);
+    const QByteArray tags[] = {"MThd", "MTrk", "\xFF\x01", "\xFF\x02", "\xFF\x03"};
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray block(static_cast<qsizetype>(random() % 1025), '\0');
+        for (char& c : block) {
+            c = static_cast<char>(random());
+        }
+        for (int i = 0; i < 6 && !block.isEmpty(); ++i) {
+            block.replace(static_cast<qsizetype>(random() % block.size()), 0,
+                          tags[random() % std::size(tags)]);
+        }
+        const SmfInfo info = scanSmfBlock(block, kPath);
+        ASSERT_TRUE(info.ErrorCode == kSmfOk || info.ErrorCode == kSmfHeaderUnreadable);
+        ASSERT_LE(info.Title.size(), 255);
+        ASSERT_LE(info.Copyright.size(), 255);
+    }
+}
+
+}  // namespace
+}  // namespace vesk::engine
