@@ -16,6 +16,7 @@
 #include "app/startup/dll_version.h"
 #include "app/startup/tools.h"
 #include "app/startup/work_folder.h"
+#include "platform/folders.h"
 #include "platform/handoff.h"
 #include "platform/single_instance.h"
 #include "ui/main/main_window.h"
@@ -25,12 +26,6 @@ Q_LOGGING_CATEGORY(lcStartup, "vesk.startup")
 
 namespace vesk::app {
 namespace {
-
-QString executableFolder() {
-    QString exe = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    QString folder = exe.isEmpty() ? QDir::currentPath() : QFileInfo(exe).absolutePath();
-    return folder.endsWith(u'/') ? folder : folder + u'/';
-}
 
 bool haveDisplay() {
     return !qEnvironmentVariableIsEmpty("DISPLAY") ||
@@ -52,6 +47,9 @@ int refuseToStart(int argc, char** argv, const QString& text) {
 }  // namespace
 
 int Main(int argc, char** argv) {
+    // Traces (every sequencer command) only when asked for with QT_LOGGING_RULES;
+    // warnings always reach the terminal.
+    QLoggingCategory::setFilterRules(QStringLiteral("vesk.*.debug=false\nvesk.*.info=false"));
     QStringList args;
     for (int i = 1; i < argc; ++i) {
         args << QFile::decodeName(argv[i]);
@@ -105,7 +103,7 @@ int Main(int argc, char** argv) {
                             .arg(PROJECT_VERSION_MAJOR_VALUE)
                             .arg(PROJECT_VERSION_MINOR_VALUE);
     cleanWorkFolder(module.WorkFolder);
-    module.ProgramFolder = executableFolder();
+    module.ProgramFolder = platform::executableFolder();
     module.ConfigPath = chooseConfigPath(module.ProgramFolder, userConfigFolder());
 
     const ComponentProbes probes = installedComponents();

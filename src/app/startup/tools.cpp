@@ -1,5 +1,13 @@
 #include "app/startup/tools.h"
 
+#include "app/config/config_file.h"
+#include "app/startup/render_tool.h"
+#include "engine/info_tool.h"
+#include "intake/rcp/convert_rcp.h"
+#include "platform/folders.h"
+#include "platform/recording_midi_output.h"
+#include "platform/sequencer/sequencer_backend.h"
+
 namespace vesk::app {
 namespace {
 
@@ -7,14 +15,29 @@ void printUsage(QTextStream& out) {
     out << "Usage: veskmidi [FILE...]\n"
            "  FILE        a MIDI file, Recomposer song, archive, play list (.mlt) or folder;\n"
            "              handed to the running player when there is one\n"
-           "  --help      show this text\n"
-           "  --version   show the version\n";
+           "\n"
+           "Tools (no window; a running player is not touched):\n"
+           "  --render OUT.wav FILE...   play the songs into a WAV file\n"
+           "  --info FILE...             format, tracks, division, length, title, copyright\n"
+           "  --convert IN OUT.mid       convert a Recomposer song to a Standard MIDI File\n"
+           "  --help                     show this text\n"
+           "  --version                  show the version\n";
+}
+
+int runInfo(const QStringList& files, QTextStream& out, QTextStream& err) {
+    // Measuring a length opens no device; a sequencer with no outputs is enough.
+    platform::RecordingMidiOutputService noDevices(0);
+    platform::SteadyClock clock;
+    sequencer::SequencerBackend backend(noDevices, clock,
+                                        sequencer::SequencerBackend::Drive::Manual);
+    return engine::runInfoTool(files, backend, out, err);
 }
 
 }  // namespace
 
 int runTool(const QStringList& args, QTextStream& out, QTextStream& err) {
     const QString& tool = args.first();
+    const QStringList rest = args.mid(1);
     if (tool == u"--help") {
         printUsage(out);
         return 0;
@@ -22,6 +45,22 @@ int runTool(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (tool == u"--version") {
         out << "VESK MIDI PLAYER Ver " << VESK_VERSION_TEXT << "\n";
         return 0;
+    }
+    if (tool == u"--render") {
+        // The SoundFont the player is set to use, when a configuration names one.
+        RenderOptions options;
+        const ConfigLoad config =
+            loadConfigFile(chooseConfigPath(platform::executableFolder(), userConfigFolder()));
+        if (config.read.valid) {
+            options.soundFont = config.read.settings.SoundFont;
+        }
+        return runRenderTool(rest, options, out, err);
+    }
+    if (tool == u"--info") {
+        return runInfo(rest, out, err);
+    }
+    if (tool == u"--convert") {
+        return intake::runConvertTool(rest, out, err);
     }
     err << "veskmidi: unknown option " << tool << " (see veskmidi --help)\n";
     return 2;
