@@ -1,0 +1,554 @@
+#include "intake/archive_extract.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <fcntl.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QProcess>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "intake/archive_probe.h"
+#include "intake/member_filter.h"
+#include "platform/text_codec.h"
+
+Q_LOGGING_CATEGORY(lcArchive, "vesk.intake.archive")
+
+namespace vesk::intake {
+namespace {
+
+// RAR message codes.
+constexpr int kNoMemory = 11;
+constexpr int kHeaderBroken = 12;
+constexpr int kNotRar = 13;
+constexpr int kUnknownFormat = 14;
+constexpr int kCannotOpen = 15;
+constexpr int kCreateError = 16;
+constexpr int kCloseError = 17;
+constexpr int kReadError = 18;
+constexpr int kWriteError = 19;
+
+// libarchive converts member names into the charset of the calling thread's locale, which
+// may be plain ASCII; reading under a UTF-8 locale makes the conversions lossless. The
+// locale is the calling thread's only and is restored on leaving.
+class Utf8ThreadLocale {
+  public:
+    Utf8ThreadLocale() {
+        locale_ = newlocale(LC_ALL_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+        if (locale_ == static_cast<locale_t>(nullptr)) {
+            qCWarning(lcArchive) << "no C.UTF-8 locale; member names follow the current locale";
+            return;
+        }
+        previous_ = uselocale(locale_);
+    }
+    ~Utf8ThreadLocale() {
+        if (locale_ != static_cast<locale_t>(nullptr)) {
+            uselocale(previous_);
+            freelocale(locale_);
+        }
+    }
+    Utf8ThreadLocale(const Utf8ThreadLocale&) = delete;
+    Utf8ThreadLocale& operator=(const Utf8ThreadLocale&) = delete;
+
+  private:
+    locale_t locale_ = static_cast<locale_t>(nullptr);
+    locale_t previous_ = static_cast<locale_t>(nullptr);
+};
+
+struct ArchiveFree {
+    void operator()(archive* a) const { archive_read_free(a); }
+};
+using ArchiveHandle = std::unique_ptr<archive, ArchiveFree>;
+
+// Every system call of the writer goes through here: -1 is logged with its errno.
+int sysCall(int result, const char* what, const QString& path) {
+    if (result == -1) {
+        qCWarning(lcArchive) << what << path << std::strerror(errno);
+    }
+    return result;
+}
+
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    int close() {
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result;
+    }
+
+  private:
+    int fd_;
+};
+
+bool writeAll(int fd, const char* data, std::size_t size, const QString& path) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (sysCall(n < 0 ? -1 : 0, "write", path) == -1) {
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// CP932 lead bytes; RAR's reader turns every "\" byte into "/", also the second byte of
+// a double-byte character, and a lead byte followed by "/" can only come from that.
+bool isCp932Lead(std::uint8_t byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+QString decodeRarName(QByteArray raw) {
+    if (platform::isValidUtf8(raw)) {
+        return QString::fromUtf8(raw);
+    }
+    for (qsizetype i = 0; i + 1 < raw.size(); ++i) {
+        if (isCp932Lead(static_cast<std::uint8_t>(raw[i]))) {
+            if (raw[i + 1] == '/') {
+                raw[i + 1] = '\\';
+            }
+            ++i;
+        }
+    }
+    return platform::decodeCp932(raw);
+}
+
+enum class Step { Member, End, Damaged };
+
+// One archive opened for reading, member by member.
+class MemberReader {
+  public:
+    MemberReader(const QString& path, ArchiveKind kind) : path_(path), kind_(kind) {}
+
+    // 0, or the RAR code of the failure.
+    int open() {
+        if (!QFileInfo(path_).isFile()) {
+            return kCannotOpen;
+        }
+        reader_.reset(archive_read_new());
+        if (!reader_) {
+            return kNoMemory;
+        }
+        archive* a = reader_.get();
+        int rc = ARCHIVE_OK;
+        switch (kind_) {
+            case ArchiveKind::Lzh:
+                rc = archive_read_support_format_lha(a);
+                if (rc == ARCHIVE_OK) {
+                    rc = archive_read_set_options(a, "lha:hdrcharset=CP932");
+                }
+                break;
+            case ArchiveKind::Zip:
+                // The streaming reader tells where each local header starts, which is
+                // where a name it cannot convert is read from.
+                rc = archive_read_support_format_zip_streamable(a);
+                break;
+            case ArchiveKind::Rar:
+                rc = archive_read_support_format_rar(a);
+                if (rc == ARCHIVE_OK) {
+                    rc = archive_read_support_format_rar5(a);
+                }
+                break;
+            case ArchiveKind::None:
+                return kUnknownFormat;
+        }
+        if (!ok(rc, "reader set-up")) {
+            return kUnknownFormat;
+        }
+        if (!ok(archive_read_open_filename(a, QFile::encodeName(path_).constData(), 65536),
+                "open")) {
+            return archive_errno(a) == ENOMEM ? kNoMemory : kCannotOpen;
+        }
+        return 0;
+    }
+
+    Step next() {
+        const int rc = archive_read_next_header(reader_.get(), &entry_);
+        if (rc == ARCHIVE_EOF) {
+            return Step::End;
+        }
+        if (rc != ARCHIVE_OK && rc != ARCHIVE_WARN) {
+            ok(rc, "member header");
+            return Step::Damaged;
+        }
+        return Step::Member;
+    }
+
+    int lastErrno() const { return archive_errno(reader_.get()); }
+
+    // The member's name as text; empty when it has none that can be read.
+    QString name() {
+        const char* raw = archive_entry_pathname(entry_);
+        switch (kind_) {
+            case ArchiveKind::Lzh:
+                return raw != nullptr ? QString::fromUtf8(raw) : QString();
+            case ArchiveKind::Zip:
+                return platform::decodeNarrow(raw != nullptr ? QByteArray(raw) : zipLocalName());
+            case ArchiveKind::Rar:
+                return raw != nullptr ? decodeRarName(QByteArray(raw)) : QString();
+            case ArchiveKind::None:
+                break;
+        }
+        return {};
+    }
+
+    bool isRegularFile() const {
+        return archive_entry_filetype(entry_) == AE_IFREG &&
+               archive_entry_hardlink(entry_) == nullptr;
+    }
+    bool isFolder() const { return archive_entry_filetype(entry_) == AE_IFDIR; }
+
+    archive* handle() const { return reader_.get(); }
+
+  private:
+    bool ok(int rc, const char* what) const {
+        if (rc == ARCHIVE_OK || rc == ARCHIVE_WARN) {
+            return true;
+        }
+        const char* text = reader_ ? archive_error_string(reader_.get()) : nullptr;
+        qCWarning(lcArchive) << what << path_ << (text != nullptr ? text : "");
+        return false;
+    }
+
+    // A name flagged as UTF-8 whose bytes are not (CP932 names from some Japanese tools):
+    // libarchive gives up on it, so the raw bytes come from the local header.
+    QByteArray zipLocalName() {
+        if (!localFile_.isOpen()) {
+            localFile_.setFileName(path_);
+            if (!localFile_.open(QIODevice::ReadOnly)) {
+                return {};
+            }
+        }
+        const la_int64_t at = archive_read_header_position(reader_.get());
+        if (at < 0 || !localFile_.seek(at)) {
+            return {};
+        }
+        const QByteArray header = localFile_.read(30);
+        if (header.size() != 30 || !header.startsWith("PK\x03\x04")) {
+            return {};
+        }
+        const int length =
+            static_cast<std::uint8_t>(header[26]) | static_cast<std::uint8_t>(header[27]) << 8;
+        return localFile_.read(length);
+    }
+
+    QString path_;
+    ArchiveKind kind_;
+    ArchiveHandle reader_;
+    archive_entry* entry_ = nullptr;
+    QFile localFile_;
+};
+
+// Writes the current member below the destination folder.
+class MemberWriter {
+  public:
+    MemberWriter(const QString& destination, const ExtractLimits& limits, ExtractOutcome& outcome)
+        : destination_(destination), limits_(limits), outcome_(outcome) {}
+
+    // 0, or the RAR code of the failure. `overLimit` tells that a size bound ended it.
+    int write(archive* a, const QString& relative, bool& overLimit) {
+        overLimit = false;
+        QString target;
+        if (!makeFolders(relative, target)) {
+            return kCreateError;
+        }
+        const QByteArray native = QFile::encodeName(target);
+        struct stat info {};
+        if (::lstat(native.constData(), &info) == 0) {
+            if (S_ISLNK(info.st_mode)) {
+                if (sysCall(::unlink(native.constData()), "unlink", target) == -1) {
+                    return kCreateError;
+                }
+            } else if (!S_ISREG(info.st_mode)) {
+                qCWarning(lcArchive) << "not a file, left alone:" << target;
+                return kCreateError;
+            }
+        }
+        FileDescriptor fd(sysCall(
+            ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644),
+            "open", target));
+        if (!fd.valid()) {
+            return kCreateError;
+        }
+        std::int64_t memberBytes = 0;
+        char buffer[65536];
+        for (;;) {
+            const la_ssize_t n = archive_read_data(a, buffer, sizeof buffer);
+            if (n < 0) {
+                const char* text = archive_error_string(a);
+                qCWarning(lcArchive) << "member data" << target << (text != nullptr ? text : "");
+                return discard(target, kReadError);
+            }
+            if (n == 0) {
+                break;
+            }
+            memberBytes += n;
+            archiveBytes_ += n;
+            if (memberBytes > limits_.memberBytes || archiveBytes_ > limits_.archiveBytes) {
+                qCWarning(lcArchive) << "size bound reached, member removed:" << target;
+                overLimit = true;
+                return discard(target, kWriteError);
+            }
+            if (!writeAll(fd.get(), buffer, static_cast<std::size_t>(n), target)) {
+                return discard(target, kWriteError);
+            }
+        }
+        if (sysCall(fd.close(), "close", target) == -1) {
+            return discard(target, kCloseError);
+        }
+        outcome_.written.append(target);
+        return 0;
+    }
+
+  private:
+    // Makes the member's folders below the destination, refusing to pass through
+    // anything that is not a real folder (a link planted there could lead elsewhere).
+    bool makeFolders(const QString& relative, QString& target) {
+        if (!QDir().mkpath(destination_)) {
+            qCWarning(lcArchive) << "cannot make" << destination_;
+            return false;
+        }
+        const QStringList parts = relative.split(u'/');
+        QString current = destination_;
+        for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+            current += parts[i];
+            const QByteArray native = QFile::encodeName(current);
+            struct stat info {};
+            if (::lstat(native.constData(), &info) == 0) {
+                if (!S_ISDIR(info.st_mode)) {
+                    qCWarning(lcArchive) << "not a folder:" << current;
+                    return false;
+                }
+            } else {
+                if (sysCall(::mkdir(native.constData(), 0755), "mkdir", current) == -1) {
+                    return false;
+                }
+                outcome_.createdFolders.append(current);
+            }
+            current += u'/';
+        }
+        target = current + parts.last();
+        return true;
+    }
+
+    int discard(const QString& target, int code) {
+        sysCall(::unlink(QFile::encodeName(target).constData()), "unlink", target);
+        return code;
+    }
+
+    QString destination_;
+    const ExtractLimits& limits_;
+    ExtractOutcome& outcome_;
+    std::int64_t archiveBytes_ = 0;
+};
+
+bool startsWithRarSignature(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    return file.read(6) == QByteArray("Rar!\x1A\x07", 6);
+}
+
+QString withSlash(const QString& folder) {
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+}  // namespace
+
+QString rarErrorText(int code, const QString& archiveName) {
+    switch (code) {
+        case kNoMemory:
+            return QStringLiteral("Not enough memory");
+        case kHeaderBroken:
+            return archiveName + QStringLiteral(": archive header broken");
+        case kNotRar:
+            return archiveName + QStringLiteral(" is not RAR archive");
+        case kUnknownFormat:
+            return QStringLiteral("Unknown archive format");
+        case kCannotOpen:
+            return QStringLiteral("Cannot open ") + archiveName;
+        case kCreateError:
+            return QStringLiteral("File create error");
+        case kCloseError:
+            return QStringLiteral("File close error");
+        case kReadError:
+            return QStringLiteral("Read error");
+        case kWriteError:
+            return QStringLiteral("Write error");
+        default:
+            return {};
+    }
+}
+
+ArchiveExtractor::ArchiveExtractor(const app::ModuleState& module, const app::Settings& settings,
+                                   ExtractLimits limits)
+    : module_(module), settings_(settings), limits_(limits) {}
+
+void ArchiveExtractor::ShowRarError(int code, const QString& archiveName,
+                                    IntakeReporter& reporter) {
+    reporter.showMessage(rarErrorText(code, archiveName), platform::MessageIcon::Exclamation,
+                         QStringLiteral("Error"));
+}
+
+ExtractOutcome ArchiveExtractor::ExtractArchive(const QString& archive, const QString& patterns,
+                                                IntakeReporter& reporter) {
+    switch (archiveKindOf(archive)) {
+        case ArchiveKind::Lzh:
+            if (module_.HaveUnlha32) {
+                return extractLibrary(archive, patterns, reporter, false);
+            }
+            break;
+        case ArchiveKind::Zip:
+            if (module_.HaveUnzip32) {
+                return extractLibrary(archive, patterns, reporter, true);
+            }
+            break;
+        case ArchiveKind::Rar:
+            if (module_.HaveUnrar) {
+                return ExtractRar(archive, module_.WorkFolder, patterns, reporter);
+            }
+            return {};
+        case ArchiveKind::None:
+            return {};
+    }
+    if (settings_.UseLhasa) {
+        return runLhasa(archive);
+    }
+    return {};
+}
+
+ExtractOutcome ArchiveExtractor::extractLibrary(const QString& archive, const QString& patterns,
+                                                IntakeReporter& reporter, bool zip) {
+    (void)reporter;
+    ExtractOutcome outcome;
+    if (module_.WorkFolder.isEmpty()) {
+        qCWarning(lcArchive) << "no work folder to extract into";
+        return outcome;
+    }
+    const Utf8ThreadLocale utf8;
+    MemberReader reader(archive, zip ? ArchiveKind::Zip : ArchiveKind::Lzh);
+    if (reader.open() != 0) {
+        return outcome;
+    }
+    MemberWriter writer(withSlash(module_.WorkFolder), limits_, outcome);
+    while (reader.next() == Step::Member) {
+        const QString name = reader.name();
+        if (reader.isFolder() || name.isEmpty()) {
+            continue;
+        }
+        const std::optional<QString> relative = safeRelativePath(name);
+        if (!wantedByPatterns(relative.value_or(name), patterns)) {
+            continue;
+        }
+        if (!relative || !reader.isRegularFile()) {
+            qCWarning(lcArchive) << "member refused:" << name << "in" << archive;
+            continue;
+        }
+        bool overLimit = false;
+        writer.write(reader.handle(), *relative, overLimit);
+        if (overLimit) {
+            break;
+        }
+    }
+    return outcome;
+}
+
+ExtractOutcome ArchiveExtractor::ExtractRar(const QString& archive, const QString& destination,
+                                            const QString& patterns, IntakeReporter& reporter) {
+    ExtractOutcome outcome;
+    const Utf8ThreadLocale utf8;
+    MemberReader reader(archive, ArchiveKind::Rar);
+    if (const int failed = reader.open(); failed != 0) {
+        ShowRarError(failed, archive, reporter);
+        return outcome;
+    }
+    if (destination.isEmpty()) {
+        qCWarning(lcArchive) << "no work folder to extract into";
+        return outcome;
+    }
+    MemberWriter writer(withSlash(destination), limits_, outcome);
+    const bool single = isSingleMemberRequest(patterns);
+    bool first = true;
+    for (;;) {
+        const Step step = reader.next();
+        if (step == Step::Damaged && first) {
+            // libarchive reads the archive header together with the first member's.
+            int code = kHeaderBroken;
+            if (reader.lastErrno() == ENOMEM) {
+                code = kNoMemory;
+            } else if (!startsWithRarSignature(archive)) {
+                code = kNotRar;
+            }
+            ShowRarError(code, archive, reporter);
+            break;
+        }
+        first = false;
+        if (step != Step::Member) {
+            break;
+        }
+        const QString name = reader.name();
+        const std::optional<QString> relative = safeRelativePath(name);
+        if (!reader.isFolder() && !name.isEmpty() && rarWanted(relative.value_or(name), patterns)) {
+            if (!relative || !reader.isRegularFile()) {
+                qCWarning(lcArchive) << "member refused:" << name << "in" << archive;
+            } else {
+                bool overLimit = false;
+                if (const int failed = writer.write(reader.handle(), *relative, overLimit);
+                    failed != 0) {
+                    ShowRarError(failed, QString(), reporter);
+                }
+                if (overLimit || single) {
+                    break;
+                }
+            }
+        }
+        reporter.processEvents();
+    }
+    return outcome;
+}
+
+ExtractOutcome ArchiveExtractor::runLhasa(const QString& archive) {
+    ExtractOutcome outcome;
+    outcome.tracked = false;
+    // The archiver keeps members inside the folder it is given: it drops absolute paths
+    // and ".." and does not make links.
+    QDir().mkpath(module_.WorkFolder);
+    QProcess lhasa;
+    lhasa.setProgram(settings_.LhasaPath);
+    lhasa.setArguments({QStringLiteral("-xfq2w=") + module_.WorkFolder, archive});
+    lhasa.setProcessChannelMode(QProcess::MergedChannels);
+    lhasa.start();
+    if (!lhasa.waitForStarted()) {
+        qCWarning(lcArchive) << "cannot start" << settings_.LhasaPath << lhasa.errorString();
+    } else if (!lhasa.waitForFinished(limits_.archiverSeconds * 1000)) {
+        qCWarning(lcArchive) << settings_.LhasaPath << "took too long and was stopped";
+        lhasa.kill();
+        lhasa.waitForFinished(5000);
+    }
+    lastLhasaArchive_ = archive;
+    return outcome;
+}
+
+}  // namespace vesk::intake

@@ -1,0 +1,23 @@
+#pragma once
+// Which archive kinds this build can read. The readers are libarchive's; each kind counts
+// as present when libarchive was built with its reader.
+
+#include <QString>
+#include <optional>
+
+#include "app/startup/dll_version.h"
+
+namespace vesk::intake {
+
+enum class ArchiveKind { None, Lzh, Zip, Rar };
+
+// By the upper-cased last three characters of the path: "LZH", "ZIP", "RAR".
+ArchiveKind archiveKindOf(const QString& path);
+
+// libarchive's version ("3.6.2") and a credit naming libarchive and the format, or
+// nothing when the reader for that format is missing.
+std::optional<app::ComponentVersion> probeLzhReader();
+std::optional<app::ComponentVersion> probeZipReader();
+std::optional<app::ComponentVersion> probeRarReader();
+
+}  // namespace vesk::intake

@@ -1,0 +1,350 @@
+#include "intake/intake.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QSet>
+#include <algorithm>
+#include <array>
+
+#include "engine/smf_info.h"
+#include "intake/multi_list.h"
+#include "intake/path_text.h"
+#include "intake/rcp/convert_rcp.h"
+#include "platform/text_codec.h"
+
+Q_LOGGING_CATEGORY(lcIntake, "vesk.intake")
+
+namespace vesk::intake {
+namespace {
+
+using platform::MessageIcon;
+
+// Longer lines of a list file are taken in pieces of this size: no real path is that
+// long, and it bounds what one line can cost.
+constexpr qint64 kMaxListLine = 32768;
+
+QString withSlash(const QString& folder) {
+    return folder.endsWith(PathSeparator) ? folder : folder + PathSeparator;
+}
+
+// Lists from the Windows version separate folders with "\". A line that holds no "/" is
+// taken to be such a path; one that does is a path of this system and kept as it is.
+QString fromListPath(QString text) {
+    if (!text.contains(u'/')) {
+        text.replace(u'\\', u'/');
+    }
+    return text;
+}
+
+QString trimSpaces(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ') {
+        ++begin;
+    }
+    while (end > begin && text[end - 1] == u' ') {
+        --end;
+    }
+    return text.sliced(begin, end - begin);
+}
+
+QString decodeListLine(QByteArray raw) {
+    while (raw.endsWith('\n') || raw.endsWith('\r')) {
+        raw.chop(1);
+    }
+    return platform::decodeNarrow(raw);
+}
+
+bool byName(const QString& a, const QString& b) {
+    const int order = QString::compare(a, b, Qt::CaseInsensitive);
+    return order != 0 ? order < 0 : a < b;
+}
+
+}  // namespace
+
+QString songTitle(const QString& path) {
+    const engine::SmfInfo info = engine::readSmfFile(path);
+    return info.ErrorCode == engine::kSmfOk ? info.Title : QString();
+}
+
+Intake::Intake(const app::ModuleState& module, const app::Settings& settings,
+               ArchiveExtractor& extractor, IntakeReporter& reporter, TitleFunction title)
+    : module_(module),
+      settings_(settings),
+      extractor_(extractor),
+      reporter_(reporter),
+      title_(std::move(title)) {}
+
+std::vector<SongEntry> Intake::AddFiles(const QString& selection) {
+    std::vector<SongEntry> out;
+    const qsizetype nul = selection.indexOf(QChar(0));
+    if (nul < 0) {
+        addFileByType(selection, GetFolder(selection), out);
+        return out;
+    }
+    const QString folder = selection.left(nul);
+    const QStringList names = selection.mid(nul + 1).split(QChar(0), Qt::SkipEmptyParts);
+    for (const QString& name : names) {
+        addFileByType(folder + PathSeparator + name, folder, out);
+    }
+    return out;
+}
+
+std::vector<SongEntry> Intake::AddFolder(const QString& folder, const QString& container) {
+    std::vector<SongEntry> out;
+    scanFolder(folder, container, nullptr, out);
+    return out;
+}
+
+std::vector<SongEntry> Intake::AddFileByType(const QString& path, const QString& container) {
+    std::vector<SongEntry> out;
+    addFileByType(path, container, out);
+    return out;
+}
+
+std::vector<SongEntry> Intake::AddArchive(const QString& archive) {
+    std::vector<SongEntry> out;
+    addArchive(archive, out);
+    return out;
+}
+
+std::vector<SongEntry> Intake::ReadMultiList(const QString& path) {
+    std::vector<SongEntry> out;
+    readMultiList(path, out);
+    return out;
+}
+
+void Intake::addFileByType(const QString& path, const QString& container,
+                           std::vector<SongEntry>& out) {
+    const QString kind = path.right(3).toUpper();
+    if (kind == u"MID" || kind == u"RMI") {
+        addSong(SongEntry{GetFileName(path), container, title_(path)}, out);
+    } else if (kind == u"G36" || kind == u"G18" || kind == u"RCP" || kind == u"R36" ||
+               kind == u"R18") {
+        addRecomposer(path, container, out);
+    } else if (kind == u"LZH") {
+        if (module_.HaveUnlha32 || settings_.UseLhasa) {
+            addArchive(path, out);
+        } else {
+            reporter_.showMessage(QString::fromUtf8(NeedLzhText), MessageIcon::Information);
+        }
+    } else if (kind == u"ZIP") {
+        if (module_.HaveUnzip32 || settings_.UseLhasa) {
+            addArchive(path, out);
+        } else {
+            reporter_.showMessage(QString::fromUtf8(NeedZipText), MessageIcon::Information);
+        }
+    } else if (kind == u"RAR") {
+        if (module_.HaveUnrar) {
+            addArchive(path, out);
+        } else {
+            reporter_.showMessage(QString::fromUtf8(NeedRarText), MessageIcon::Information);
+        }
+    } else if (kind == u"MLT") {
+        readMultiList(path, out);
+    } else {
+        reporter_.showMessage(
+            u'"' + path + QStringLiteral("\"\r\n") + QString::fromUtf8(UnsupportedText),
+            MessageIcon::Critical);
+    }
+}
+
+void Intake::addSong(SongEntry entry, std::vector<SongEntry>& out) {
+    reporter_.showEntry(entry);
+    reporter_.processEvents();
+    out.push_back(std::move(entry));
+}
+
+void Intake::addRecomposer(const QString& path, const QString& container,
+                           std::vector<SongEntry>& out) {
+    if (!module_.HaveRcpcv) {
+        return;
+    }
+    const QString converted = ConvertRcp(path, module_.WorkFolder);
+    if (converted.isEmpty()) {
+        reporter_.showMessage(QString::fromUtf8(ConvertFailedText), MessageIcon::Critical);
+        return;
+    }
+    addSong(SongEntry{GetFileName(path), container, title_(module_.WorkFolder + converted)}, out);
+}
+
+void Intake::addArchive(const QString& archive, std::vector<SongEntry>& out) {
+    QString patterns = QStringLiteral("*.mid *.rmi *.txt *.doc");
+    if (module_.HaveRcpcv) {
+        patterns += QStringLiteral(" *.rcp *.r36 *.r18 *.g36 *.g18");
+    }
+    const ExtractOutcome outcome = extractor_.ExtractArchive(archive, patterns, reporter_);
+    if (module_.WorkFolder.isEmpty()) {
+        return;
+    }
+    const QString work = withSlash(module_.WorkFolder);
+    if (!outcome.tracked) {
+        const QDir dir(work);
+        const QStringList present = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+        if (!present.isEmpty()) {
+            scanFolder(work, archive, nullptr, out);
+            for (const QString& name : present) {
+                QFile::remove(work + name);
+            }
+        }
+        return;
+    }
+    // Only what this extraction wrote is looked at and removed again: older files in the
+    // work folder (a song being played, say) are neither listed under this archive nor
+    // deleted under the player.
+    QStringList topLevel;
+    for (const QString& written : outcome.written) {
+        const QString rest = written.mid(work.size());
+        if (written.startsWith(work) && !rest.contains(PathSeparator)) {
+            topLevel.append(rest);
+        }
+    }
+    if (!topLevel.isEmpty()) {
+        scanFolder(work, archive, &topLevel, out);
+    }
+    for (const QString& written : outcome.written) {
+        QFile::remove(written);
+    }
+    for (auto folder = outcome.createdFolders.crbegin(); folder != outcome.createdFolders.crend();
+         ++folder) {
+        QDir().rmdir(*folder);
+    }
+}
+
+void Intake::scanFolder(const QString& folder, const QString& container,
+                        const QStringList* onlyNames, std::vector<SongEntry>& out) {
+    const QString dir = withSlash(folder);
+    QStringList names = QDir(dir).entryList(QDir::Files, QDir::NoSort);
+    if (onlyNames != nullptr) {
+        const QSet<QString> only(onlyNames->cbegin(), onlyNames->cend());
+        names.removeIf([&only](const QString& name) { return !only.contains(name); });
+    }
+    static constexpr std::array<QStringView, 5> kPatterns{u".mid", u".rmi", u".lzh", u".zip",
+                                                          u".mlt"};
+    QStringList collected;
+    for (QStringView suffix : kPatterns) {
+        QStringList matches;
+        for (const QString& name : names) {
+            if (name.endsWith(suffix, Qt::CaseInsensitive)) {
+                matches.append(name);
+            }
+        }
+        std::sort(matches.begin(), matches.end(), byName);
+        collected += matches;
+    }
+    if (collected.isEmpty()) {
+        reporter_.showMessage(QString::fromUtf8(NoSupportedFilesText), MessageIcon::Critical);
+        return;
+    }
+    const auto total = static_cast<int>(collected.size());
+    for (int i = 0; i < total; ++i) {
+        addFileByType(dir + collected[i], container, out);
+        reporter_.progress(i + 1, total);
+    }
+}
+
+QString Intake::memberTitle(const QString& container, const QString& name) {
+    const QString tail = container.right(4).toUpper();
+    bool extract = false;
+    if (tail == u".LZH") {
+        extract = module_.HaveUnlha32 ||
+                  (settings_.UseLhasa && container != extractor_.LastLhasaArchive());
+    } else if (tail == u".ZIP") {
+        extract = module_.HaveUnzip32 ||
+                  (settings_.UseLhasa && container != extractor_.LastLhasaArchive());
+    } else if (tail == u".RAR") {
+        extract = module_.HaveUnrar;
+    }
+    if (extract) {
+        extractor_.ExtractArchive(container, name, reporter_);
+    }
+    return title_(withSlash(module_.WorkFolder) + name);
+}
+
+void Intake::readMultiList(const QString& path, std::vector<SongEntry>& out) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        // Nothing to read: the list adds nothing, like an empty one.
+        qCWarning(lcIntake) << "cannot read the list" << path;
+        return;
+    }
+    QByteArray first = file.readLine(kMaxListLine);
+    if (first.startsWith("\xEF\xBB\xBF")) {
+        first.remove(0, 3);
+    }
+    const QString header = decodeListLine(first);
+    if (header.compare(QLatin1String(MultiListHeader), Qt::CaseInsensitive) != 0 &&
+        header.compare(QLatin1String(OldMultiListHeader), Qt::CaseInsensitive) != 0) {
+        reporter_.showMessage(path + QStringLiteral("\r\n") + QString::fromUtf8(NotAListText),
+                              MessageIcon::Critical);
+        return;
+    }
+    QString base;
+    bool inBlock = false;
+    while (!file.atEnd()) {
+        const QString line = trimSpaces(decodeListLine(file.readLine(kMaxListLine)));
+        if (line.startsWith(QStringLiteral("//"))) {
+            continue;
+        }
+        if (line.left(4).toUpper() == u"APP ") {
+            base = line.mid(4);
+            base = base.toUpper() == u"HERE" ? GetFolder(path) : fromListPath(base);
+            inBlock = true;
+            continue;
+        }
+        if (line.toUpper() == u"END APP") {
+            base.clear();
+            inBlock = false;
+            continue;
+        }
+        QString song = fromListPath(line);
+        if (inBlock) {
+            song = base + PathSeparator + song;
+        }
+        SongEntry entry{GetFileName(song), GetFolder(song), QString()};
+        entry.Title =
+            isArchiveMember(entry) ? memberTitle(entry.Container, entry.Name) : title_(song);
+        reporter_.showEntry(entry);
+        out.push_back(std::move(entry));
+    }
+}
+
+QString OpenFilesFilter(const app::ModuleState& module, const app::Settings& settings) {
+    QString first = QStringLiteral("対応ﾌｧｲﾙ|*.mid;*.rmi;*.mlt");
+    QString second = QStringLiteral("|MIDIﾌｧｲﾙ (*.MID *.RMI)|*.mid;*.rmi");
+    if (module.HaveRcpcv) {
+        first += QStringLiteral(";*.RCP;*.R18;*.R36;*.G18;*.G36");
+        second += QStringLiteral(
+            "|ﾚｺﾝﾎﾟｰｻﾞﾌｧｲﾙ (*.RCP *.R18 *.R36 *.G18 *.G36)|*.RCP;*.R18;*.R36;*.G18;*.G36");
+    }
+    if (module.HaveUnlha32 || settings.UseLhasa) {
+        first += QStringLiteral(";*.LZH");
+        second += QStringLiteral("|LHAｱｰｶｲﾌﾞ (*.LZH)|*.LZH");
+    }
+    if (module.HaveUnzip32 || settings.UseLhasa) {
+        first += QStringLiteral(";*.ZIP");
+        second += QStringLiteral("|ZIPｱｰｶｲﾌﾞ (*.ZIP)|*.ZIP");
+    }
+    if (module.HaveUnrar) {
+        first += QStringLiteral(";*.RAR");
+        second += QStringLiteral("|RARｱｰｶｲﾌﾞ (*.RAR)|*.RAR");
+    }
+    first += QStringLiteral(";*.MLT");
+    second += QStringLiteral("|ﾏﾙﾁﾘｽﾄﾌｧｲﾙ (*.MLT)|*.MLT");
+    return first + second;
+}
+
+QStringList qtNameFilters(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(u';', u' ');
+        filters.append(parts[i] + QStringLiteral(" (") + patterns + u')');
+    }
+    return filters;
+}
+
+}  // namespace vesk::intake

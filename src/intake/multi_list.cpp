@@ -1,0 +1,47 @@
+#include "intake/multi_list.h"
+
+#include "intake/path_text.h"
+
+namespace vesk::intake {
+
+QString MakeMltText(const std::vector<SongEntry>& entries) {
+    const QString lineEnd = QStringLiteral("\r\n");
+    const QString indent = QStringLiteral("    ");
+    QString text = QLatin1String(MultiListHeader);
+    const std::size_t count = entries.size();
+    std::size_t i = 0;
+    while (i < count) {
+        if (i + 1 < count && entries[i + 1].Container == entries[i].Container) {
+            text += lineEnd + QStringLiteral("APP ") + entries[i].Container;
+            text += lineEnd + indent + entries[i].Name;
+            ++i;
+            for (;;) {
+                text += lineEnd + indent + entries[i].Name;
+                if (i + 1 == count) {
+                    return text;
+                }
+                if (entries[i + 1].Container != entries[i].Container) {
+                    break;
+                }
+                ++i;
+            }
+            text += lineEnd + QStringLiteral("END APP");
+            ++i;
+        } else {
+            text += lineEnd + entries[i].Container + PathSeparator + entries[i].Name;
+            ++i;
+        }
+    }
+    return text;
+}
+
+bool listCanBeSaved(std::size_t entryCount) {
+    return entryCount >= 2;
+}
+
+platform::WriteResult SaveMultiList(const QString& path, const std::vector<SongEntry>& entries) {
+    return platform::writeFileAtomically(path,
+                                         (MakeMltText(entries) + QStringLiteral("\r\n")).toUtf8());
+}
+
+}  // namespace vesk::intake

@@ -1,0 +1,108 @@
+#include "intake/archive_builder.h"
+#include "intake/intake_fixture.h"
+
+namespace vesk::test {
+namespace {
+
+using intake::SongEntry;
+using platform::MessageIcon;
+
+TEST_F(IntakeTest, MidiAndRmiInAnyLetterCaseBecomeEntriesWithTheirFolder) {
+    songs.write(QStringLiteral("One.Mid"), smallSong("First song"));
+    songs.write(QStringLiteral("TWO.RMI"), smallSong("Second"));
+    auto in = intake();
+
+    auto one = in.AddFiles(songs.file(QStringLiteral("One.Mid")));
+    auto two = in.AddFiles(songs.file(QStringLiteral("TWO.RMI")));
+
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0],
+              (SongEntry{QStringLiteral("One.Mid"), songs.path(), QStringLiteral("First song")}));
+    ASSERT_EQ(two.size(), 1u);
+    EXPECT_EQ(two[0].Title, QStringLiteral("Second"));
+    EXPECT_TRUE(reporter.messages.empty());
+    EXPECT_EQ(reporter.shown.size(), 2u);
+    EXPECT_EQ(reporter.eventRuns, 2);
+}
+
+TEST_F(IntakeTest, UnsupportedExtensionsGetTheMessageWithTheQuotedPath) {
+    const QString midi = songs.write(QStringLiteral("long.midi"), smallSong("x"));
+    const QString text = songs.write(QStringLiteral("notes.txt"), "hello");
+    auto in = intake();
+
+    EXPECT_TRUE(in.AddFiles(midi).empty());
+    EXPECT_TRUE(in.AddFiles(text).empty());
+
+    ASSERT_EQ(reporter.messages.size(), 2u);
+    EXPECT_EQ(reporter.messages[0].text,
+              u'"' + midi + QStringLiteral("\"\r\nVESK MIDIはこのﾌｧｲﾙ形式に対応していません。"));
+    EXPECT_EQ(reporter.messages[0].icon, MessageIcon::Critical);
+    EXPECT_TRUE(reporter.messages[0].caption.isEmpty());
+    EXPECT_TRUE(reporter.messages[1].text.startsWith(u'"' + text + u'"'));
+}
+
+TEST_F(IntakeTest, UnreadableMidiStillBecomesAnEntryWithAnEmptyTitle) {
+    const QString broken = songs.write(QStringLiteral("broken.mid"), "not a song");
+    auto entries = intake().AddFiles(broken);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].Name, QStringLiteral("broken.mid"));
+    EXPECT_TRUE(entries[0].Title.isEmpty());
+    auto missing = intake().AddFiles(songs.file(QStringLiteral("gone.mid")));
+    ASSERT_EQ(missing.size(), 1u);
+    EXPECT_TRUE(reporter.messages.empty());
+}
+
+TEST_F(IntakeTest, MultiSelectionSkipsRecomposerFilesWithoutTheConverter) {
+    songs.write(QStringLiteral("a.mid"), smallSong("A"));
+    songs.write(QStringLiteral("b.rcp"), "RCM-PC98V2.0(C)COME ON MUSIC");
+    songs.write(QStringLiteral("c.mid"), smallSong("C"));
+    module.HaveRcpcv = false;
+    const QString selection = songs.path() + QChar(0) + QStringLiteral("a.mid") + QChar(0) +
+                              QStringLiteral("b.rcp") + QChar(0) + QStringLiteral("c.mid");
+
+    auto entries = intake().AddFiles(selection);
+
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0], (SongEntry{QStringLiteral("a.mid"), songs.path(), QStringLiteral("A")}));
+    EXPECT_EQ(entries[1].Name, QStringLiteral("c.mid"));
+    EXPECT_EQ(entries[1].Container, songs.path());
+    EXPECT_TRUE(reporter.messages.empty());
+}
+
+TEST_F(IntakeTest, FailedRecomposerConversionShowsItsMessageAndAddsNothing) {
+    module.HaveRcpcv = true;
+    const QString bad = songs.write(QStringLiteral("bad.R36"), "definitely not a Recomposer song");
+    EXPECT_TRUE(intake().AddFiles(bad).empty());
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_EQ(reporter.messages[0].text, QStringLiteral("ﾚｺﾝﾎﾟｰｻﾞﾌｧｲﾙのコンバートに失敗しました"));
+    EXPECT_EQ(reporter.messages[0].icon, MessageIcon::Critical);
+    EXPECT_TRUE(reporter.shown.empty());
+}
+
+TEST_F(IntakeTest, ArchivesWithoutAReaderShowWhichOneIsNeeded) {
+    module.HaveUnlha32 = module.HaveUnzip32 = module.HaveUnrar = false;
+    settings.UseLhasa = false;
+    const QString lzh =
+        songs.write(QStringLiteral("a.Lzh"), buildLzh({file("x.mid", smallSong("X"))}, 0));
+    const QString zip =
+        songs.write(QStringLiteral("b.ZIP"), buildZip({file("x.mid", smallSong("X"))}));
+    const QString rar =
+        songs.write(QStringLiteral("c.rar"), buildRar4({file("x.mid", smallSong("X"))}));
+    auto in = intake();
+
+    EXPECT_TRUE(in.AddFiles(lzh).empty());
+    EXPECT_TRUE(in.AddFiles(zip).empty());
+    EXPECT_TRUE(in.AddFiles(rar).empty());
+
+    EXPECT_EQ(reporter.texts(),
+              (QStringList{QStringLiteral("LHA書庫の利用にはUNLHA32.DLLもしくはLhasaが必要です。"),
+                           QStringLiteral("ZIP書庫の利用にはUNZIP32.DLLもしくはLhasaが必要です。"),
+                           QStringLiteral("RAR書庫の利用にはUNRAR.DLLが必要です。")}));
+    for (const auto& m : reporter.messages) {
+        EXPECT_EQ(m.icon, MessageIcon::Information);
+    }
+    EXPECT_TRUE(workContents().isEmpty());
+}
+
+}  // namespace
+}  // namespace vesk::test
