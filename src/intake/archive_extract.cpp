@@ -178,7 +178,15 @@ class MemberReader {
         }
         if (!ok(archive_read_open_filename(a, QFile::encodeName(path_).constData(), 65536),
                 "open")) {
-            return archive_errno(a) == ENOMEM ? kNoMemory : kCannotOpen;
+            // Opening also reads the start of the archive to recognise its format.
+            if (archive_errno(a) == ENOMEM) {
+                return kNoMemory;
+            }
+            QFile file(path_);
+            if (!file.open(QIODevice::ReadOnly)) {
+                return kCannotOpen;
+            }
+            return file.read(6) == QByteArray("Rar!\x1A\x07", 6) ? kHeaderBroken : kNotRar;
         }
         return 0;
     }
@@ -363,14 +371,6 @@ class MemberWriter {
     std::int64_t archiveBytes_ = 0;
 };
 
-bool startsWithRarSignature(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    return file.read(6) == QByteArray("Rar!\x1A\x07", 6);
-}
-
 QString withSlash(const QString& folder) {
     return folder.endsWith(u'/') ? folder : folder + u'/';
 }
@@ -495,13 +495,8 @@ ExtractOutcome ArchiveExtractor::ExtractRar(const QString& archive, const QStrin
         const Step step = reader.next();
         if (step == Step::Damaged && first) {
             // libarchive reads the archive header together with the first member's.
-            int code = kHeaderBroken;
-            if (reader.lastErrno() == ENOMEM) {
-                code = kNoMemory;
-            } else if (!startsWithRarSignature(archive)) {
-                code = kNotRar;
-            }
-            ShowRarError(code, archive, reporter);
+            ShowRarError(reader.lastErrno() == ENOMEM ? kNoMemory : kHeaderBroken, archive,
+                         reporter);
             break;
         }
         first = false;
