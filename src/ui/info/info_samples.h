@@ -1,0 +1,29 @@
+#pragma once
+// The small windows filled with made-up data, for screenshots and for looking at them
+// without a song.
+
+#include <QString>
+#include <memory>
+
+#include "intake/song_entry.h"
+#include "player/player_view.h"
+#include "ui/info/f_2.h"
+#include "ui/info/f_4.h"
+#include "ui/info/f_5.h"
+
+namespace vesk::ui {
+
+VersionTexts sampleVersionTexts();
+player::FileInfoTexts sampleFileInfoTexts();
+QString sampleBpmText();
+intake::SongEntry sampleSongEntry();
+
+std::unique_ptr<F_4> makeSampleF_4(QWidget* mainWindow = nullptr);
+std::unique_ptr<F_5> makeSampleF_5();
+std::unique_ptr<F_2> makeSampleF_2();
+
+// Writes f_4.png, f_5.png and f_2.png into `folder` (which must exist). False when one of
+// them could not be written.
+bool saveInfoScreenshots(const QString& folder);
+
+}  // namespace vesk::ui
