@@ -11,9 +11,9 @@
 
 namespace vesk::intake {
 
-Q_LOGGING_CATEGORY(lcRcp, "vesk.intake.rcp")
-
 namespace {
+
+Q_LOGGING_CATEGORY(lcRcp, "vesk.intake.rcp")
 
 bool readSource(const QString& path, QByteArray& bytes, QString& error) {
     QFile file(path);

@@ -340,7 +340,8 @@ bool TrackExpander::command(size_t index) {
             }
             return true;
         case 0xE7: {
-            // Relative to the header tempo, never to the current one.
+            // Relative to the header tempo, never to the current one. A gradual change
+            // (p2 set) has no documented curve, so it takes effect at once.
             if (e.gate == 0) {
                 return true;
             }

@@ -19,9 +19,9 @@ void expectFailure(const QByteArray& bytes, RcpError error, const char* what) {
     EXPECT_TRUE(result.smf.isEmpty()) << what;
 }
 
-SongSpec smallSong(bool version3) {
-    SongSpec song = songWith(version3, {note(60, 10, 5, 100), cmd(0xFD)});
-    TrackSpec second;
+SongPlan smallSong(bool version3) {
+    SongPlan song = songWith(version3, {note(60, 10, 5, 100), cmd(0xFD)});
+    TrackPlan second;
     second.events = {note(62, 10, 5, 100)};
     song.tracks.push_back(second);
     return song;
@@ -66,7 +66,7 @@ TEST_P(RcpBadInput, EveryCutOfTheFileFailsOrKeepsWholeTracks) {
 }
 
 TEST_P(RcpBadInput, ImpossibleHeaders) {
-    SongSpec song = smallSong(v3());
+    SongPlan song = smallSong(v3());
     song.timeBase = 0;
     expectFailure(buildSong(song), RcpError::BadHeader, "time base 0");
     song.timeBase = 0x8000;
@@ -133,7 +133,7 @@ TEST(RcpLimitsTest, OversizedInputIsRefusedUnread) {
 
 TEST_P(RcpBadInput, RandomDamageNeverBreaksTheOutput) {
     const bool g = v3();
-    SongSpec song = songWith(g, {note(60, 10, 5, 100), cmd(0xF9), note(62, 10, 20, 100),
+    SongPlan song = songWith(g, {note(60, 10, 5, 100), cmd(0xF9), note(62, 10, 20, 100),
                                  cmd(0xEB, 5, 7, 100), cmd(0xF8, 3), cmd(0xFD)});
     append(song.tracks[0].events, withContinuation(g, cmd(0xF6), true, "comment text"));
     append(song.tracks[0].events,

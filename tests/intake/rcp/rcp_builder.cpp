@@ -24,7 +24,7 @@ void appendLe(QByteArray& out, long value, int bytes) {
     }
 }
 
-QByteArray header2(const SongSpec& s) {
+QByteArray header2(const SongPlan& s) {
     QByteArray h(0x586, '\0');
     const QByteArray sig = "RCM-PC98V2.0(C)COME ON MUSIC\r\n";
     h.replace(0, sig.size(), sig);
@@ -57,7 +57,7 @@ QByteArray header2(const SongSpec& s) {
     return h;
 }
 
-QByteArray header3(const SongSpec& s) {
+QByteArray header3(const SongPlan& s) {
     QByteArray h(0xC98, '\0');
     const QByteArray sig = "COME ON MUSIC RECOMPOSER RCP3.0";
     h.replace(0, sig.size(), sig);
@@ -105,7 +105,7 @@ QByteArray event(bool v3, const Ev& e) {
     return out;
 }
 
-QByteArray track(bool v3, const TrackSpec& t) {
+QByteArray track(bool v3, const TrackPlan& t) {
     QByteArray events;
     for (const Ev& e : t.events) {
         events += event(v3, e);
@@ -131,16 +131,16 @@ QByteArray track(bool v3, const TrackSpec& t) {
 
 }  // namespace
 
-QByteArray buildSong(const SongSpec& song) {
+QByteArray buildSong(const SongPlan& song) {
     QByteArray out = song.version3 ? header3(song) : header2(song);
-    std::vector<TrackSpec> tracks = song.tracks;
+    std::vector<TrackPlan> tracks = song.tracks;
     const int count = song.trackCount == 0 ? 18 : song.trackCount;
     while (song.padTracks && int(tracks.size()) < count) {
-        TrackSpec empty;
+        TrackPlan empty;
         empty.channel = 0xFF;
         tracks.push_back(empty);
     }
-    for (const TrackSpec& t : tracks) {
+    for (const TrackPlan& t : tracks) {
         out += track(song.version3, t);
     }
     return out;

@@ -27,7 +27,7 @@ inline Ev cmd(int code, int step = 0, int p1 = 0, int p2 = 0) {
     return {code, step, p1, p2, {}};
 }
 
-struct TrackSpec {
+struct TrackPlan {
     int channel = 0;
     int keyPlus = 0;
     int stepPlus = 0;
@@ -38,7 +38,7 @@ struct TrackSpec {
     long sizeField = -1;  // -1 writes the true size
 };
 
-struct SongSpec {
+struct SongPlan {
     bool version3 = false;
     QByteArray title = "Test";
     std::vector<QByteArray> memo;
@@ -50,11 +50,11 @@ struct SongSpec {
     int playBias = 0;
     int trackCount = 18;                      // the header field; version 2 also allows 0
     std::array<QByteArray, 8> userExclusive;  // templates; unset entries are all F7
-    std::vector<TrackSpec> tracks;
+    std::vector<TrackPlan> tracks;
     bool padTracks = true;  // add empty tracks up to the track count
 };
 
-QByteArray buildSong(const SongSpec& song);
+QByteArray buildSong(const SongPlan& song);
 
 // A first event carrying `bytes` in its own chunk (F6 comments) or not (98, 99), followed
 // by F7 continuations with the rest.

@@ -11,7 +11,7 @@ using smf::hex;
 using smf::Note;
 
 TEST_P(BothLayouts, HeaderFillsTheConductorTrack) {
-    SongSpec song = songWith(v3(), {note(60, 48, 48, 100)});
+    SongPlan song = songWith(v3(), {note(60, 48, 48, 100)});
     song.title = "\x83\x65\x83\x58\x83\x67 song";  // CP932 "テスト song"
     song.memo = {"first line", "", "third \x82\xa0", "", ""};
     song.timeBase = 480;
@@ -43,7 +43,7 @@ TEST_P(BothLayouts, HeaderFillsTheConductorTrack) {
 }
 
 TEST_P(BothLayouts, ImpossibleTimeSignatureIsLeftOutAndTempoZeroMeans120) {
-    SongSpec song = songWith(v3(), {note(60, 48, 48, 100)});
+    SongPlan song = songWith(v3(), {note(60, 48, 48, 100)});
     song.numerator = 0;
     song.denominator = 0;
     song.tempo = 0;
@@ -124,10 +124,10 @@ TEST_P(BothLayouts, ChannelMessages) {
 }
 
 TEST_P(BothLayouts, RelativeTempoIsAgainstTheHeaderTempo) {
-    SongSpec song = songWith(v3(), {cmd(0xEB, 10, 7, 100), cmd(0xE7, 10, 0x80), cmd(0xE7, 10, 0x20),
+    SongPlan song = songWith(v3(), {cmd(0xEB, 10, 7, 100), cmd(0xE7, 10, 0x80), cmd(0xE7, 10, 0x20),
                                     cmd(0xE7, 10, 0), cmd(0xE7, 10, 0x30), note(60, 10, 5, 100)});
     song.tempo = 100;
-    TrackSpec second;
+    TrackPlan second;
     second.events = {cmd(0xE5, 40), cmd(0xE7, 0, 60)};
     song.tracks.push_back(second);
     const smf::File file = convertOk(buildSong(song));
@@ -178,7 +178,7 @@ TEST_P(BothLayouts, UserAndChannelExclusives) {
                                     fromHex("4110421283401119808184F7")));
     append(events, withContinuation(v3(), cmd(0x98, 5), false, fromHex("F7F7")));
     events.push_back(note(60, 5, 5, 100));
-    SongSpec song = songWith(v3(), events, 0x03);
+    SongPlan song = songWith(v3(), events, 0x03);
     song.userExclusive[0] = fromHex("41104212834011198084F7");
     song.userExclusive[1] = fromHex("7D808182F7");
     const smf::Track track = onlyTrack(convertOk(buildSong(song)));
@@ -195,7 +195,7 @@ TEST_P(BothLayouts, UserAndChannelExclusives) {
 }
 
 TEST_P(BothLayouts, ExclusivesOnATrackWithoutChannelNeedNoChannel) {
-    SongSpec song = songWith(v3(), {cmd(0x90, 1), cmd(0x91, 1), note(60, 1, 1, 100)}, 0xFF);
+    SongPlan song = songWith(v3(), {cmd(0x90, 1), cmd(0x91, 1), note(60, 1, 1, 100)}, 0xFF);
     song.userExclusive[0] = fromHex("7E7F0901F7");
     song.userExclusive[1] = fromHex("7D82F7");
     const smf::Track track = onlyTrack(convertOk(buildSong(song)));
@@ -231,7 +231,7 @@ TEST_P(BothLayouts, CommentsKeepTheirBytes) {
     append(events, withContinuation(v3(), cmd(0xF6, 9), true, text + "\xa0   "));
     events.push_back(note(62, 4, 2, 100));
     append(events, withContinuation(v3(), cmd(0xF6), true, "  "));
-    SongSpec song = songWith(v3(), events);
+    SongPlan song = songWith(v3(), events);
     song.tracks[0].comment = "Piano \x83\x73\x83\x41\x83\x6d";
     const smf::Track track = onlyTrack(convertOk(buildSong(song)));
     const std::vector<smf::Event> comments = smf::metaEvents(track, 0x01);

@@ -68,11 +68,11 @@ TEST_P(RcpFlow, SameMeasureInsideALoop) {
 
 TEST_P(RcpFlow, TrackCountsAndBothPorts) {
     for (const int count : {18, 36}) {
-        SongSpec song;
+        SongPlan song;
         song.version3 = v3();
         song.trackCount = count;
         for (int t = 0; t < count; ++t) {
-            TrackSpec track;
+            TrackPlan track;
             if (count == 18) {
                 track.channel = t % 16;
             } else {
@@ -102,11 +102,11 @@ TEST_P(RcpFlow, TrackCountsAndBothPorts) {
 }
 
 TEST(RcpLayout, EarlyFilesWithTrackCountZeroHold18Tracks) {
-    SongSpec song;
+    SongPlan song;
     song.trackCount = 0;
     song.padTracks = false;
     for (int t = 0; t < 19; ++t) {
-        TrackSpec track;
+        TrackPlan track;
         track.events = {note(40 + t, 10, 5, 100)};
         song.tracks.push_back(track);
     }
@@ -134,11 +134,11 @@ TEST_P(RcpFlow, ChannelChangesMidTrack) {
 }
 
 TEST_P(RcpFlow, KeyOffsetPlayBiasAndRhythmTracks) {
-    SongSpec song;
+    SongPlan song;
     song.version3 = v3();
     song.playBias = -1;
     const auto track = [](int keyPlus, std::vector<Ev> events) {
-        TrackSpec t;
+        TrackPlan t;
         t.keyPlus = keyPlus;
         t.events = std::move(events);
         return t;
@@ -161,12 +161,12 @@ TEST_P(RcpFlow, KeyOffsetPlayBiasAndRhythmTracks) {
 }
 
 TEST_P(RcpFlow, StepOffsetShiftsTheTrack) {
-    SongSpec song;
+    SongPlan song;
     song.version3 = v3();
-    TrackSpec later;
+    TrackPlan later;
     later.stepPlus = 5;
     later.events = {note(60, 10, 5, 100), cmd(0xEB, 0, 7, 1)};
-    TrackSpec earlier;
+    TrackPlan earlier;
     earlier.stepPlus = 0xFE;  // -2
     earlier.events = {note(60, 0, 1, 100), note(62, 10, 4, 100), note(64, 10, 5, 100)};
     song.tracks = {later, earlier};
@@ -180,9 +180,9 @@ TEST_P(RcpFlow, StepOffsetShiftsTheTrack) {
 }
 
 TEST(RcpLayout, OldFilesStoreStepOffsetUnsigned) {
-    SongSpec song;
+    SongPlan song;
     song.trackCount = 0;
-    TrackSpec track;
+    TrackPlan track;
     track.stepPlus = 0x90;  // -112 signed, out of the range newer versions write
     track.events = {note(60, 10, 200, 100)};
     song.tracks = {track};
@@ -193,16 +193,16 @@ TEST(RcpLayout, OldFilesStoreStepOffsetUnsigned) {
 }
 
 TEST_P(RcpFlow, MutedAndEmptyTracksAreLeftOut) {
-    SongSpec song;
+    SongPlan song;
     song.version3 = v3();
-    TrackSpec muted;
+    TrackPlan muted;
     muted.mode = 1;
     muted.comment = "muted";
     muted.events = {note(60, 10, 5, 100), cmd(0xE7, 0, 0x80)};
-    TrackSpec named;
+    TrackPlan named;
     named.comment = "only a name";
     named.events = {note(60, 10, 5, 0)};
-    TrackSpec playing;
+    TrackPlan playing;
     playing.comment = "playing";
     playing.events = {note(62, 10, 5, 100)};
     song.tracks = {muted, named, playing};
@@ -213,14 +213,14 @@ TEST_P(RcpFlow, MutedAndEmptyTracksAreLeftOut) {
 }
 
 TEST_P(RcpFlow, WrongSizeFieldsAndTrailers) {
-    SongSpec song;
+    SongPlan song;
     song.version3 = v3();
     song.trackCount = 18;
     song.padTracks = false;
-    TrackSpec wrong;
+    TrackPlan wrong;
     wrong.sizeField = 12;  // smaller than a header: the end mark decides
     wrong.events = {note(60, 10, 5, 100)};
-    TrackSpec second;
+    TrackPlan second;
     second.sizeField = 0x7FFF0;  // runs past the file
     second.events = {note(62, 10, 5, 100)};
     song.tracks = {wrong, second};
@@ -231,9 +231,9 @@ TEST_P(RcpFlow, WrongSizeFieldsAndTrailers) {
 }
 
 TEST(RcpLayout, LongTracksUseTheLowSizeBitsAsHighBits) {
-    SongSpec song;
+    SongPlan song;
     song.padTracks = false;
-    TrackSpec big;
+    TrackPlan big;
     // More than 64 KiB of events. An unknown FF event early on would end the track if
     // the size were misread and the end mark searched instead.
     for (int i = 0; i < 16400; ++i) {
@@ -244,7 +244,7 @@ TEST(RcpLayout, LongTracksUseTheLowSizeBitsAsHighBits) {
     }
     const long size = 44 + 4 * (16400 + 2);
     big.sizeField = (size & 0xFFFC) | ((size >> 16) & 3);
-    TrackSpec after;
+    TrackPlan after;
     after.events = {note(90, 10, 5, 100)};
     song.tracks = {big, after};
     const smf::File file = convertOk(buildSong(song));

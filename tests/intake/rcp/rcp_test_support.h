@@ -18,10 +18,10 @@ inline smf::File convertOk(const QByteArray& rcp) {
     return file;
 }
 
-inline SongSpec songWith(bool version3, std::vector<Ev> events, int channel = 0) {
-    SongSpec song;
+inline SongPlan songWith(bool version3, std::vector<Ev> events, int channel = 0) {
+    SongPlan song;
     song.version3 = version3;
-    TrackSpec track;
+    TrackPlan track;
     track.channel = channel;
     track.events = std::move(events);
     song.tracks.push_back(track);
