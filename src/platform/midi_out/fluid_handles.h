@@ -19,6 +19,11 @@ struct FluidAudioDriverDeleter {
 
 using FluidSettingsPtr = std::unique_ptr<fluid_settings_t, FluidSettingsDeleter>;
 using FluidSynthPtr = std::unique_ptr<fluid_synth_t, FluidSynthDeleter>;
+struct FluidPlayerDeleter {
+    void operator()(fluid_player_t* p) const { delete_fluid_player(p); }
+};
+
+using FluidPlayerPtr = std::unique_ptr<fluid_player_t, FluidPlayerDeleter>;
 using FluidAudioDriverPtr = std::unique_ptr<fluid_audio_driver_t, FluidAudioDriverDeleter>;
 
 // How loudly a failed call is reported. Calls on the audio thread fail routinely (a note

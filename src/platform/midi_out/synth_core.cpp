@@ -51,6 +51,10 @@ std::unique_ptr<SynthCore> SynthCore::create(const SynthConfig& config, QString&
             "fluid_settings_setnum synth.gain");
     fluidOk(fluid_settings_setint(s, "synth.polyphony", std::clamp(config.polyphony, 16, 4096)),
             "fluid_settings_setint synth.polyphony");
+    fluidOk(fluid_settings_setint(s, "synth.reverb.active", config.effects ? 1 : 0),
+            "fluid_settings_setint synth.reverb.active");
+    fluidOk(fluid_settings_setint(s, "synth.chorus.active", config.effects ? 1 : 0),
+            "fluid_settings_setint synth.chorus.active");
     core->synth_.reset(new_fluid_synth(s));
     if (!core->synth_) {
         error = QStringLiteral("シンセサイザーを準備できません。");

@@ -19,6 +19,7 @@ struct SynthConfig {
     int sampleRate = 44100;
     double gain = 0.4;
     int polyphony = 256;
+    bool effects = true;  // reverb and chorus
 };
 
 // FluidSynth renders in blocks of this many frames and starts voices only at block
