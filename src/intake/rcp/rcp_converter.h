@@ -28,7 +28,7 @@ struct RcpResult {
 // Caps that keep hostile files within bounded time and memory. Hitting one fails the
 // conversion with RcpError::TooLarge (or BadLoop for the nesting depth).
 struct RcpLimits {
-    static constexpr qint64 kMaxInputBytes = 16 * 1024 * 1024;
+    static constexpr qint64 kMaxInputBytes = 4 * 1024 * 1024;
     // Events visited while expanding loops and same-measure references, whole song.
     static constexpr quint64 kMaxVisitedEvents = 8'000'000;
     static constexpr quint64 kMaxOutputEvents = 1'000'000;
