@@ -238,11 +238,18 @@ void Intake::scanFolder(const QString& folder, const QString& container,
         reporter_.showMessage(QString::fromUtf8(NoSupportedFilesText), MessageIcon::Critical);
         return;
     }
+    // Progress counts the names of the outermost scan; the scans of archives inside it
+    // are part of one of its steps.
+    const bool outermost = scanDepth_ == 0;
+    ++scanDepth_;
     const auto total = static_cast<int>(collected.size());
     for (int i = 0; i < total; ++i) {
         addFileByType(dir + collected[i], container, out);
-        reporter_.progress(i + 1, total);
+        if (outermost) {
+            reporter_.progress(i + 1, total);
+        }
     }
+    --scanDepth_;
 }
 
 QString Intake::memberTitle(const QString& container, const QString& name) {

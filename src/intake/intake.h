@@ -71,6 +71,7 @@ class Intake {
     ArchiveExtractor& extractor_;
     IntakeReporter& reporter_;
     TitleFunction title_;
+    int scanDepth_ = 0;
 };
 
 // The filter of the open dialog: description and pattern-list pairs separated by "|",

@@ -1,0 +1,169 @@
+#include "intake/multi_list.h"
+#include "intake/archive_builder.h"
+#include "intake/intake_fixture.h"
+#include "platform/text_codec.h"
+
+namespace vesk::test {
+namespace {
+
+using intake::MakeMltText;
+using intake::SongEntry;
+
+SongEntry song(const char* container, const char* name) {
+    SongEntry e;
+    e.Container = QString::fromUtf8(container);
+    e.Name = QString::fromUtf8(name);
+    return e;
+}
+
+TEST(MakeMltText, RunsBecomeBlocksAndLoneEntriesFullPaths) {
+    const std::vector<SongEntry> list{song("/m/set", "a.mid"), song("/m/set", "b.mid"),
+                                      song("/m/set", "c.mid"), song("/m", "single.mid")};
+    EXPECT_EQ(MakeMltText(list),
+              QStringLiteral("MultiListFile Copyright(C)Studio Tavorin\r\n"
+                             "APP /m/set\r\n    a.mid\r\n    b.mid\r\n    c.mid\r\nEND APP\r\n"
+                             "/m/single.mid"));
+}
+
+TEST(MakeMltText, AFinalBlockHasNoEndLine) {
+    const std::vector<SongEntry> list{song("/m", "x.mid"), song("/a/p.lzh", "one.mid"),
+                                      song("/a/p.lzh", "two.mid")};
+    EXPECT_EQ(MakeMltText(list),
+              QStringLiteral("MultiListFile Copyright(C)Studio Tavorin\r\n/m/x.mid\r\n"
+                             "APP /a/p.lzh\r\n    one.mid\r\n    two.mid"));
+    EXPECT_EQ(MakeMltText({}), QStringLiteral("MultiListFile Copyright(C)Studio Tavorin"));
+    // The container comparison is exact: letter case makes two runs.
+    EXPECT_EQ(MakeMltText({song("/M", "a.mid"), song("/m", "b.mid")}),
+              QStringLiteral("MultiListFile Copyright(C)Studio Tavorin\r\n/M/a.mid\r\n/m/b.mid"));
+}
+
+TEST(SaveMultiList, NeedsTwoEntriesAndWritesUtf8WithCrLf) {
+    EXPECT_FALSE(intake::listCanBeSaved(1));
+    EXPECT_TRUE(intake::listCanBeSaved(2));
+    TempDir dir;
+    const QString path = dir.file(QStringLiteral("l.mlt"));
+    ASSERT_TRUE(intake::SaveMultiList(path, {song("/曲", "あ.mid"), song("/x", "b.mid")}).ok);
+    EXPECT_EQ(
+        readAll(path),
+        QByteArray("MultiListFile Copyright(C)Studio Tavorin\r\n/\xE6\x9B\xB2/\xE3\x81\x82.mid\r\n"
+                   "/x/b.mid\r\n"));
+}
+
+TEST_F(IntakeTest, SavedListsReadBackToTheSameEntries) {
+    songs.write(QStringLiteral("set/a.mid"), smallSong("A"));
+    songs.write(QStringLiteral("set/b.mid"), smallSong("B"));
+    songs.write(QStringLiteral("set/c.mid"), smallSong("C"));
+    songs.write(QStringLiteral("other/d.mid"), smallSong("D"));
+    const QString set = songs.path() + QStringLiteral("/set");
+    const QString other = songs.path() + QStringLiteral("/other");
+    const std::vector<std::vector<SongEntry>> lists{
+        {{"a.mid", set, "A"}, {"b.mid", set, "B"}, {"c.mid", set, "C"}, {"d.mid", other, "D"}},
+        {{"d.mid", other, "D"}, {"a.mid", set, "A"}, {"b.mid", set, "B"}},
+    };
+    for (const auto& list : lists) {
+        const QString path = songs.file(QStringLiteral("saved.mlt"));
+        ASSERT_TRUE(intake::SaveMultiList(path, list).ok);
+        EXPECT_EQ(intake().AddFiles(path), list);
+    }
+    EXPECT_TRUE(reporter.messages.empty());
+}
+
+TEST_F(IntakeTest, ListReaderTakesHereBlocksCommentsAndAppNames) {
+    songs.write(QStringLiteral("apple.mid"), smallSong("Apple"));
+    songs.write(QStringLiteral("two.mid"), smallSong("Two"));
+    const QString list = songs.write(QStringLiteral("l.mlt"),
+                                     "[midilist]\r\n"
+                                     "// a comment\r\n"
+                                     "  APP here  \r\n"
+                                     "    apple.mid\r\n"
+                                     "//   another\r\n"
+                                     "two.mid\r\n"
+                                     "app /elsewhere\r\n"
+                                     "    x.mid\r\n"
+                                     "end app\r\n"
+                                     "/full/path.mid\r\n"
+                                     "// trailing comment\r\n");
+
+    auto entries = intake().AddFiles(list);
+
+    const std::vector<SongEntry> expected{{"apple.mid", songs.path(), "Apple"},
+                                          {"two.mid", songs.path(), "Two"},
+                                          {"x.mid", "/elsewhere", ""},
+                                          {"path.mid", "/full", ""}};
+    EXPECT_EQ(entries, expected);
+    EXPECT_EQ(reporter.shown, expected);
+    EXPECT_EQ(reporter.eventRuns, 0);
+    EXPECT_TRUE(reporter.messages.empty());
+}
+
+TEST_F(IntakeTest, ListLinesAreNotCheckedForTheirKind) {
+    const QString list = songs.write(QStringLiteral("k.mlt"),
+                                     "MULTILISTFILE COPYRIGHT(C)STUDIO TAVORIN\n"
+                                     "/x/inner.mlt\n/x/song.rcp\n\n/x/last.mid");
+    auto entries = intake().AddFiles(list);
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[0].Name, QStringLiteral("inner.mlt"));
+    EXPECT_EQ(entries[1].Name, QStringLiteral("song.rcp"));
+    // An empty line is a song line too.
+    EXPECT_EQ(entries[2], (SongEntry{"", "", ""}));
+    EXPECT_EQ(entries[3].Name, QStringLiteral("last.mid"));
+}
+
+TEST_F(IntakeTest, AWrongHeaderIsReportedWithThePath) {
+    const QString list = songs.write(QStringLiteral("bad.mlt"), " [MIDILIST]\r\n/x/a.mid\r\n");
+    EXPECT_TRUE(intake().AddFiles(list).empty());
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_EQ(reporter.messages[0].text,
+              list + QStringLiteral("\r\nこれはMIDIリストではありません"));
+    EXPECT_EQ(reporter.messages[0].icon, platform::MessageIcon::Critical);
+
+    reporter.messages.clear();
+    EXPECT_TRUE(intake().AddFiles(songs.file(QStringLiteral("missing.mlt"))).empty());
+    EXPECT_TRUE(intake().AddFiles(songs.write(QStringLiteral("empty.mlt"), "")).size() == 0);
+    EXPECT_EQ(reporter.messages.size(), 1u);
+}
+
+TEST_F(IntakeTest, WindowsListsInCp932AreRead) {
+    songs.write(QStringLiteral("曲/ソング.mid"), smallSong("Song"));
+    QByteArray bytes =
+        platform::encodeCp932(QStringLiteral("[MIDILIST]\r\nAPP HERE\r\n"
+                                             "曲\\ソング.mid\r\n表.mid\r\n"));
+    const QString list = songs.write(QStringLiteral("win.mlt"), bytes);
+
+    auto entries = intake().AddFiles(list);
+
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0], (SongEntry{"ソング.mid", songs.path() + QStringLiteral("/曲"), "Song"}));
+    EXPECT_EQ(entries[1], (SongEntry{"表.mid", songs.path(), ""}));
+}
+
+TEST_F(IntakeTest, ArchiveMembersInAListAreExtractedForTheirTitles) {
+    const QString zip = songs.write(
+        QStringLiteral("pack.zip"),
+        buildZip({file("one.mid", smallSong("One")), file("two.mid", smallSong("Two"))}));
+    const QString rar =
+        songs.write(QStringLiteral("pack.rar"), buildRar4({file("r.mid", smallSong("R"))}));
+    const QString list =
+        songs.write(QStringLiteral("a.mlt"), (QStringLiteral("[MIDILIST]\nAPP ") + zip +
+                                              QStringLiteral("\n  two.mid\n  gone.mid\nEND APP\n") +
+                                              rar + QStringLiteral("/r.mid\n"))
+                                                 .toUtf8());
+
+    auto entries = intake().AddFiles(list);
+
+    const std::vector<SongEntry> expected{
+        {"two.mid", zip, "Two"}, {"gone.mid", zip, ""}, {"r.mid", rar, "R"}};
+    EXPECT_EQ(entries, expected);
+    // Members read for a list stay in the work folder.
+    EXPECT_EQ(workFiles(), (QStringList{"r.mid", "two.mid"}));
+
+    module.HaveUnzip32 = false;
+    settings.UseLhasa = false;
+    QFile::remove(work.path() + QStringLiteral("/two.mid"));
+    auto without = intake().AddFiles(list);
+    ASSERT_EQ(without.size(), 3u);
+    EXPECT_EQ(without[0], (SongEntry{"two.mid", zip, ""}));
+}
+
+}  // namespace
+}  // namespace vesk::test
