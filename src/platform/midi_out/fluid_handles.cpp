@@ -12,8 +12,6 @@ bool fluidOk(int result, const char* what, FluidFailure failure) {
     }
     if (failure == FluidFailure::Warn) {
         qCWarning(lcMidiOut) << what << "failed";
-    } else {
-        qCDebug(lcMidiOut) << what << "failed";
     }
     return false;
 }

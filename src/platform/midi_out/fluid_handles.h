@@ -26,8 +26,8 @@ struct FluidPlayerDeleter {
 using FluidPlayerPtr = std::unique_ptr<fluid_player_t, FluidPlayerDeleter>;
 using FluidAudioDriverPtr = std::unique_ptr<fluid_audio_driver_t, FluidAudioDriverDeleter>;
 
-// How loudly a failed call is reported. Calls on the audio thread fail routinely (a note
-// on a channel without an instrument) and must stay quiet and cheap.
+// How a failed call is reported. Calls on the audio thread fail routinely (a note on a
+// channel without an instrument) and must not log: logging there could block the sound.
 enum class FluidFailure { Warn, Quiet };
 
 // True when `result` is FLUID_OK; otherwise logs `what` and returns false.

@@ -38,7 +38,8 @@ class LiveSynth {
     LiveSynth(const LiveSynth&) = delete;
     LiveSynth& operator=(const LiveSynth&) = delete;
 
-    // Any thread. False when the message is too long or the queue is full.
+    // Any thread. False when the message is too long or the queue is full. Messages are
+    // applied in the order posted, so post them in the order of their deadlines.
     bool post(std::span<const std::uint8_t> message, Nanos due);
     // Any thread: the message is applied at the start of the next period.
     bool postNow(std::span<const std::uint8_t> message);

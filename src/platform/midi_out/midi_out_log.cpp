@@ -2,6 +2,6 @@
 
 namespace vesk::platform::midiout {
 
-Q_LOGGING_CATEGORY(lcMidiOut, "vesk.platform.midiout")
+Q_LOGGING_CATEGORY(lcMidiOut, "vesk.platform.midiout", QtInfoMsg)
 
 }  // namespace vesk::platform::midiout

@@ -60,6 +60,12 @@ void OfflineSynth::enqueue(std::span<const std::uint8_t> message, Nanos due) {
 }
 
 void OfflineSynth::send(std::span<const std::uint8_t> message, Nanos due) {
+    // A century either way is beyond any song; such a deadline is garbage, not music.
+    constexpr Nanos kFarthest = std::chrono::hours(24 * 365 * 100);
+    if (due < origin_ - kFarthest || due > origin_ + kFarthest) {
+        qCDebug(lcMidiOut) << "ignored a message due at" << due.count() << "ns";
+        return;
+    }
     if (!isCompleteMessage(message)) {
         qCDebug(lcMidiOut) << "ignored an incomplete message of" << message.size() << "bytes";
         return;

@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "platform/midi_out/midi_bytes.h"
-#include "platform/midi_out/midi_out_log.h"
 #include "platform/midi_out/soundfont.h"
 
 namespace vesk::platform::midiout {
@@ -91,7 +90,6 @@ void SynthCore::select(int channel, const PresetChoice& choice) {
         pick = fallback;
     }
     if (!hasPreset(pick.bank, pick.program)) {
-        qCDebug(lcMidiOut) << "no preset for bank" << choice.bank << "program" << choice.program;
         return;
     }
     fluidOk(fluid_synth_program_select(synth, channel, sfontId_, pick.bank, pick.program),
@@ -182,7 +180,7 @@ void SynthCore::render(float* left, float* right, int frames, EventSource& event
         std::int64_t frame = 0;
         std::span<const std::uint8_t> message;
         while (events.peek(frame, message)) {
-            std::int64_t at = nearestBoundary(frame);
+            std::int64_t at = frame <= position_ ? position_ : nearestBoundary(frame);
             if (at > position_) {
                 end = std::min(end, at);
                 break;

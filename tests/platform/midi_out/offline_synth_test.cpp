@@ -125,6 +125,21 @@ TEST(OfflineSynthMessages, LongMessageIsTakenAndReported) {
     EXPECT_EQ(doneCalls, 1);
 }
 
+TEST(OfflineSynthMessages, AbsurdDeadlinesAndBrokenMessagesAreDropped) {
+    auto synth = makeOfflineSynth();
+    ASSERT_TRUE(synth);
+    synth->send(kNoteOn, Nanos::min());
+    synth->send(kNoteOn, Nanos::max());
+    synth->send(std::array<std::uint8_t, 2>{0x90, 60}, 0ms);
+    synth->send(std::array<std::uint8_t, 3>{0x3C, 60, 100}, 0ms);
+    std::vector<float> out;
+    synth->renderUntil(300ms, out);
+    EXPECT_LT(peak(out, 0, static_cast<std::int64_t>(out.size() / 2)), 1e-5f);
+    // Rendering backwards renders nothing.
+    synth->renderUntil(100ms, out);
+    EXPECT_EQ(out.size(), 2u * framesFromNanos(300ms, synth->sampleRate()));
+}
+
 TEST(OfflineSynthMessages, ResetCodeWithTwoMessagesAppliesBoth) {
     auto synth = makeOfflineSynth();
     ASSERT_TRUE(synth);
