@@ -1,5 +1,7 @@
 #include "platform/sequencer/sequencer_backend.h"
 
+#include <malloc.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
@@ -149,6 +151,8 @@ int SequencerBackend::open(const std::string& path, const std::string& alias) {
     const int rc = readSmf(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                      static_cast<std::size_t>(bytes.size())),
                            *song);
+    // Reading left large freed blocks behind; give them back so that only the song stays.
+    malloc_trim(0);
     if (rc != kOk) {
         return rc;
     }

@@ -1,5 +1,7 @@
 #include "platform/sequencer/sequencer_session.h"
 
+#include <sys/prctl.h>
+
 #include <algorithm>
 #include <exception>
 #include <limits>
@@ -198,6 +200,10 @@ void SequencerSession::wake() {
 }
 
 void SequencerSession::run() {
+    // The default 50 us timer slack would add itself to every deadline.
+    if (prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL) != 0) {
+        qCDebug(lcSequencer) << "timer slack left at its default";
+    }
     try {
         loop();
     } catch (...) {

@@ -351,6 +351,28 @@ class TrackParser {
 // Merges the tracks (each in time order) into one list: by tick, then by track order.
 std::vector<SongEvent> mergeTracks(const std::vector<SongEvent>& all,
                                    const std::vector<TrackRange>& tracks) {
+    std::uint32_t lastTick = 0;
+    for (const TrackRange& t : tracks) {
+        if (t.end > t.begin) {
+            lastTick = std::max(lastTick, all[t.end - 1].tick);
+        }
+    }
+    // Songs whose ticks are few against their events (all real ones) are merged by counting
+    // events per tick, which keeps track and file order without comparisons.
+    if (std::size_t{lastTick} <= 4 * all.size() + 1024) {
+        std::vector<std::uint32_t> start(std::size_t{lastTick} + 2, 0);
+        for (const SongEvent& e : all) {
+            ++start[std::size_t{e.tick} + 1];
+        }
+        for (std::size_t i = 1; i < start.size(); ++i) {
+            start[i] += start[i - 1];
+        }
+        std::vector<SongEvent> merged(all.size());
+        for (const SongEvent& e : all) {
+            merged[start[e.tick]++] = e;
+        }
+        return merged;
+    }
     std::vector<SongEvent> merged;
     merged.reserve(all.size());
     using Head = std::pair<std::uint32_t, std::size_t>;  // tick, track number
@@ -490,6 +512,9 @@ int readSmf(std::span<const std::uint8_t> bytes, Song& song) {
         pos = 14;
     }
     std::vector<SongEvent> all;
+    // An event takes at least two bytes of the file. Reserving for that many costs only
+    // address space, and spares the copying and page faults of growing step by step.
+    all.reserve(smf.size() / 2);
     std::vector<TrackRange> tracks;
     std::vector<TempoAt> tempos;
     TrackParser parser(song, all, tempos);
