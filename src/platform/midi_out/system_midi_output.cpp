@@ -30,25 +30,19 @@ class SynthHost {
         options_ = options;
     }
 
+    int prepare(QString& error) {
+        std::lock_guard lock(mutex_);
+        return load(error);
+    }
+
     int acquire(QString& error) {
         std::lock_guard lock(mutex_);
-        if (users_ == 0 && live_ && !(liveOptions_ == options_)) {
-            live_.reset();
-        }
-        if (!live_) {
-            SynthConfig config;
-            config.soundFont = resolveSoundFont(options_.soundFont);
-            config.sampleRate = options_.sampleRate;
-            config.gain = options_.gain;
-            auto core = SynthCore::create(config, error);
-            if (!core) {
-                return kError;
-            }
-            live_ = std::make_unique<LiveSynth>(std::move(core), clock_);
-            liveOptions_ = options_;
+        int code = load(error);
+        if (code != kOk) {
+            return code;
         }
         if (users_ == 0) {
-            int code = live_->startAudio(liveOptions_.audio, error);
+            code = live_->startAudio(options_.audio, error);
             if (code != kOk) {
                 return code;
             }
@@ -68,6 +62,29 @@ class SynthHost {
     LiveSynth& live() { return *live_; }
 
   private:
+    // With mutex_ held: the synthesizer for the current options, loaded if need be.
+    int load(QString& error) {
+        bool sameSynth = liveOptions_.soundFont == options_.soundFont &&
+                         liveOptions_.sampleRate == options_.sampleRate &&
+                         liveOptions_.gain == options_.gain;
+        if (users_ == 0 && live_ && !sameSynth) {
+            live_.reset();
+        }
+        if (!live_) {
+            SynthConfig config;
+            config.soundFont = resolveSoundFont(options_.soundFont);
+            config.sampleRate = options_.sampleRate;
+            config.gain = options_.gain;
+            auto core = SynthCore::create(config, error);
+            if (!core) {
+                return kError;
+            }
+            live_ = std::make_unique<LiveSynth>(std::move(core), clock_);
+            liveOptions_ = options_;
+        }
+        return kOk;
+    }
+
     std::mutex mutex_;
     MidiOutputOptions options_;
     MidiOutputOptions liveOptions_;
@@ -173,6 +190,17 @@ int SystemMidiOutputService::open(int device, std::unique_ptr<MidiOutDevice>& ou
     }
     if (code != kOk) {
         qCInfo(lcMidiOut) << "device" << device << "not opened:" << error;
+    }
+    std::lock_guard lock(mutex_);
+    lastError_ = error;
+    return code;
+}
+
+int SystemMidiOutputService::prepareSynthesizer() {
+    QString error;
+    int code = synth_->prepare(error);
+    if (code != kOk) {
+        qCInfo(lcMidiOut) << "synthesizer not loaded:" << error;
     }
     std::lock_guard lock(mutex_);
     lastError_ = error;

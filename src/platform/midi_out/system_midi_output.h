@@ -40,6 +40,11 @@ class SystemMidiOutputService final : public MidiOutputService {
     QString deviceName(int device) override;
     int open(int device, std::unique_ptr<MidiOutDevice>& out) override;
 
+    // Loads the synthesizer's SoundFont now, which takes seconds for a large one, so that
+    // the first open does not wait for it. Any thread; an open meanwhile waits for it.
+    // Returns 0 or an error code, with lastError() set.
+    int prepareSynthesizer();
+
     // New options take effect when the synthesizer is next opened while no device of it
     // is open.
     void setOptions(const MidiOutputOptions& options);

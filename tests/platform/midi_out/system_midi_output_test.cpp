@@ -121,6 +121,8 @@ TEST(SystemMidiOutput, SoundFontThatDoesNotLoadIsReportedAndCanBeReplaced) {
     options.soundFont = dir.write(QStringLiteral("bad.sf2"), "not a soundfont");
     options.audio.driver = QStringLiteral("no-such-driver");
     SystemMidiOutputService service(options);
+    EXPECT_EQ(service.prepareSynthesizer(), kError);
+    EXPECT_TRUE(service.lastError().contains(options.soundFont));
     std::unique_ptr<MidiOutDevice> out;
     EXPECT_EQ(service.open(0, out), kError);
     EXPECT_TRUE(service.lastError().contains(options.soundFont));
@@ -128,6 +130,8 @@ TEST(SystemMidiOutput, SoundFontThatDoesNotLoadIsReportedAndCanBeReplaced) {
     // With a good SoundFont the synthesizer loads, and only the sound output is missing.
     options.soundFont = test::smallSoundFont();
     service.setOptions(options);
+    EXPECT_EQ(service.prepareSynthesizer(), kOk);
+    EXPECT_TRUE(service.lastError().isEmpty());
     EXPECT_EQ(service.open(0, out), kNoDriver);
     EXPECT_TRUE(service.lastError().contains(QStringLiteral("no-such-driver")));
 }
