@@ -1,0 +1,155 @@
+#include "player/play_list.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "intake/path_text.h"
+#include "platform/text_codec.h"
+#include "player/player.h"
+
+namespace vesk::player {
+
+QString ShortTitle(const QString& title) {
+    if (platform::cp932ByteLength(title) <= kShortTitleBytes) {
+        return title;
+    }
+    // Whole characters up to byte 54; then whether the 54th byte ends a double-byte one.
+    constexpr int kKeepBytes = kShortTitleBytes - 2;
+    QString head;
+    int bytes = 0;
+    int lastCharBytes = 0;
+    qsizetype headBefore = 0;
+    for (qsizetype i = 0; i < title.size();) {
+        const qsizetype width =
+            title[i].isHighSurrogate() && i + 1 < title.size() && title[i + 1].isLowSurrogate() ? 2
+                                                                                                : 1;
+        const QString one = title.mid(i, width);
+        const int n = platform::cp932ByteLength(one);
+        if (bytes + n > kKeepBytes) {
+            break;
+        }
+        headBefore = head.size();
+        head += one;
+        bytes += n;
+        lastCharBytes = n;
+        i += width;
+    }
+    if (bytes == kKeepBytes && lastCharBytes == 2) {
+        return head + QStringLiteral("..");
+    }
+    // Byte 54 is a single-byte character or starts a double-byte one: keep 53 bytes.
+    if (bytes == kKeepBytes) {
+        head.truncate(headBefore);
+    }
+    return head + QStringLiteral("...");
+}
+
+QString ListLine(std::int16_t index, const QString& title) {
+    QString number = QString::number(index + 1);
+    if (index < 99) {
+        number.prepend(u'0');
+    }
+    if (index < 9) {
+        number.prepend(u'0');
+    }
+    return number + QStringLiteral("：") + ShortTitle(title);
+}
+
+QString SongCaption(std::int16_t currentEntry, std::int16_t listLast, const QString& title,
+                    const QString& appTitle) {
+    if (currentEntry < 0 || currentEntry > listLast) {
+        return appTitle;
+    }
+    return QStringLiteral("[") + intake::TrackCounter(currentEntry, listLast) +
+           QStringLiteral("] ") + title + QStringLiteral(" - ") + appTitle;
+}
+
+void Player::UpDate_List(std::int16_t start) {
+    if (start <= -1) {
+        start = -1;
+        view().clearList();
+    }
+    const std::int16_t last = state_.ListLast();
+    for (int i = start + 1; i <= last; ++i) {
+        view().appendLine(ListLine(static_cast<std::int16_t>(i),
+                                   state_.PlayList[static_cast<std::size_t>(i)].Title));
+    }
+    updateEnableFlags();
+}
+
+void Player::SwapEntries(std::int16_t a, std::int16_t b, bool keepCurrent) {
+    const std::int16_t last = state_.ListLast();
+    if (a < 0 || b < 0 || a > last || b > last) {
+        return;
+    }
+    std::swap(state_.PlayList[static_cast<std::size_t>(a)],
+              state_.PlayList[static_cast<std::size_t>(b)]);
+    if (keepCurrent) {
+        return;
+    }
+    std::int16_t& current = state_.CurrentEntry;
+    if (current == a) {
+        current = b;
+    } else if (current == b) {
+        current = a;
+    }
+    if (current == a || current == b) {
+        showCaption();
+    }
+}
+
+void Player::DeleteEntry(std::int16_t selected) {
+    const std::int16_t last = state_.ListLast();
+    if (selected < 0 || selected > last) {
+        return;
+    }
+    if (selected == state_.CurrentEntry) {
+        TransportStop();
+    }
+    for (std::int16_t i = selected; i < last; ++i) {
+        const auto next = static_cast<std::int16_t>(i + 1);
+        SwapEntries(i, next, true);
+        view().setLine(i, ListLine(i, state_.PlayList[static_cast<std::size_t>(i)].Title));
+    }
+    state_.PlayList.pop_back();
+    view().removeLastLine();
+
+    // The current song, the play order and its position keep naming the same songs.
+    std::int16_t& current = state_.CurrentEntry;
+    if (current == selected) {
+        current = -1;
+    } else if (current > selected) {
+        --current;
+    }
+    std::vector<std::int16_t>& order = state_.ShuffleOrder;
+    std::optional<std::int16_t> removedPos;
+    if (const auto it = std::find(order.begin(), order.end(), selected); it != order.end()) {
+        removedPos = static_cast<std::int16_t>(it - order.begin());
+        order.erase(it);
+    }
+    for (std::int16_t& index : order) {
+        if (index > selected) {
+            --index;
+        }
+    }
+    if (settings_.Repeat == static_cast<std::int16_t>(RepeatModes::Shuffle)) {
+        if (removedPos && state_.PlayOrderPos > *removedPos) {
+            --state_.PlayOrderPos;
+        }
+    } else if (state_.PlayOrderPos > selected) {
+        --state_.PlayOrderPos;
+    }
+    updateEnableFlags();
+    showCaption();
+}
+
+void Player::showCaption() {
+    const std::int16_t current = state_.CurrentEntry;
+    const std::int16_t last = state_.ListLast();
+    const QString title = current >= 0 && current <= last
+                              ? state_.PlayList[static_cast<std::size_t>(current)].Title
+                              : QString();
+    setCaptionText(SongCaption(current, last, title, module_.AppTitle));
+}
+
+}  // namespace vesk::player

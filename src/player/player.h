@@ -1,0 +1,147 @@
+#pragma once
+// The player core: the play list, the transport commands, the monitor tick, loading a
+// song, the device reset and choice, and the state behind the repeat, speed and device
+// menus. One object serves the main window and the tray window; whichever exists is
+// attached as the view, and in tray mode the same procedures keep the tray's speed, write
+// no display and drive the tray's menu states.
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "app/config/module_state.h"
+#include "app/config/settings.h"
+#include "engine/vesk_engine.h"
+#include "platform/user_interaction.h"
+#include "player/player_state.h"
+#include "player/player_view.h"
+#include "player/random_source.h"
+#include "player/song_preparation.h"
+
+namespace vesk::player {
+
+enum class WindowMode { Main, Tray };
+
+struct PlayerServices {
+    SongPreparation preparation;
+    // Opens a document with the desktop's default application, in `workingFolder`.
+    std::function<void(const QString& path, const QString& workingFolder)> openDocument;
+};
+
+class Player {
+  public:
+    Player(engine::Vesk_Engine& engine, app::Settings& settings, const app::ModuleState& module,
+           platform::UserInteraction& interaction, RandomSource& random, PlayerServices services);
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
+
+    // The window that shows the player from now on. The view must outlive its attachment.
+    void attachView(PlayerView& view, WindowMode mode);
+    WindowMode mode() const { return mode_; }
+
+    PlayerState& state() { return state_; }
+    const PlayerState& state() const { return state_; }
+    const MainWindowState& mainWindow() const { return main_; }
+    const TrayState& tray() const { return tray_; }
+    std::int16_t RepeatMode() const { return settings_.Repeat; }
+
+    // Song list (play_list.cpp).
+    // Rebuilds the display from scratch (start -1) or appends the lines after `start`.
+    void UpDate_List(std::int16_t start);
+    void SwapEntries(std::int16_t a, std::int16_t b, bool keepCurrent);
+    // Removes entry `selected`; an index outside the list changes nothing.
+    void DeleteEntry(std::int16_t selected);
+    // Writes the caption for the current entry.
+    void showCaption();
+
+    // Transport (transport.cpp). In tray mode these are the tray menu's commands.
+    void TransportPlay();
+    void TransportPause();
+    void TransportStop();
+    void TransportPrev();
+    void TransportNext();
+    void TransportBack();
+
+    // One tick of the monitor loop; `tickMs` is the timer's interval.
+    void monitorTick(int tickMs = 250);
+
+    // Loading (loader.cpp).
+    void PlayEntry(std::int16_t index);
+    void OpenDocument();
+    FileInfoTexts currentFileInfo();
+    void setInfoShown(bool shown);
+
+    // Device (device_reset.cpp).
+    int ChooseDeviceSlot();
+    int ResetDevice();
+
+    // Menu commands (menu_state.cpp).
+    void repeatCommand(std::int16_t index);
+    void doubleSpeedCommand();
+    void halfSpeedCommand();
+    void deviceACommand();
+    void deviceBCommand();
+    void autoDeviceCommand();
+    void scrollCommand();
+    // Builds ShuffleOrder anew for the list as it is.
+    void rebuildShuffleOrder();
+
+    // Tray mode (player.cpp): entering takes the main window's speed and runs the repeat
+    // command; returning starts the main window afresh and shows the song in progress.
+    void enterTray(PlayerView& trayView);
+    void returnFromTray(PlayerView& mainView);
+
+  private:
+    bool inMain() const { return mode_ == WindowMode::Main; }
+    SpeedState& speed() { return inMain() ? main_.Speed : tray_.Speed; }
+    PlayerView& view() { return *view_; }
+
+    void setStatus(const QString& text);
+    void setNow(const QString& text);
+    void setTotal(const QString& text);
+    void setTitle(const QString& text);
+    void setTitleLeft(int left);
+    void setPositionBar(int width);
+    void setDeviceShown(int slot);
+    void setCaptionText(const QString& caption);
+    void setCanPause(bool canPause);
+    void setTrayMenu(bool play, bool pause, bool stop, bool prev);
+    void updateEnableFlags();
+    void rewindDisplay();
+
+    void applySpeedOnLoad();
+    void keepSpeed();
+    void followPlayback(int tickMs);
+    void scrollTitle(int tickMs);
+    void keepWindowPosition();
+    void songEnded();
+    void moveTo(std::int16_t index);
+    void changeSpeed(bool toDouble);
+    // `slot` -1 is the automatic choice.
+    void chooseDevice(const QString& choice, int slot);
+
+    engine::Vesk_Engine& engine_;
+    app::Settings& settings_;
+    const app::ModuleState& module_;
+    platform::UserInteraction& interaction_;
+    RandomSource& random_;
+    PlayerServices services_;
+
+    class NullView final : public PlayerView {
+      public:
+        void openCommandLine(const QString&) override {}
+    };
+    NullView nullView_;
+    PlayerView* view_ = &nullView_;
+    WindowMode mode_ = WindowMode::Main;
+    bool inTick_ = false;
+    // A device the engine refused during the reset, not to be asked for again at once.
+    std::optional<std::int16_t> refusedDevice_;
+
+    PlayerState state_;
+    MainWindowState main_;
+    TrayState tray_;
+};
+
+}  // namespace vesk::player

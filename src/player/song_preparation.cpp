@@ -1,0 +1,78 @@
+#include "player/song_preparation.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "intake/path_text.h"
+#include "intake/rcp/convert_rcp.h"
+
+namespace vesk::player {
+
+ContainerKind containerKind(const intake::SongEntry& entry) {
+    const QString tail = entry.Container.right(4).toUpper();
+    if (tail == QLatin1String(".LZH")) {
+        return ContainerKind::Lzh;
+    }
+    if (tail == QLatin1String(".ZIP")) {
+        return ContainerKind::Zip;
+    }
+    if (tail == QLatin1String(".RAR")) {
+        return ContainerKind::Rar;
+    }
+    return ContainerKind::Folder;
+}
+
+bool isRecomposerName(const QString& name) {
+    const QString tail = name.right(3).toUpper();
+    return tail == QLatin1String("G36") || tail == QLatin1String("G18") ||
+           tail == QLatin1String("RCP") || tail == QLatin1String("R36") ||
+           tail == QLatin1String("R18");
+}
+
+SongPreparation standardPreparation(const app::ModuleState& module) {
+    SongPreparation preparation;
+    const QString workFolder = module.WorkFolder;
+    preparation.convertRcp = [workFolder](const QString& path) {
+        return intake::ConvertRcp(path, workFolder);
+    };
+    return preparation;
+}
+
+QString existingFile(const QString& path) {
+    if (path.isEmpty()) {
+        return {};
+    }
+    if (QFileInfo(path).isFile()) {
+        return path;
+    }
+    const QString folder = intake::GetFolder(path);
+    const QString name = intake::GetFileName(path);
+    if (name.isEmpty()) {
+        return {};
+    }
+    const QDir dir(folder.isEmpty() ? QStringLiteral("/") : folder);
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& candidate : names) {
+        if (candidate.compare(name, Qt::CaseInsensitive) == 0) {
+            return dir.filePath(candidate);
+        }
+    }
+    return {};
+}
+
+QString findDocument(const QString& songFolder, const QString& songFile) {
+    const QString stem = songFile.chopped(std::min<qsizetype>(3, songFile.size()));
+    const QString candidates[] = {songFolder + QStringLiteral("readme.doc"),
+                                  songFolder + QStringLiteral("readme.txt"),
+                                  stem + QStringLiteral("doc"), stem + QStringLiteral("txt")};
+    QString found;
+    for (const QString& candidate : candidates) {
+        const QString path = existingFile(candidate);
+        if (!path.isEmpty()) {
+            found = path;
+        }
+    }
+    return found;
+}
+
+}  // namespace vesk::player

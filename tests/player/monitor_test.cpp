@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include "intake/path_text.h"
+#include "player_rig.h"
+
+namespace vesk::player::test {
+namespace {
+
+struct MonitorTest : ::testing::Test {
+    MonitorTest() {
+        rig.addSong("a.mid", "A");
+        rig.addSong("b.mid", "B");
+        rig.addSong("c.mid", "C");
+        p.UpDate_List(-1);
+    }
+    // The entries loaded so far, in order.
+    QStringList played() const { return rig.view.named("select"); }
+    PlayerRig rig;
+    Player& p = *rig.player;
+};
+
+TEST_F(MonitorTest, ModeNonePlaysToTheEndOfTheListThenStopsAndCloses) {
+    p.repeatCommand(0);
+    p.PlayEntry(0);
+    rig.run(20000);
+    EXPECT_EQ(played(), QStringList({"0", "1", "2"}));
+    EXPECT_FALSE(p.state().PlayRequested);
+    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionClosed);
+    EXPECT_EQ(p.mainWindow().StatusText, QStringLiteral("STOP"));
+    EXPECT_EQ(p.state().CurrentEntry, 0);
+}
+
+TEST_F(MonitorTest, ModeAllWrapsAndTheNinthStoppedTickAdvances) {
+    p.repeatCommand(2);
+    p.PlayEntry(0);
+    int stoppedTicks = 0;
+    for (int tick = 0; tick < 200 && played().size() < 2; ++tick) {
+        rig.run(250);
+        if (played().size() == 2 || rig.engine.Status() == QLatin1String("stopped")) {
+            ++stoppedTicks;
+        }
+    }
+    // Eight stopped ticks make 2000 ms, which is not yet more than 2000.
+    EXPECT_EQ(stoppedTicks, 9);
+    rig.run(20000);
+    EXPECT_GE(played().size(), 6);
+    EXPECT_EQ(played().mid(0, 6), QStringList({"0", "1", "2", "0", "1", "2"}));
+    EXPECT_TRUE(p.state().PlayRequested);
+}
+
+TEST_F(MonitorTest, ModeSingleReplaysTheSameSongAboutTwoSecondsAfterItsEnd) {
+    p.repeatCommand(1);
+    p.PlayEntry(1);
+    rig.run(2750);  // the song ended at 1000 ms
+    EXPECT_EQ(rig.engine.Status(), QStringLiteral("stopped"));
+    rig.run(750);
+    EXPECT_EQ(rig.engine.Status(), QStringLiteral("playing"));
+    EXPECT_EQ(played(), QStringList({"1"}));
+    EXPECT_LT(rig.engine.NowPos(), 1000);
+}
+
+TEST_F(MonitorTest, ShuffleFollowsTheShuffleOrderAndALeftOverPositionRestarts) {
+    rig.random.values = {0.0};
+    p.repeatCommand(3);
+    p.state().ShuffleOrder = {2, 0, 1};
+    p.PlayEntry(2);
+    ASSERT_EQ(p.state().PlayOrderPos, 0);
+    rig.run(12000);
+    EXPECT_EQ(played().mid(0, 4), QStringList({"2", "0", "1", "2"}));
+
+    PlayerRig other;
+    other.addSong("a.mid", "A");
+    other.addSong("b.mid", "B");
+    other.player->repeatCommand(2);
+    other.player->PlayEntry(1);
+    other.player->state().PlayOrderPos = 9;  // a list that was longer
+    other.run(3500);
+    EXPECT_EQ(other.view.named("select"), QStringList({"1", "0"}));
+}
+
+TEST_F(MonitorTest, NothingAdvancesWhilePlayIsNotRequested) {
+    p.repeatCommand(2);
+    p.PlayEntry(0);
+    p.TransportStop();
+    rig.run(5000);
+    EXPECT_EQ(played(), QStringList({"0"}));
+    EXPECT_EQ(rig.engine.Status(), QStringLiteral("stopped"));
+}
+
+TEST(MonitorSpeedTest, DoubleAndHalfSpeedSurviveATempoChangeInsideTheSong) {
+    for (const bool doubled : {true, false}) {
+        PlayerRig rig;
+        rig.addSong("t.mid", "T", 4000, 120, 100, 1000);
+        doubled ? rig.player->doubleSpeedCommand() : rig.player->halfSpeedCommand();
+        rig.player->PlayEntry(0);
+        EXPECT_EQ(rig.engine.Bpm(), doubled ? 240 : 60);
+        EXPECT_EQ(rig.player->mainWindow().TotalText, doubled ? "00:02" : "00:08");
+        rig.run(doubled ? 750 : 2250);  // past the change at 1000 ms of song time
+        EXPECT_EQ(rig.engine.Bpm(), doubled ? 200 : 50);
+        EXPECT_EQ(rig.player->mainWindow().Speed.BaseTempo, 100);
+        const QStringList tempos = rig.log.matching({"set Tavorin Tempo"});
+        EXPECT_EQ(tempos.last(), doubled ? "set Tavorin Tempo 200" : "set Tavorin Tempo 50");
+        // The time shown is the song time heard at the speed.
+        rig.run(1000);
+        const int nowPos = rig.engine.NowPos();
+        EXPECT_EQ(rig.player->mainWindow().NowText,
+                  intake::FormatTime(doubled ? nowPos / 2 : nowPos * 2));
+    }
+}
+
+TEST(MonitorHandoffTest, OneHandOffFilePerTickInEitherWindow) {
+    PlayerRig rig;
+    const QString folder = rig.module.HandoffFolder + "/";
+    rig.dir.write("work/FileNames/1.File", "\"/songs/one.mid\"\r\n");
+    rig.dir.write("work/FileNames/2.File", "\"/songs/two.mid\"\r\n");
+    rig.player->monitorTick();
+    EXPECT_EQ(rig.view.named("open").size(), 1);
+    EXPECT_EQ(QDir(folder).entryList({"*.File"}).size(), 1);
+
+    RecordingView tray;
+    rig.player->enterTray(tray);
+    rig.player->monitorTick();
+    EXPECT_EQ(rig.view.named("open").size(), 1);
+    EXPECT_EQ(tray.named("open").size(), 1);
+    QStringList both = rig.view.named("open") + tray.named("open");
+    both.sort();
+    EXPECT_EQ(both, QStringList({"\"/songs/one.mid\"", "\"/songs/two.mid\""}));
+    EXPECT_TRUE(QDir(folder).entryList({"*.File"}).isEmpty());
+}
+
+TEST(MonitorDisplayTest, PositionBarTitleScrollAndWindowPlace) {
+    PlayerRig rig;
+    Player& p = *rig.player;
+    rig.addSong("a.mid", "A", 8000);
+    p.setInfoShown(true);
+    rig.view.topLeft = QPoint(rig.settings.Left, rig.settings.Top);
+    p.PlayEntry(0);
+    rig.run(2000);
+    EXPECT_EQ(rig.view.barWidth, 250);  // 2000 of 8000 ms on a 1000 wide bar
+    EXPECT_EQ(rig.view.named("now").last(), QStringLiteral("00:02"));
+    EXPECT_EQ(rig.view.named("bpm").last(), QStringLiteral("BPM  120"));
+    // Resting two seconds at the start, then 5 pixels a tick.
+    EXPECT_EQ(rig.view.titleLeft, kTitleStartLeft - 5);
+    rig.view.titleWidthValue = 10;
+    rig.run(1250);
+    EXPECT_EQ(rig.view.titleLeft, kTitleStartLeft);
+    EXPECT_EQ(p.mainWindow().ScrollWait, 0);
+    p.scrollCommand();
+    rig.run(3000);
+    EXPECT_EQ(rig.view.titleLeft, kTitleStartLeft);
+
+    EXPECT_TRUE(rig.view.named("follow").isEmpty());
+    rig.view.topLeft = QPoint(rig.settings.Left, 3000);
+    rig.player->monitorTick();
+    EXPECT_EQ(rig.view.named("follow"), QStringList({"10"}));
+    EXPECT_EQ(rig.settings.Top, 3000);
+}
+
+}  // namespace
+}  // namespace vesk::player::test
