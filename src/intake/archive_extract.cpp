@@ -527,9 +527,13 @@ ExtractOutcome ArchiveExtractor::ExtractRar(const QString& archive, const QStrin
 ExtractOutcome ArchiveExtractor::runLhasa(const QString& archive) {
     ExtractOutcome outcome;
     outcome.tracked = false;
+    // Without a folder the archiver would extract into the current one.
+    if (module_.WorkFolder.isEmpty() || !QDir().mkpath(module_.WorkFolder)) {
+        qCWarning(lcArchive) << "no work folder for the archiver";
+        return outcome;
+    }
     // The archiver keeps members inside the folder it is given: it drops absolute paths
     // and ".." and does not make links.
-    QDir().mkpath(module_.WorkFolder);
     QProcess lhasa;
     lhasa.setProgram(settings_.LhasaPath);
     lhasa.setArguments({QStringLiteral("-xfq2w=") + module_.WorkFolder, archive});

@@ -360,6 +360,13 @@ TEST_F(IntakeTest, TheExternalArchiverIsUsedOnlyWithoutTheReader) {
     EXPECT_EQ(entries[1], (SongEntry{QStringLiteral("two.mid"), lzh, QStringLiteral("Two")}));
     EXPECT_TRUE(workFiles().isEmpty());
 
+    const ArchiveMember link{"evil.mid", "/etc/passwd", ArchiveMember::Kind::Symlink, false};
+    const QString hostile =
+        songs.write(QStringLiteral("hostile.lzh"), buildLzh({file("../up.mid", "x"), link}, 2));
+    extractor.ExtractArchive(hostile, QStringLiteral("*.mid"), reporter);
+    EXPECT_FALSE(QFileInfo::exists(work.path() + QStringLiteral("/../up.mid")));
+    EXPECT_FALSE(QFileInfo(work.path() + QStringLiteral("/evil.mid")).isSymLink());
+
     module.HaveUnzip32 = false;
     const QString zip = songs.write(QStringLiteral("ext.zip"), buildZip({file("z.mid", "z")}));
     extractor.ExtractArchive(zip, QStringLiteral("*.mid"), reporter);
