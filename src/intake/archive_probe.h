@@ -5,7 +5,7 @@
 #include <QString>
 #include <optional>
 
-#include "app/startup/dll_version.h"
+#include "app/config/component_version.h"
 
 namespace vesk::intake {
 

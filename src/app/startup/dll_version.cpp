@@ -35,4 +35,12 @@ QString GetDllVersion(const QString& name, const ComponentProbes& probes) {
     return found ? versionText(*found) : QLatin1String(NotInstalled);
 }
 
+void probeComponents(ModuleState& module, const ComponentProbes& probes) {
+    const QString notInstalled = QLatin1String(NotInstalled);
+    module.HaveUnlha32 = GetDllVersion(QStringLiteral("UNLHA32"), probes) != notInstalled;
+    module.HaveUnzip32 = GetDllVersion(QStringLiteral("UNZIP32"), probes) != notInstalled;
+    module.HaveUnrar = GetDllVersion(QStringLiteral("UNRAR"), probes) != notInstalled;
+    module.HaveRcpcv = GetDllVersion(QStringLiteral("RCPCV"), probes) != notInstalled;
+}
+
 }  // namespace vesk::app

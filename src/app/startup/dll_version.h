@@ -6,14 +6,12 @@
 #include <functional>
 #include <optional>
 
+#include "app/config/component_version.h"
+#include "app/config/module_state.h"
+
 namespace vesk::app {
 
 inline constexpr char NotInstalled[] = "NOT INSTALLED";
-
-struct ComponentVersion {
-    QString number;  // "1.91", "2", ...
-    QString credit;
-};
 
 using ComponentProbe = std::function<std::optional<ComponentVersion>()>;
 
@@ -36,5 +34,8 @@ QString hundredthsText(int hundredths);
 
 // `name` is "UNLHA32", "UNZIP32", "UNRAR" or "RCPCV"; any other name gives "".
 QString GetDllVersion(const QString& name, const ComponentProbes& probes);
+
+// Probes the four components in their order and sets the availability flags.
+void probeComponents(ModuleState& module, const ComponentProbes& probes);
 
 }  // namespace vesk::app

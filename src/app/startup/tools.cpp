@@ -1,8 +1,11 @@
 #include "app/startup/tools.h"
 
 #include "app/config/config_file.h"
+#include "app/startup/dll_version.h"
 #include "app/startup/render_tool.h"
+#include "app/startup/work_folder.h"
 #include "engine/info_tool.h"
+#include "intake/list_tool.h"
 #include "intake/rcp/convert_rcp.h"
 #include "platform/folders.h"
 #include "platform/recording_midi_output.h"
@@ -20,6 +23,7 @@ void printUsage(QTextStream& out) {
            "  --render OUT.wav FILE...   play the songs into a WAV file\n"
            "  --info FILE...             format, tracks, division, length, title, copyright\n"
            "  --convert IN OUT.mid       convert a Recomposer song to a Standard MIDI File\n"
+           "  --list PATH...             the play-list entries files and folders give\n"
            "  --help                     show this text\n"
            "  --version                  show the version\n";
 }
@@ -31,6 +35,26 @@ int runInfo(const QStringList& files, QTextStream& out, QTextStream& err) {
     sequencer::SequencerBackend backend(noDevices, clock,
                                         sequencer::SequencerBackend::Drive::Manual);
     return engine::runInfoTool(files, backend, out, err);
+}
+
+Settings configuredSettings() {
+    const ConfigLoad config =
+        loadConfigFile(chooseConfigPath(platform::executableFolder(), userConfigFolder()));
+    return config.read.valid ? config.read.settings : Settings();
+}
+
+int runList(const QStringList& paths, QTextStream& out, QTextStream& err) {
+    ModuleState module;
+    const WorkFolderResult work = prepareWorkFolder(runtimeBase());
+    if (work.path.isEmpty()) {
+        err << "veskmidi: " << work.error << "\n";
+        return 1;
+    }
+    module.WorkFolder = work.path;
+    module.HandoffFolder = module.WorkFolder + QStringLiteral("FileNames");
+    module.ProgramFolder = platform::executableFolder();
+    probeComponents(module, installedComponents());
+    return intake::runListTool(paths, module, configuredSettings(), out, err);
 }
 
 }  // namespace
@@ -58,6 +82,9 @@ int runTool(const QStringList& args, QTextStream& out, QTextStream& err) {
     }
     if (tool == u"--info") {
         return runInfo(rest, out, err);
+    }
+    if (tool == u"--list") {
+        return runList(rest, out, err);
     }
     if (tool == u"--convert") {
         return intake::runConvertTool(rest, out, err);

@@ -90,3 +90,15 @@ TEST(DllVersion, TextsOfComponents) {
 
 }  // namespace
 }  // namespace vesk::app
+
+namespace vesk::app {
+namespace {
+
+TEST(DllVersion, TheBuiltInConverterIsInstalled) {
+    const QString text = GetDllVersion("RCPCV", installedComponents());
+    EXPECT_TRUE(text.startsWith("Ver 1.")) << text.toStdString();
+    EXPECT_GT(text.indexOf("  "), 0);
+}
+
+}  // namespace
+}  // namespace vesk::app
