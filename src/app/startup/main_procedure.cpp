@@ -106,12 +106,7 @@ int Main(int argc, char** argv) {
     module.ProgramFolder = platform::executableFolder();
     module.ConfigPath = chooseConfigPath(module.ProgramFolder, userConfigFolder());
 
-    const ComponentProbes probes = installedComponents();
-    const QString notInstalled = QLatin1String(NotInstalled);
-    module.HaveUnlha32 = GetDllVersion(QStringLiteral("UNLHA32"), probes) != notInstalled;
-    module.HaveUnzip32 = GetDllVersion(QStringLiteral("UNZIP32"), probes) != notInstalled;
-    module.HaveUnrar = GetDllVersion(QStringLiteral("UNRAR"), probes) != notInstalled;
-    module.HaveRcpcv = GetDllVersion(QStringLiteral("RCPCV"), probes) != notInstalled;
+    probeComponents(module, installedComponents());
     qCInfo(lcStartup) << "work folder" << module.WorkFolder << "configuration" << module.ConfigPath;
 
     Settings settings;
