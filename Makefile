@@ -20,7 +20,7 @@ test: build
 	@bash scripts/run-tests.sh $(BUILD)
 
 bench: build
-	@$(BUILD)/bench/vesk_bench && $(BUILD)/bench/intake_bench
+	@$(BUILD)/bench/vesk_bench && $(BUILD)/bench/synth_bench && $(BUILD)/bench/intake_bench
 
 clean:
 	rm -rf $(BUILD)
