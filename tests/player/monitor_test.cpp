@@ -98,7 +98,7 @@ TEST(MonitorSpeedTest, DoubleAndHalfSpeedSurviveATempoChangeInsideTheSong) {
         rig.run(doubled ? 750 : 2250);  // past the change at 1000 ms of song time
         EXPECT_EQ(rig.engine.Bpm(), doubled ? 200 : 50);
         EXPECT_EQ(rig.player->mainWindow().Speed.BaseTempo, 100);
-        const QStringList tempos = rig.log.matching({"set Tavorin Tempo"});
+        const QStringList tempos = rig.log.commands.filter("set Tavorin Tempo");
         EXPECT_EQ(tempos.last(), doubled ? "set Tavorin Tempo 200" : "set Tavorin Tempo 50");
         // The time shown is the song time heard at the speed.
         rig.run(1000);

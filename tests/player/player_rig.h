@@ -27,10 +27,7 @@ namespace vesk::player::test {
 class RecordingView final : public PlayerView {
   public:
     void openCommandLine(const QString& line) override { record("open", line); }
-    void clearList() override {
-        lines.clear();
-        record("clear", {});
-    }
+    void clearList() override { lines.clear(); }
     void appendLine(const QString& line) override {
         lines.append(line);
         record("append", line);
@@ -49,7 +46,6 @@ class RecordingView final : public PlayerView {
             return;
         }
         lines.removeLast();
-        record("remove", {});
     }
     void selectLine(int index) override { record("select", QString::number(index)); }
     void setCaption(const QString& caption) override { record("caption", caption); }
@@ -65,16 +61,12 @@ class RecordingView final : public PlayerView {
     void showRepeat(int mode, const RepeatIndicator& indicator) override {
         record("repeat", QString::number(mode) + "/" + indicator.Rep + "/" + indicator.NoRep);
     }
-    void showFileInfo(const FileInfoTexts& texts) override {
-        info = texts;
-        record("info", texts.File);
-    }
+    void showFileInfo(const FileInfoTexts& texts) override { info = texts; }
     void setBpmText(const QString& text) override { record("bpm", text); }
     std::optional<QPoint> windowTopLeft() const override { return topLeft; }
     void followInfoWindow(bool top, bool left) override {
         record("follow", QString::number(top) + QString::number(left));
     }
-    void stateChanged() override { ++stateChanges; }
 
     void record(const QString& what, const QString& text) { calls.append(what + ":" + text); }
     QStringList named(const QString& what) const {
@@ -95,7 +87,6 @@ class RecordingView final : public PlayerView {
     int barWidth = -1;
     std::optional<QPoint> topLeft;
     FileInfoTexts info;
-    int stateChanges = 0;
 };
 
 // Passes commands on to the real sequencer and keeps them, for tests of their order.
@@ -105,19 +96,6 @@ class CommandLog final : public platform::CommandSequencer {
     int sendString(std::string_view command, char* reply, int replyLength) override {
         commands.append(QString::fromUtf8(command.data(), static_cast<qsizetype>(command.size())));
         return inner_.sendString(command, reply, replyLength);
-    }
-    // The commands that start with one of `prefixes`, in order.
-    QStringList matching(const QStringList& prefixes) const {
-        QStringList out;
-        for (const QString& c : commands) {
-            for (const QString& p : prefixes) {
-                if (c.startsWith(p)) {
-                    out.append(c);
-                    break;
-                }
-            }
-        }
-        return out;
     }
     QStringList commands;
 
@@ -152,13 +130,9 @@ inline QByteArray songBytes(const QByteArray& title, int lengthMs, int bpm = 120
         return static_cast<std::uint32_t>(std::int64_t{ms} * tempo * kDivision / 60000);
     };
     Track track;
-    std::vector<int> name = {0xFF, 0x03, static_cast<int>(title.size())};
+    track.at(0, {0xFF, 0x03, static_cast<int>(title.size())});
     for (char c : title) {
-        name.push_back(static_cast<unsigned char>(c));
-    }
-    track.raw({0x00});
-    for (int b : name) {
-        track.raw({b});
+        track.raw({static_cast<unsigned char>(c)});
     }
     track.tempo(0, 60000000u / static_cast<std::uint32_t>(bpm));
     track.at(0, {0x90, 60, 100});
@@ -212,32 +186,8 @@ struct PlayerRig {
         }
     }
 
-    // Runs until entry `index` is loaded afresh (at most `limitMs`); false if it never is.
-    bool runUntilLoaded(std::int16_t index, int limitMs = 10000) {
-        for (int t = 0; t < limitMs; t += 250) {
-            const auto loadsBefore = loads();
-            run(250);
-            if (loads() > loadsBefore && player->state().CurrentEntry == index) {
-                return true;
-            }
-        }
-        return false;
-    }
-
     // The number of loads that got as far as the device reset.
     qsizetype loads() const { return view.named("title").count("Now Resetting..."); }
-
-    // The devices that played notes, in order, each once per run of notes.
-    QList<int> noteDevices() const {
-        QList<int> out;
-        for (const auto& m : output.messages()) {
-            if (!m.longMessage && !m.reset && !m.bytes.empty() && (m.bytes[0] & 0xF0) == 0x90 &&
-                (out.isEmpty() || out.last() != m.device)) {
-                out.append(m.device);
-            }
-        }
-        return out;
-    }
 
     // The long messages the output devices were sent, as "device:hex".
     QStringList resets() const {
