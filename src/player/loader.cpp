@@ -112,11 +112,20 @@ void Player::PlayEntry(std::int16_t index) {
 void Player::applySpeedOnLoad() {
     SpeedState& s = speed();
     if (s.Double || s.Half) {
-        s.BaseTempo = toTempo16(engine_.Bpm());
-        engine_.setBpm(tempoForSpeed(s.BaseTempo, s));
-        s.SpeedTempo = toTempo16(engine_.Bpm());
+        applySpeed(s);
     }
     setTotal(intake::FormatTime(timeAtSpeed(engine_.PlayTime(), s)));
+}
+
+void Player::applySpeed(SpeedState& s) {
+    // Without a session the tempo query fails; a tempo of 0 is not written.
+    const std::int32_t bpm = engine_.Bpm();
+    if (bpm <= 0) {
+        return;
+    }
+    s.BaseTempo = toTempo16(bpm);
+    engine_.setBpm(tempoForSpeed(s.BaseTempo, s));
+    s.SpeedTempo = toTempo16(engine_.Bpm());
 }
 
 void Player::OpenDocument() {

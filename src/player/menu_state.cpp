@@ -61,13 +61,11 @@ void Player::changeSpeed(bool toDouble) {
         s.Half = !s.Half;
         s.Double = false;
     }
-    if (wasScaled) {
+    if (wasScaled && s.BaseTempo > 0) {
         engine_.setBpm(s.BaseTempo);
     }
     if (s.Double || s.Half) {
-        s.BaseTempo = toTempo16(engine_.Bpm());
-        engine_.setBpm(tempoForSpeed(s.BaseTempo, s));
-        s.SpeedTempo = toTempo16(engine_.Bpm());
+        applySpeed(s);
     }
     setTotal(intake::FormatTime(timeAtSpeed(engine_.PlayTime(), s)));
     view().stateChanged();

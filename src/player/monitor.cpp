@@ -62,11 +62,8 @@ void Player::keepSpeed() {
         return;
     }
     // The song changed its own tempo: apply the speed to the new one.
-    const std::int32_t bpm = engine_.Bpm();
-    if (bpm != s.SpeedTempo) {
-        s.BaseTempo = toTempo16(bpm);
-        engine_.setBpm(tempoForSpeed(s.BaseTempo, s));
-        s.SpeedTempo = toTempo16(engine_.Bpm());
+    if (engine_.Bpm() != s.SpeedTempo) {
+        applySpeed(s);
     }
 }
 

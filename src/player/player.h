@@ -111,6 +111,8 @@ class Player {
     void rewindDisplay();
 
     void applySpeedOnLoad();
+    // Takes the song's tempo as BaseTempo and writes the tempo for the speed.
+    void applySpeed(SpeedState& s);
     void keepSpeed();
     void followPlayback(int tickMs);
     void scrollTitle(int tickMs);

@@ -46,6 +46,8 @@ TEST(PlayEntryTest, AMissingFileEndsTheLoadSilentlyAfterClosingThePreviousSong) 
     rig.addSong("a.mid", "A");
     rig.player->state().PlayList.push_back({"gone.mid", rig.dir.path() + "/songs", "Gone"});
     rig.player->state().PlayList.push_back({"m.mid", rig.dir.path() + "/gone.lzh", "Member"});
+    rig.player->repeatCommand(2);
+    rig.player->doubleSpeedCommand();
     rig.player->PlayEntry(0);
     const auto viewCalls = rig.view.calls.size();
     for (std::int16_t index : {1, 2}) {
@@ -58,6 +60,11 @@ TEST(PlayEntryTest, AMissingFileEndsTheLoadSilentlyAfterClosingThePreviousSong) 
     EXPECT_EQ(rig.view.calls.size(), viewCalls);
     EXPECT_EQ(rig.resets().size(), 1);
     EXPECT_TRUE(rig.interaction.shown.empty());
+    // With no session nothing is reported stopped, so the loop waits for the user.
+    rig.run(5000);
+    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionClosed);
+    EXPECT_EQ(rig.engine.Status(), QString());
+    EXPECT_EQ(rig.loads(), 1);
 }
 
 TEST(PlayEntryTest, TheLastDocumentFoundWinsAndOpensThroughTheDesktop) {
