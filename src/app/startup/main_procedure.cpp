@@ -13,6 +13,7 @@
 #include "app/config/config_file.h"
 #include "app/config/module_state.h"
 #include "app/config/settings.h"
+#include "app/startup/app_services.h"
 #include "app/startup/dll_version.h"
 #include "app/startup/tools.h"
 #include "app/startup/work_folder.h"
@@ -106,12 +107,25 @@ int Main(int argc, char** argv) {
     module.ProgramFolder = platform::executableFolder();
     module.ConfigPath = chooseConfigPath(module.ProgramFolder, userConfigFolder());
 
-    probeComponents(module, installedComponents());
+    const ComponentProbes probes = installedComponents();
+    probeComponents(module, probes);
     qCInfo(lcStartup) << "work folder" << module.WorkFolder << "configuration" << module.ConfigPath;
 
     Settings settings;
     ui::QtUserInteraction interaction(module.AppTitle);
-    ui::MainWindowContext context{module, settings, interaction};
+    AppServices services(module, settings, interaction);
+    ui::MainWindowContext context{module, settings, interaction, services.engine(),
+                                  services.player()};
+    context.applySynthesizerSettings = [&services] { services.applySynthesizerSettings(); };
+    context.version.AppTitle = module.AppTitle;
+    context.version.AppVersion = module.AppVersion;
+    for (std::size_t i = 0; i < ui::ComponentNames.size(); ++i) {
+        context.version.Components[i] =
+            GetDllVersion(QString::fromLatin1(ui::ComponentNames[i]), probes);
+    }
+    // The main window goes away in tray mode without ending the program; quitting is its
+    // own decision.
+    app.setQuitOnLastWindowClosed(false);
     std::unique_ptr<ui::MainWindow> window = ui::createMainWindow(context);
     if (!window->load()) {
         return 1;

@@ -1,13 +1,17 @@
 #pragma once
-// The main window as start-up sees it: created once, loaded (which reads the
-// configuration), shown. Start-up knows nothing else of it.
+// The main window as start-up sees it: made once, loaded, shown; closed and loaded again
+// around tray mode.
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "app/config/module_state.h"
 #include "app/config/settings.h"
+#include "engine/vesk_engine.h"
 #include "platform/user_interaction.h"
+#include "player/player.h"
+#include "ui/info/f_4.h"
 
 namespace vesk::ui {
 
@@ -15,17 +19,36 @@ struct MainWindowContext {
     app::ModuleState& module;
     app::Settings& settings;
     platform::UserInteraction& interaction;
+    engine::Vesk_Engine& engine;
+    player::Player& player;
+    // Run after the configuration was read: the synthesizer takes the configured SoundFont.
+    std::function<void()> applySynthesizerSettings = {};
+    // Shows the options dialog F_3 (not modal) for the main window; empty when there is
+    // none.
+    std::function<void(QWidget* mainWindow)> showOptions = {};
+    // Shows the tray window after `MainReload` was set; the tray window then closes this
+    // window with closeWindow(). Empty when there is no tray: the command is disabled.
+    std::function<void()> enterTray = {};
+    // What the version window F_4 shows.
+    VersionTexts version = {};
 };
 
 class MainWindow {
   public:
     virtual ~MainWindow() = default;
-    // The window's load: reads the configuration and opens the command line. False when
-    // the program must end at once (invalid configuration, message already shown).
+    // The window's load. The first time (`MainReload` false) it reads the configuration
+    // and opens the command line; false means the program must end at once (invalid
+    // configuration, message already shown). With `MainReload` set (back from the tray)
+    // it shows the list and the song in progress instead.
     virtual bool load() = 0;
     virtual void show() = 0;
+    // The closing sequence: a real quit while `MainReload` is false (the sequencer is
+    // closed, the configuration written and the program ends); otherwise the window only
+    // goes away and playback goes on.
+    virtual void closeWindow() = 0;
 };
 
+// The window with Qt's dialogs, the information windows and the desktop's services.
 std::unique_ptr<MainWindow> createMainWindow(MainWindowContext& context);
 
 }  // namespace vesk::ui

@@ -1,0 +1,45 @@
+#pragma once
+// The object graph of a running player: the MIDI outputs, the sequencer back end, the one
+// engine and the player core, made once at start and shared by the windows.
+
+#include <memory>
+#include <thread>
+
+#include "app/config/module_state.h"
+#include "app/config/settings.h"
+#include "engine/vesk_engine.h"
+#include "platform/midi_out/system_midi_output.h"
+#include "platform/sequencer/sequencer_backend.h"
+#include "player/player.h"
+#include "player/random_source.h"
+
+namespace vesk::app {
+
+class AppServices {
+  public:
+    AppServices(ModuleState& module, Settings& settings, platform::UserInteraction& interaction);
+    ~AppServices();
+    AppServices(const AppServices&) = delete;
+    AppServices& operator=(const AppServices&) = delete;
+
+    // The synthesizer follows the SoundFont and audio driver of the settings; call after
+    // the configuration was read or the options changed. A large SoundFont takes seconds
+    // to load, so it is loaded on a worker thread; a song started meanwhile waits for it.
+    void applySynthesizerSettings();
+
+    engine::Vesk_Engine& engine() { return *engine_; }
+    player::Player& player() { return *player_; }
+    platform::MidiOutputService& midiOutput() { return *midiOut_; }
+
+  private:
+    Settings& settings_;
+    std::shared_ptr<platform::SteadyClock> clock_;
+    std::unique_ptr<platform::midiout::SystemMidiOutputService> midiOut_;
+    std::unique_ptr<sequencer::SequencerBackend> sequencer_;
+    std::unique_ptr<engine::Vesk_Engine> engine_;
+    player::ClockSeededRandom random_;
+    std::unique_ptr<player::Player> player_;
+    std::jthread synthesizerLoader_;
+};
+
+}  // namespace vesk::app

@@ -1,0 +1,40 @@
+#pragma once
+// The small windows F_2, F_4 and F_5 as the main window opens and closes them.
+
+#include <QPointer>
+#include <functional>
+
+#include "ui/info/f_2.h"
+#include "ui/info/f_4.h"
+#include "ui/info/f_5.h"
+#include "ui/main/aux_windows.h"
+
+namespace vesk::ui {
+
+class InfoWindows final : public AuxWindows {
+  public:
+    explicit InfoWindows(VersionTexts version) : version_(std::move(version)) {}
+    ~InfoWindows() override;
+    InfoWindows(const InfoWindows&) = delete;
+    InfoWindows& operator=(const InfoWindows&) = delete;
+
+    void showVersion(QWidget* mainWindow) override;
+    void showFileInfo(QWidget* mainWindow, QPoint topLeft,
+                      std::function<void()> closedByUser) override;
+    void fillFileInfo(const player::FileInfoTexts& texts) override;
+    void setFileInfoBpm(const QString& text) override;
+    void moveFileInfo(QPoint topLeft) override;
+    void closeFileInfo() override;
+    void showProgress(QWidget* mainWindow) override;
+    void showProgressEntry(const intake::SongEntry& entry) override;
+    void closeProgress() override;
+    void closeAll() override;
+
+  private:
+    VersionTexts version_;
+    QPointer<F_4> version4_;
+    QPointer<F_5> info5_;
+    QPointer<F_2> progress2_;
+};
+
+}  // namespace vesk::ui

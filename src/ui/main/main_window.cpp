@@ -1,0 +1,51 @@
+#include "ui/main/main_window.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include "intake/archive_extract.h"
+#include "ui/main/f_1.h"
+#include "ui/main/file_dialogs.h"
+#include "ui/main/info_windows.h"
+
+namespace vesk::ui {
+namespace {
+
+// The desktop's mixer; nothing happens when none is installed.
+void startVolumeControl() {
+    const QString mixer = QStandardPaths::findExecutable(QStringLiteral("pavucontrol"));
+    if (!mixer.isEmpty()) {
+        QProcess::startDetached(mixer, {});
+    }
+}
+
+// The window together with everything it uses that start-up does not make.
+class DesktopMainWindow final : public MainWindow {
+  public:
+    explicit DesktopMainWindow(MainWindowContext& context)
+        : dialogs_(context.module, context.settings, backend_),
+          windows_(context.version),
+          extractor_(context.module, context.settings),
+          window_(context, F_1Parts{dialogs_, windows_, extractor_,
+                                    [] { QCoreApplication::quit(); }, startVolumeControl}) {}
+
+    bool load() override { return window_.load(); }
+    void show() override { window_.show(); }
+    void closeWindow() override { window_.closeWindow(); }
+
+  private:
+    QtDialogBackend backend_;
+    C_CommonDialog dialogs_;
+    InfoWindows windows_;
+    intake::ArchiveExtractor extractor_;
+    F_1 window_;
+};
+
+}  // namespace
+
+std::unique_ptr<MainWindow> createMainWindow(MainWindowContext& context) {
+    return std::make_unique<DesktopMainWindow>(context);
+}
+
+}  // namespace vesk::ui

@@ -1,0 +1,165 @@
+// The selection texts, the seek arithmetic, the colours and the dialog rules.
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "app/config/module_state.h"
+#include "app/config/settings.h"
+#include "support/temp_dir.h"
+#include "ui/main/file_dialogs.h"
+#include "ui/main/selection_text.h"
+#include "ui/main/skin_style.h"
+#include "ui/main/skin_widgets.h"
+
+namespace vesk::ui {
+namespace {
+
+const QChar Nul(u'\0');
+
+TEST(SelectionText, DropTakesEveryNameIntoTheFirstPathsFolder) {
+    EXPECT_EQ(selectionFromDrop({"/m/a.mid", "/m/b.mid", "/other/c.mid"}),
+              QString("/m") + Nul + "a.mid" + Nul + "b.mid" + Nul + "c.mid");
+    // Even one dropped path goes as folder and name.
+    EXPECT_EQ(selectionFromDrop({"/m/a.mid"}), QString("/m") + Nul + "a.mid");
+    EXPECT_EQ(selectionFromDrop({}), QString());
+    // A file at the root: the folder is empty, so folder + "/" + name is the path again.
+    EXPECT_EQ(selectionFromDrop({"/a.mid"}), QString() + Nul + "a.mid");
+}
+
+TEST(SelectionText, ChoiceOfOneFileIsItsPath) {
+    EXPECT_EQ(selectionFromChoice({"/m/a.mid"}), "/m/a.mid");
+    EXPECT_EQ(selectionFromChoice({"/m/a.mid", "/m/b.rmi"}),
+              QString("/m") + Nul + "a.mid" + Nul + "b.rmi");
+    EXPECT_EQ(selectionFromChoice({}), QString());
+}
+
+TEST(SelectionText, CommandLineQuotedUnquotedAndSpaced) {
+    // Quoted: one path, spaces kept, first and last characters removed.
+    EXPECT_EQ(selectionFromCommandLine("\"/my songs/a b.mid\""), "/my songs/a b.mid");
+    // A quote anywhere makes it one quoted path.
+    EXPECT_EQ(selectionFromCommandLine("x\"/a.mid\"y"), "\"/a.mid\"");
+    // Unquoted with spaces: several paths of the first one's folder.
+    EXPECT_EQ(selectionFromCommandLine("/m/a.mid /m/b.mid /m/c.rcp"),
+              QString("/m") + Nul + "a.mid" + Nul + "b.mid" + Nul + "c.rcp");
+    // A path with spaces but no quotes is split all the same.
+    EXPECT_EQ(selectionFromCommandLine("/my songs/a.mid"), QString() + Nul + "my" + Nul + "a.mid");
+    EXPECT_EQ(selectionFromCommandLine("/m/a.mid"), "/m/a.mid");
+    EXPECT_EQ(selectionFromCommandLine("\""), QString());
+}
+
+TEST(SeekArithmetic, PositionFromPressAndBarWidth) {
+    // Pressed at 1480 twips in a 3000-twip bar on a 120000 ms song: the middle.
+    EXPECT_EQ(seekPosition(1480 + 20, 3000, 120000), 60000);
+    // Rounded down, and not limited to the song's length.
+    EXPECT_EQ(seekPosition(1, 3, 1000), 333);
+    EXPECT_EQ(seekPosition(4000, 3000, 3000), 4000);
+    EXPECT_EQ(seekPosition(100, 0, 1000), 0);
+    // A press x pixels in is x * 15 twips, plus 20.
+    EXPECT_EQ(seekXForPress(0), 20);
+    EXPECT_EQ(seekXForPress(98.6), 1499);
+    // Large values do not overflow.
+    EXPECT_EQ(seekPosition(2000000000, 2000000000, 2000000000), 2000000000);
+}
+
+TEST(SkinColours, BlueHighRedLowIsConverted) {
+    EXPECT_EQ(colorFromBgr(kBackColor), QColor(32, 32, 64));
+    EXPECT_EQ(colorFromBgr(kDeviceIdleColor), QColor(70, 140, 178));
+    EXPECT_EQ(colorFromBgr(kDeviceInUseColor), QColor(0, 0, 0));
+    EXPECT_EQ(twipsRect(150, 1380, 600, 450), QRect(10, 92, 40, 30));
+}
+
+class FakeBackend final : public DialogBackend {
+  public:
+    QStringList openFiles(QWidget*, const QString& title, const QString& folder,
+                          const QStringList& filters) override {
+        seen.append(title + "|" + folder);
+        lastFilters = filters;
+        return files;
+    }
+    QString folder(QWidget*, const QString& title) override {
+        seen.append(title);
+        return chosenFolder;
+    }
+    QString saveFile(QWidget*, const QString& title, const QString& folder,
+                     const QStringList& filters, const QString& suffix) override {
+        seen.append(title + "|" + folder + "|" + suffix);
+        lastFilters = filters;
+        return savePath;
+    }
+    QStringList files;
+    QString chosenFolder;
+    QString savePath;
+    QStringList seen;
+    QStringList lastFilters;
+};
+
+struct DialogRig {
+    app::ModuleState module;
+    app::Settings settings;
+    FakeBackend backend;
+    C_CommonDialog dialog{module, settings, backend};
+};
+
+TEST(CommonDialog, OpenRemembersTheFolderAndGivesTheSelectionText) {
+    DialogRig rig;
+    rig.settings.LFile = "/start";
+    rig.backend.files = {"/songs/a.mid", "/songs/b.mid"};
+    EXPECT_EQ(rig.dialog.OpenFilesDialog(nullptr, "新しくファイルを開く"),
+              QString("/songs") + Nul + "a.mid" + Nul + "b.mid");
+    EXPECT_EQ(rig.backend.seen.last(), "新しくファイルを開く|/start");
+    EXPECT_EQ(rig.settings.LFile, "/songs");
+
+    // The next save dialog starts there; a cancelled open leaves LFile alone.
+    rig.backend.files.clear();
+    EXPECT_EQ(rig.dialog.OpenFilesDialog(nullptr, "ファイルを追加"), QString());
+    EXPECT_EQ(rig.settings.LFile, "/songs");
+    rig.backend.savePath = "/lists/mine";
+    EXPECT_EQ(rig.dialog.SaveListDialog(nullptr, "ﾘｽﾄの保存"), "/lists/mine.mlt");
+    EXPECT_EQ(rig.backend.seen.last(), "ﾘｽﾄの保存|/songs|mlt");
+    EXPECT_EQ(rig.settings.LFile, "/songs");
+}
+
+TEST(CommonDialog, FolderBrowserNeitherReadsNorChangesLFile) {
+    DialogRig rig;
+    rig.settings.LFile = "/start";
+    rig.backend.chosenFolder = "/music/";
+    EXPECT_EQ(rig.dialog.BrowseFolder(nullptr, "MIDIデータのあるフォルダを選択してください"),
+              "/music");
+    EXPECT_EQ(rig.settings.LFile, "/start");
+    rig.backend.chosenFolder.clear();
+    EXPECT_EQ(rig.dialog.BrowseFolder(nullptr, "x"), QString());
+}
+
+TEST(CommonDialog, SaveKeepsAGivenExtensionAndCancelGivesNothing) {
+    DialogRig rig;
+    rig.backend.savePath = "/lists/mine.MLT";
+    EXPECT_EQ(rig.dialog.SaveListDialog(nullptr, "t"), "/lists/mine.MLT");
+    rig.backend.savePath = "/lists/mine.";
+    EXPECT_EQ(rig.dialog.SaveListDialog(nullptr, "t"), "/lists/mine.mlt");
+    rig.backend.savePath.clear();
+    EXPECT_EQ(rig.dialog.SaveListDialog(nullptr, "t"), QString());
+    ASSERT_EQ(rig.backend.lastFilters.size(), 1);
+    EXPECT_EQ(rig.backend.lastFilters.first(), "ﾏﾙﾁﾘｽﾄﾌｧｲﾙ (*.mlt *.MLT)");
+}
+
+TEST(CommonDialog, FiltersMatchBothLetterCasesAndFollowTheAvailableKinds) {
+    DialogRig rig;
+    rig.backend.files = {"/a.mid"};
+    rig.dialog.OpenFilesDialog(nullptr, "t");
+    const QStringList plain = rig.backend.lastFilters;
+    ASSERT_EQ(plain.size(), 3);
+    EXPECT_EQ(plain[0], "対応ﾌｧｲﾙ (*.mid *.MID *.rmi *.RMI *.mlt *.MLT)");
+    EXPECT_FALSE(plain.join(' ').contains("LZH"));
+
+    rig.settings.UseLhasa = true;
+    rig.module.HaveUnrar = true;
+    rig.dialog.OpenFilesDialog(nullptr, "t");
+    const QString all = rig.backend.lastFilters.join('\n');
+    EXPECT_TRUE(all.contains("*.lzh *.LZH"));
+    EXPECT_TRUE(all.contains("*.zip *.ZIP"));
+    EXPECT_TRUE(all.contains("*.rar *.RAR"));
+    EXPECT_FALSE(all.contains("*.rcp"));
+}
+
+}  // namespace
+}  // namespace vesk::ui
