@@ -6,10 +6,11 @@
 //
 // Keys and names on a freedesktop desktop:
 //   key ".ext",       name ""            the MIME type of the extension (read only)
-//   key "type/sub",   name ""            the type's default applications (a list "a.desktop;b.desktop;")
-//   key "type/sub",   name AddedEntry    the applications added to the type's "Open With" list
-//   key "type/sub",   name RemovedEntry  the applications the user took out of that list
-//   key "type/sub",   name BackupEntry   the default the type had before the player took it
+//   key "type/sub",   name ""            the type's default applications (a list
+//   "a.desktop;b.desktop;") key "type/sub",   name AddedEntry    the applications added to the
+//   type's "Open With" list key "type/sub",   name RemovedEntry  the applications the user took out
+//   of that list key "type/sub",   name BackupEntry   the default the type had before the player
+//   took it
 // Deleting a type's key (empty name) removes its default and its backup; the added and
 // removed lists are shared with other applications and stay.
 

@@ -47,7 +47,7 @@ class Associations {
     bool RemoveAssociation(int row);
 
     // Rows 9 to 11: the player in or out of the archive type's "Open With" list. Fails when
-    // the desktop knows no type for the extension.
+    // the desktop knows no type for the extension; removing what is not there succeeds.
     bool addArchiveVerb(int row);
     bool removeArchiveVerb(int row);
 

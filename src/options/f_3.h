@@ -46,14 +46,14 @@ class F_3 final : public QWidget {
     // null) is disabled from load() until the dialog closes. The dialog is its own window,
     // not the main window's child, so that it stays usable while the main window is
     // disabled.
-    F_3(OptionsContext& context, QWidget* mainWindow);
+    F_3(const OptionsContext& context, QWidget* mainWindow);
     ~F_3() override;
 
     // The opening steps: device lists, the stored settings, the associations in force.
     void load();
 
     // Creates, loads and shows the dialog; it deletes itself when closed.
-    static F_3* open(OptionsContext& context, QWidget* mainWindow);
+    static F_3* open(const OptionsContext& context, QWidget* mainWindow);
 
     // Which associations the dialog holds to be in force.
     const std::array<bool, AssociationRows>& assocState() const { return assocState_; }
@@ -84,6 +84,7 @@ class F_3 final : public QWidget {
     void lhasaPathLeft();
     void associationTicked(QListWidgetItem* item);
     void chooseSoundFont();
+    void showSoundFont();
     void acceptClicked();
     void okClicked();
     void cancelClicked();
@@ -93,7 +94,7 @@ class F_3 final : public QWidget {
     bool applyAssociations();
     void storeSettings();
 
-    OptionsContext& context_;
+    OptionsContext context_;
     Associations associations_;
     QPointer<QWidget> mainWindow_;
     bool mainWindowDisabled_ = false;
@@ -118,6 +119,8 @@ class F_3 final : public QWidget {
     QPushButton* B_Lhasa = nullptr;
     QListWidget* lst_Kanren = nullptr;
     QLineEdit* txt_SoundFont = nullptr;
+    QPushButton* B_SoundFont = nullptr;
+    QPushButton* B_SoundFontAuto = nullptr;
     QComboBox* cmb_Audio = nullptr;
     QPushButton* B_Ok = nullptr;
     QPushButton* B_Accept = nullptr;

@@ -20,11 +20,11 @@ class MimeAppsList {
     static MimeAppsList parse(const QByteArray& bytes);
     QByteArray serialize() const;
 
-    // The value of `key` in the first group named `group`; its first line when the key is
-    // repeated. Unset when absent.
+    // The value of the first line of `key` in the group (a group name may appear more than
+    // once). Unset when absent.
     std::optional<QString> value(const QString& group, const QString& key) const;
-    // Replaces the key's line (dropping repeats of it in that group), or adds the line at
-    // the end of the group, adding the group at the end of the file when it is missing.
+    // Replaces the key's first line (dropping its repeats), or adds the line at the end of
+    // the group, adding the group at the end of the file when it is missing.
     void setValue(const QString& group, const QString& key, const QString& value);
     // Removes every line of the key in the group; false when there was none.
     bool remove(const QString& group, const QString& key);

@@ -14,8 +14,7 @@ class OptionChoosers {
     // A folder; empty when the user cancels.
     virtual QString BrowseFolder(QWidget* owner, const QString& title) = 0;
     // A SoundFont file (.sf2 or .sf3), starting in `start`'s folder; empty when cancelled.
-    virtual QString chooseSoundFont(QWidget* owner, const QString& title,
-                                    const QString& start) = 0;
+    virtual QString chooseSoundFont(QWidget* owner, const QString& title, const QString& start) = 0;
 };
 
 class QtOptionChoosers final : public OptionChoosers {
