@@ -44,7 +44,7 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
 void runTool(const QString& tool, const QStringList& arguments) {
     const QString program = QStandardPaths::findExecutable(tool);
     if (program.isEmpty()) {
-        qCInfo(lcOptions) << tool << "is not installed; the desktop picks the change up later";
+        qCDebug(lcOptions) << tool << "is not installed; the desktop picks the change up later";
         return;
     }
     QProcess process;

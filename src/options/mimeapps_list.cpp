@@ -32,10 +32,7 @@ MimeAppsList MimeAppsList::parse(const QByteArray& bytes) {
         if (end < 0) {
             end = bytes.size();
         }
-        QByteArray raw = bytes.mid(start, end - start);
-        if (raw.endsWith('\r')) {
-            raw.chop(1);
-        }
+        const QByteArray raw = bytes.mid(start, end - start);
         Line line = makeLine(raw, group);
         if (line.header) {
             group = line.group;
@@ -44,6 +41,7 @@ MimeAppsList MimeAppsList::parse(const QByteArray& bytes) {
         start = end + 1;
     }
     list.endsWithBreak_ = bytes.endsWith('\n');
+    list.crlf_ = !list.lines_.empty() && list.lines_.front().raw.endsWith('\r');
     return list;
 }
 
@@ -91,6 +89,7 @@ void MimeAppsList::setValue(const QString& group, const QString& key, const QStr
     const QByteArray g = group.toUtf8();
     const QByteArray k = key.toUtf8();
     const QByteArray raw = k + '=' + value.toUtf8();
+    const QByteArray ending = crlf_ ? "\r" : "";
     bool replaced = false;
     for (auto it = lines_.begin(); it != lines_.end();) {
         if (!it->header && it->group == g && it->key == k) {
@@ -98,7 +97,7 @@ void MimeAppsList::setValue(const QString& group, const QString& key, const QStr
                 it = lines_.erase(it);
                 continue;
             }
-            it->raw = raw;
+            it->raw = raw + (it->raw.endsWith('\r') ? "\r" : "");
             replaced = true;
         }
         ++it;
@@ -109,14 +108,14 @@ void MimeAppsList::setValue(const QString& group, const QString& key, const QStr
     const int at = groupEnd(g);
     if (at < 0) {
         if (!lines_.empty() && !lines_.back().raw.trimmed().isEmpty()) {
-            lines_.push_back(makeLine({}, lines_.back().group));
+            lines_.push_back(makeLine(ending, lines_.back().group));
         }
-        lines_.push_back(makeLine('[' + g + ']', g));
-        lines_.push_back(makeLine(raw, g));
+        lines_.push_back(makeLine('[' + g + ']' + ending, g));
+        lines_.push_back(makeLine(raw + ending, g));
         endsWithBreak_ = true;
         return;
     }
-    lines_.insert(lines_.begin() + at, makeLine(raw, g));
+    lines_.insert(lines_.begin() + at, makeLine(raw + ending, g));
     if (at == static_cast<int>(lines_.size()) - 1) {
         endsWithBreak_ = true;
     }

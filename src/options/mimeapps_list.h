@@ -31,7 +31,7 @@ class MimeAppsList {
 
   private:
     struct Line {
-        QByteArray raw;    // as read, without the line break
+        QByteArray raw;    // as read, without the "\n" (a "\r" before it stays)
         QByteArray group;  // the group the line belongs to (for a header: its own name)
         QByteArray key;    // trimmed key of a "key=value" line; empty otherwise
         bool header = false;
@@ -41,6 +41,7 @@ class MimeAppsList {
 
     std::vector<Line> lines_;
     bool endsWithBreak_ = true;
+    bool crlf_ = false;  // new lines follow the file's line ends
 };
 
 // The entries of a list value "a;b;c;", without empty pieces.
