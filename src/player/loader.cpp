@@ -22,6 +22,47 @@ FileInfoTexts fileInfoTexts(const intake::SongEntry& entry, const QString& copyr
     return texts;
 }
 
+std::optional<Player::SongFile> Player::prepareSong(const intake::SongEntry& entry) {
+    SongFile song;
+    const ContainerKind kind = containerKind(entry);
+    if (kind == ContainerKind::Folder) {
+        if (!QFileInfo(entry.Container + u'/' + entry.Name).isFile()) {
+            qCInfo(lcPlayer) << "song file missing, nothing loaded:" << entry.Container
+                             << entry.Name;
+            return std::nullopt;
+        }
+        song.folder = entry.Container + u'/';
+    } else {
+        if (!QFileInfo(entry.Container).isFile()) {
+            qCInfo(lcPlayer) << "archive missing, nothing loaded:" << entry.Container;
+            return std::nullopt;
+        }
+        bool extract = false;
+        const SongPreparation& prep = services_.preparation;
+        if (kind == ContainerKind::Rar) {
+            extract = module_.HaveUnrar;
+        } else {
+            // Without the library, the archiver program has the member unpacked already
+            // when it unpacked this archive last.
+            const QString lastLhasa = prep.lastLhasaArchive ? prep.lastLhasaArchive() : QString();
+            const bool haveLibrary =
+                kind == ContainerKind::Lzh ? module_.HaveUnlha32 : module_.HaveUnzip32;
+            extract = (entry.Container != lastLhasa && settings_.UseLhasa) || haveLibrary;
+        }
+        if (extract && prep.extract) {
+            prep.extract(entry.Container, entry.Name, view().ownerWindow());
+        }
+        song.folder = module_.WorkFolder;
+    }
+    song.file = entry.Name;
+    if (isRecomposerName(entry.Name)) {
+        const auto& convert = services_.preparation.convertRcp;
+        song.file = convert ? convert(song.folder + entry.Name) : QString();
+        song.folder = module_.WorkFolder;
+    }
+    return song;
+}
+
 void Player::PlayEntry(std::int16_t index) {
     if (index < 0 || index > state_.ListLast()) {
         return;
@@ -36,48 +77,16 @@ void Player::PlayEntry(std::int16_t index) {
 
     // A copy: extraction and the reset let events run, and they may change the list.
     const intake::SongEntry entry = state_.PlayList[static_cast<std::size_t>(index)];
-    QString songFolder;
-    const ContainerKind kind = containerKind(entry);
-    if (kind == ContainerKind::Folder) {
-        if (!QFileInfo(entry.Container + u'/' + entry.Name).isFile()) {
-            qCInfo(lcPlayer) << "song file missing, nothing loaded:" << entry.Container
-                             << entry.Name;
-            return;
-        }
-        songFolder = entry.Container + u'/';
-    } else {
-        if (!QFileInfo(entry.Container).isFile()) {
-            qCInfo(lcPlayer) << "archive missing, nothing loaded:" << entry.Container;
-            return;
-        }
-        bool extract = false;
-        const SongPreparation& prep = services_.preparation;
-        if (kind == ContainerKind::Rar) {
-            extract = module_.HaveUnrar;
-        } else {
-            const QString lastLhasa = prep.lastLhasaArchive ? prep.lastLhasaArchive() : QString();
-            const bool haveLibrary =
-                kind == ContainerKind::Lzh ? module_.HaveUnlha32 : module_.HaveUnzip32;
-            extract = (entry.Container != lastLhasa && settings_.UseLhasa) || haveLibrary;
-        }
-        if (extract && prep.extract) {
-            prep.extract(entry.Container, entry.Name, view().ownerWindow());
-        }
-        songFolder = module_.WorkFolder;
+    const std::optional<SongFile> song = prepareSong(entry);
+    if (!song) {
+        return;
     }
-
-    QString songFile = entry.Name;
-    if (isRecomposerName(entry.Name)) {
-        const auto& convert = services_.preparation.convertRcp;
-        songFile = convert ? convert(songFolder + entry.Name) : QString();
-        songFolder = module_.WorkFolder;
-    }
-    engine_.setFileName(songFolder + songFile);
+    engine_.setFileName(song->folder + song->file);
 
     if (inMain()) {
         view().selectLine(state_.CurrentEntry);
     }
-    state_.DocumentPath = findDocument(songFolder, engine_.FileName());
+    state_.DocumentPath = findDocument(song->folder, engine_.FileName());
 
     const int slot = ResetDevice();
     state_.SlotInUse = slot;

@@ -110,6 +110,12 @@ class Player {
     void updateEnableFlags();
     void rewindDisplay();
 
+    // The song as a Standard MIDI File on disk; none when its file or archive is missing.
+    struct SongFile {
+        QString folder;  // ends with "/"
+        QString file;
+    };
+    std::optional<SongFile> prepareSong(const intake::SongEntry& entry);
     void applySpeedOnLoad();
     // Takes the song's tempo as BaseTempo and writes the tempo for the speed.
     void applySpeed(SpeedState& s);
