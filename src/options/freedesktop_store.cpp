@@ -22,7 +22,7 @@ constexpr char BackupGroup[] = "Previous Defaults";
 
 QString folderFromEnvironment(const char* variable, const QString& fallback) {
     const QString value = qEnvironmentVariable(variable);
-    // The base directory specification ignores relative values.
+    // XDG base folders must be absolute; a relative value counts as unset.
     if (!value.isEmpty() && QDir::isAbsolutePath(value)) {
         return value;
     }
