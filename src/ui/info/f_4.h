@@ -1,7 +1,8 @@
 #pragma once
 // The version window F_4: the program's title and version and the versions of the four
 // optional components. Shown without being modal; the main window is disabled while it
-// is open and enabled again when it closes (close box, "OK", or its destruction).
+// is open and enabled again when it closes (close box, "OK", or its destruction). The
+// caller owns it; with Qt::WA_DeleteOnClose set it frees itself when closed.
 
 #include <QWidget>
 #include <array>
