@@ -19,7 +19,7 @@ using info::twipsRect;
 constexpr char RightsNotice[] = "Copyright (C) 2026 VESK MIDI PLAYER Project";
 constexpr char TermsOfUse[] =
     "本ソフトはフリーソフトです。どなたでも自由にお使いいただけますが、"
-    "使用によって生じた損害に作者は責任を負いません。"
+    "使用によって生じた損害に作者は責任を負いません。\n"
     "ご質問は下記までお寄せください。";
 constexpr char MailAddress[] = "vesk@example.org";
 constexpr char WebAddress[] = "example.org/vesk";
