@@ -11,7 +11,10 @@ QString MakeMltText(const std::vector<SongEntry>& entries) {
     const std::size_t count = entries.size();
     std::size_t i = 0;
     while (i < count) {
-        if (i + 1 < count && entries[i + 1].Container == entries[i].Container) {
+        // A block needs a base: "APP " with an empty one reads back as a song line, so
+        // songs of the root folder are written one full path each.
+        if (i + 1 < count && !entries[i].Container.isEmpty() &&
+            entries[i + 1].Container == entries[i].Container) {
             text += lineEnd + QStringLiteral("APP ") + entries[i].Container;
             text += lineEnd + indent + entries[i].Name;
             ++i;

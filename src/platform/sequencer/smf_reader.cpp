@@ -525,7 +525,8 @@ int readSmf(std::span<const std::uint8_t> bytes, Song& song) {
         if (!plausibleChunkAt(smf, pos)) {
             song.damage |= kDamageForeignChunk;
             pos = find(smf, "MTrk", pos + 1, smf.size());
-            if (pos == std::string_view::npos) {
+            // A tag in the last bytes has no room left for its length field.
+            if (pos == std::string_view::npos || pos + 8 > smf.size()) {
                 break;
             }
         }

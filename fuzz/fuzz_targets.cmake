@@ -1,0 +1,21 @@
+# One libFuzzer program per input format that strangers' files reach.
+add_custom_target(vesk_fuzz)
+
+function(vesk_fuzz_target name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  add_executable(${name} ${VESK_FUZZ_DIR}/${name}.cpp ${VESK_FUZZ_DIR}/fuzz_support.h)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${VESK_FUZZ_DIR})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} Qt6::Core)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  add_dependencies(vesk_fuzz ${name})
+endfunction()
+
+vesk_fuzz_target(fuzz_smf_reader DEPS vesk_sequencer)
+vesk_fuzz_target(fuzz_smf_scan DEPS vesk_engine)
+vesk_fuzz_target(fuzz_rcp DEPS vesk_rcp vesk_sequencer)
+vesk_fuzz_target(fuzz_mlt DEPS vesk_intake)
+vesk_fuzz_target(fuzz_config DEPS vesk_config)
+vesk_fuzz_target(fuzz_hex_bytes DEPS vesk_engine)
+vesk_fuzz_target(fuzz_member_names DEPS vesk_intake)
+vesk_fuzz_target(fuzz_archive DEPS vesk_intake)

@@ -1,0 +1,104 @@
+// Inputs the fuzz targets found to break the readers, kept so the faults stay fixed.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <vector>
+
+#include "app/config/module_state.h"
+#include "app/config/settings.h"
+#include "intake/archive_extract.h"
+#include "intake/intake.h"
+#include "intake/multi_list.h"
+#include "platform/sequencer/sequencer_errors.h"
+#include "platform/sequencer/smf_reader.h"
+#include "regression/guarded_bytes.h"
+#include "support/temp_dir.h"
+
+namespace vesk::test {
+namespace {
+
+QByteArray regressionInput(const char* name) {
+    return readAll(QStringLiteral(VESK_TEST_DATA "/regression/") + QLatin1String(name));
+}
+
+QByteArray be32(std::uint32_t v) {
+    QByteArray b(4, '\0');
+    for (int i = 0; i < 4; ++i) {
+        b[i] = static_cast<char>(v >> (24 - 8 * i));
+    }
+    return b;
+}
+
+// A format 0 header and one good track with a note.
+QByteArray headerAndTrack() {
+    const QByteArray body("\x00\x90\x3C\x40\x60\x80\x3C\x40\x00\xFF\x2F\x00", 12);
+    return QByteArray("MThd\0\0\0\x06\0\0\0\x01\x01\xE0", 14) + "MTrk" + be32(body.size()) + body;
+}
+
+// After a damaged chunk the reader searches for the next "MTrk"; one found in the last
+// seven bytes of the file has no complete length field after it, and the length was read
+// past the end of the file.
+TEST(SmfReaderRegression, TrackTagTooCloseToTheEndIsNotReadPast) {
+    for (int tail = 0; tail <= 3; ++tail) {
+        const QByteArray file = headerAndTrack() + "\x01junk" + "MTrk" + QByteArray(tail, '\x7F');
+        const GuardedBytes bytes(file);
+        ASSERT_TRUE(bytes.valid());
+        sequencer::Song song;
+        ASSERT_EQ(sequencer::readSmf(bytes.span(), song), sequencer::kOk) << "tail " << tail;
+        EXPECT_EQ(song.trackChunks, 1) << "tail " << tail;
+        EXPECT_EQ(song.events.size(), 2u) << "tail " << tail;
+        EXPECT_NE(song.damage & sequencer::kDamageForeignChunk, 0u) << "tail " << tail;
+    }
+}
+
+TEST(SmfReaderRegression, FuzzedFileWithTagAtTheEnd) {
+    const QByteArray file = regressionInput("smf-track-tag-at-end.mid");
+    ASSERT_FALSE(file.isEmpty());
+    ASSERT_TRUE(file.endsWith(QByteArray("MTrk\xFF/\0", 7)));
+    const GuardedBytes bytes(file);
+    ASSERT_TRUE(bytes.valid());
+    sequencer::Song song;
+    EXPECT_EQ(sequencer::readSmf(bytes.span(), song), sequencer::kOk);
+    EXPECT_GT(song.events.size(), 0u);
+}
+
+class SilentReporter final : public intake::IntakeReporter {
+  public:
+    void showMessage(const QString&, platform::MessageIcon, const QString&) override {}
+};
+
+std::vector<intake::SongEntry> readList(const QString& path) {
+    app::ModuleState module;
+    app::Settings settings;
+    SilentReporter reporter;
+    intake::ArchiveExtractor extractor(module, settings);
+    intake::Intake intake(module, settings, extractor, reporter,
+                          [](const QString&) { return QString(); });
+    return intake.ReadMultiList(path);
+}
+
+// Songs of the root folder (and bare names outside a block) have an empty container.
+// Two of them in a row were saved as a block "APP " whose base is empty; read back, that
+// line is a song of its own and the names after it lose their folder.
+TEST(MultiListRegression, SongsWithoutFolderSurviveSaving) {
+    using intake::SongEntry;
+    EXPECT_EQ(intake::MakeMltText({SongEntry{"a.mid", "", ""}, SongEntry{"b.mid", "", ""},
+                                   SongEntry{"c.mid", "/m", ""}, SongEntry{"d.mid", "/m", ""}}),
+              QStringLiteral("MultiListFile Copyright(C)Studio Tavorin\r\n/a.mid\r\n/b.mid\r\n"
+                             "APP /m\r\n    c.mid\r\n    d.mid"));
+
+    TempDir dir;
+    const std::vector<SongEntry> first =
+        readList(dir.write("in.mlt", regressionInput("mlt-songs-without-folder.mlt")));
+    ASSERT_EQ(first.size(), 6u);
+    EXPECT_EQ(first[4], (SongEntry{"x.mid", "", ""}));
+    EXPECT_EQ(first[5], (SongEntry{"y.mid", "", ""}));
+
+    const QString saved = dir.file("saved.mlt");
+    ASSERT_TRUE(intake::SaveMultiList(saved, first).ok);
+    EXPECT_EQ(readList(saved), first);
+}
+
+}  // namespace
+}  // namespace vesk::test
