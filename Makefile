@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test bench clean
+.PHONY: deps configure build run test bench clean fuzz test-sanitize test-tsan
 
 deps:
 	@bash scripts/install-deps.sh
@@ -21,6 +21,20 @@ test: build
 
 bench: build
 	@$(BUILD)/bench/vesk_bench && $(BUILD)/bench/synth_bench && $(BUILD)/bench/intake_bench
+
+# Hardening runs, each in a build folder of its own: the fuzz targets for FUZZ_SECONDS
+# each, the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the
+# threaded parts under ThreadSanitizer.
+FUZZ_SECONDS ?= 60
+
+fuzz: deps
+	@JOBS=$(JOBS) bash scripts/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
+
+test-sanitize: deps
+	@JOBS=$(JOBS) bash scripts/run-sanitized-tests.sh asan build-asan
+
+test-tsan: deps
+	@JOBS=$(JOBS) bash scripts/run-sanitized-tests.sh tsan build-tsan
 
 clean:
 	rm -rf $(BUILD)

@@ -13,6 +13,10 @@ root=$(cd "$here/.." && pwd)
 all="smf_reader smf_scan rcp mlt config hex_bytes member_names archive"
 targets=${FUZZ_TARGETS:-$all}
 
+if ! command -v clang++ >/dev/null; then
+  echo "the fuzz targets need clang++ and libFuzzer (Debian: clang libclang-rt-14-dev)" >&2
+  exit 1
+fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DVESK_FUZZ=ON -DVESK_WERROR=OFF >/dev/null || exit 1
 build_targets=()
