@@ -55,9 +55,13 @@ TEST(MainWindowButtons, OpenButtonShowsItsPressedPictureUntilTheActionHasRun) {
     EXPECT_TRUE(w.scratchPicture().isEmpty());
     EXPECT_TRUE(rig.dialogs.asked.isEmpty());
 
-    // Released far outside the button: the command runs all the same.
+    // Released far outside the button: the command runs all the same, and its dialog is
+    // on screen while the button still looks pressed.
+    QString duringDialog;
+    rig.dialogs.onAsk = [&] { duringDialog = open->picture(); };
     QTest::mouseRelease(open, Qt::LeftButton, {}, QPoint(400, 300));
     EXPECT_EQ(rig.dialogs.asked, QStringList{"open:新しくファイルを開く"});
+    EXPECT_EQ(duringDialog, "button_open_pressed");
     EXPECT_EQ(open->picture(), "button_open");
     EXPECT_EQ(w.pressedPictureOf(0), "button_open_pressed");
 }

@@ -36,10 +36,15 @@ class ScriptedDialogs final : public FileDialogs {
 
     std::deque<QString> answers;
     QStringList asked;
+    // Runs while a dialog is "on screen".
+    std::function<void()> onAsk;
 
   private:
     QString next(const QString& kind, const QString& title) {
         asked.append(kind + ":" + title);
+        if (onAsk) {
+            onAsk();
+        }
         if (answers.empty()) {
             return {};
         }
