@@ -7,7 +7,10 @@ namespace vesk::app {
 
 AppServices::AppServices(ModuleState& module, Settings& settings,
                          platform::UserInteraction& interaction)
-    : settings_(settings), clock_(std::make_shared<platform::SteadyClock>()) {
+    : settings_(settings),
+      clock_(std::make_shared<platform::SteadyClock>()),
+      reporter_(interaction),
+      extractor_(module, settings) {
     midiOut_ = std::make_unique<platform::midiout::SystemMidiOutputService>(
         platform::midiout::MidiOutputOptions{}, clock_);
     sequencer_ = std::make_unique<sequencer::SequencerBackend>(*midiOut_, *clock_);
@@ -15,6 +18,10 @@ AppServices::AppServices(ModuleState& module, Settings& settings,
         std::make_unique<engine::Vesk_Engine>(*sequencer_, *midiOut_, interaction, module.AppTitle);
     player::PlayerServices services;
     services.preparation = player::standardPreparation(module);
+    services.preparation.extract = [this](const QString& archive, const QString& member, quintptr) {
+        extractor_.ExtractArchive(archive, member, reporter_);
+    };
+    services.preparation.lastLhasaArchive = [this] { return extractor_.LastLhasaArchive(); };
     // The desktop's default application; a failure is not reported.
     services.openDocument = [](const QString& path, const QString&) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));

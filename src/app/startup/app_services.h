@@ -8,6 +8,8 @@
 #include "app/config/module_state.h"
 #include "app/config/settings.h"
 #include "engine/vesk_engine.h"
+#include "intake/archive_extract.h"
+#include "intake/intake_reporter.h"
 #include "platform/midi_out/system_midi_output.h"
 #include "platform/sequencer/sequencer_backend.h"
 #include "player/player.h"
@@ -29,6 +31,8 @@ class AppServices {
 
     engine::Vesk_Engine& engine() { return *engine_; }
     player::Player& player() { return *player_; }
+    // The one extractor: the loader and the window's intake share what it last did.
+    intake::ArchiveExtractor& extractor() { return extractor_; }
     platform::MidiOutputService& midiOutput() { return *midiOut_; }
 
   private:
@@ -38,6 +42,8 @@ class AppServices {
     std::unique_ptr<sequencer::SequencerBackend> sequencer_;
     std::unique_ptr<engine::Vesk_Engine> engine_;
     player::ClockSeededRandom random_;
+    intake::InteractionReporter reporter_;
+    intake::ArchiveExtractor extractor_;
     std::unique_ptr<player::Player> player_;
     std::jthread synthesizerLoader_;
 };

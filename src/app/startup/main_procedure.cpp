@@ -117,6 +117,7 @@ int Main(int argc, char** argv) {
     ui::MainWindowContext context{module, settings, interaction, services.engine(),
                                   services.player()};
     context.applySynthesizerSettings = [&services] { services.applySynthesizerSettings(); };
+    context.extractor = &services.extractor();
     context.version.AppTitle = module.AppTitle;
     context.version.AppVersion = module.AppVersion;
     for (std::size_t i = 0; i < ui::ComponentNames.size(); ++i) {

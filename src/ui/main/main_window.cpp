@@ -26,8 +26,9 @@ class DesktopMainWindow final : public MainWindow {
     explicit DesktopMainWindow(MainWindowContext& context)
         : dialogs_(context.module, context.settings, backend_),
           windows_(context.version),
-          extractor_(context.module, context.settings),
-          window_(context, F_1Parts{dialogs_, windows_, extractor_,
+          ownExtractor_(context.module, context.settings),
+          window_(context, F_1Parts{dialogs_, windows_,
+                                    context.extractor ? *context.extractor : ownExtractor_,
                                     [] { QCoreApplication::quit(); }, startVolumeControl}) {}
 
     bool load() override { return window_.load(); }
@@ -38,7 +39,7 @@ class DesktopMainWindow final : public MainWindow {
     QtDialogBackend backend_;
     C_CommonDialog dialogs_;
     InfoWindows windows_;
-    intake::ArchiveExtractor extractor_;
+    intake::ArchiveExtractor ownExtractor_;
     F_1 window_;
 };
 

@@ -9,6 +9,7 @@
 #include "app/config/module_state.h"
 #include "app/config/settings.h"
 #include "engine/vesk_engine.h"
+#include "intake/archive_extract.h"
 #include "platform/user_interaction.h"
 #include "player/player.h"
 #include "ui/info/f_4.h"
@@ -31,6 +32,9 @@ struct MainWindowContext {
     std::function<void()> enterTray = {};
     // What the version window F_4 shows.
     VersionTexts version = {};
+    // The extractor the song loader uses, so that both know what it did last; the window
+    // makes its own when none is given.
+    intake::ArchiveExtractor* extractor = nullptr;
 };
 
 class MainWindow {
