@@ -17,6 +17,9 @@
 #include "app/startup/dll_version.h"
 #include "app/startup/tools.h"
 #include "app/startup/work_folder.h"
+#include "options/f_3.h"
+#include "options/freedesktop_store.h"
+#include "options/option_choosers.h"
 #include "platform/folders.h"
 #include "platform/handoff.h"
 #include "platform/single_instance.h"
@@ -118,6 +121,16 @@ int Main(int argc, char** argv) {
                                   services.player()};
     context.applySynthesizerSettings = [&services] { services.applySynthesizerSettings(); };
     context.extractor = &services.extractor();
+    options::FreedesktopAssociationStore associations(options::DesktopFolders::fromEnvironment(),
+                                                      QCoreApplication::applicationFilePath());
+    options::QtOptionChoosers choosers;
+    const options::OptionsContext optionsContext{
+        settings, module, services.midiOutput(), interaction, associations, choosers, [&services] {
+            services.applySynthesizerSettings();
+        }};
+    context.showOptions = [&optionsContext](QWidget* mainWindow) {
+        options::F_3::open(optionsContext, mainWindow);
+    };
     context.version.AppTitle = module.AppTitle;
     context.version.AppVersion = module.AppVersion;
     for (std::size_t i = 0; i < ui::ComponentNames.size(); ++i) {
