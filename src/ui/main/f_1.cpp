@@ -99,6 +99,8 @@ F_1::F_1(MainWindowContext& context, F_1Parts parts) : context_(context), parts_
     connectControls();
     connectList();
 
+    Tmr1_.setParent(this);
+    Tmr1_.setObjectName(QStringLiteral("Tmr1"));
     Tmr1_.setInterval(kTimerMs);
     connect(&Tmr1_, &QTimer::timeout, this, [this] { context_.player.monitorTick(kTimerMs); });
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QTest>
 
@@ -51,7 +52,29 @@ TEST(OpenCommands, OpenReplacesTheListEmptiesTheWorkFolderAndPlaysTheFirst) {
     rig.dir.write("new/n2.mid", songBytes("New 2"));
     rig.dialogs.answers.push_back(rig.dir.path() + "/new" + Nul + "n1.mid" + Nul + "n2.mid");
     rig.windows.calls.clear();
+    // While the files are taken in: the wait pointer, "Now Loading..." at its start, the
+    // old song already closed and the old list gone.
+    QString titleMeanwhile;
+    int leftMeanwhile = -1;
+    bool waitMeanwhile = false;
+    int commandMeanwhile = -1;
+    std::size_t entriesMeanwhile = 99;
+    rig.windows.onProgress = [&](QWidget*) {
+        auto* title = w.findChild<SkinLabel*>("lbl_Title");
+        titleMeanwhile = title->text();
+        leftMeanwhile = title->x();
+        waitMeanwhile = QApplication::overrideCursor() != nullptr &&
+                        QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        commandMeanwhile = rig.engine.LastCommand();
+        entriesMeanwhile = rig.player->state().PlayList.size();
+    };
     w.openFileCommand();
+    EXPECT_EQ(titleMeanwhile, "Now Loading...");
+    EXPECT_EQ(leftMeanwhile, player::kTitleStartLeft);
+    EXPECT_TRUE(waitMeanwhile);
+    EXPECT_EQ(commandMeanwhile, engine::kSessionClosed);
+    EXPECT_EQ(entriesMeanwhile, 0u);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     EXPECT_EQ(rig.titles(), (QStringList{"New 1", "New 2"}));
     EXPECT_FALSE(QFile::exists(inWork));
@@ -297,6 +320,19 @@ TEST(Closing, TrayModeKeepsPlayingAndWritesNothing) {
     w.closeWindow();
     EXPECT_EQ(rig.quits, 1);
     EXPECT_TRUE(vesk::test::readAll(rig.module.ConfigPath).startsWith("[VESK MIDI INIT FILE]"));
+}
+
+TEST(Closing, TheMonitorTimerRunsFromLoadUntilTheWindowCloses) {
+    WindowRig rig;
+    rig.runTimer = true;
+    F_1& w = rig.open();
+    auto* timer = w.findChild<QTimer*>("Tmr1");
+    ASSERT_NE(timer, nullptr);
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 250);
+    w.findChild<QAction*>("mnu_TaskTray")->trigger();
+    w.closeWindow();
+    EXPECT_FALSE(timer->isActive());
 }
 
 TEST(Closing, WithoutATrayTheTrayCommandIsOff) {

@@ -74,9 +74,12 @@ class RecordingWindows final : public AuxWindows {
         calls.append("info-close");
         infoOpen = false;
     }
-    void showProgress(QWidget*) override {
+    void showProgress(QWidget* mainWindow) override {
         calls.append("progress-open");
         progressOpen = true;
+        if (onProgress) {
+            onProgress(mainWindow);
+        }
     }
     void showProgressEntry(const intake::SongEntry& entry) override {
         if (progressOpen) {
@@ -96,6 +99,8 @@ class RecordingWindows final : public AuxWindows {
     QPoint infoPlace;
     player::FileInfoTexts info;
     std::function<void()> infoClosedByUser;
+    // Runs as the progress window opens, before the intake.
+    std::function<void(QWidget* mainWindow)> onProgress;
 };
 
 // A one-track song with a title, one note, and its end after `lengthMs` at 120 BPM.
@@ -138,7 +143,7 @@ struct WindowRig {
             trayAvailable ? [this] { ++trayEntered; } : std::function<void()>()});
         window = std::make_unique<F_1>(*context,
                                        F_1Parts{dialogs, windows, extractor, [this] { ++quits; },
-                                                [this] { ++volumeStarts; }, false});
+                                                [this] { ++volumeStarts; }, runTimer});
         if (load) {
             loaded = window->load();
         }
@@ -210,6 +215,7 @@ struct WindowRig {
     ScriptedDialogs dialogs;
     RecordingWindows windows;
     bool trayAvailable = true;
+    bool runTimer = false;
     int synthesizerApplied = 0;
     int optionsShown = 0;
     int trayEntered = 0;

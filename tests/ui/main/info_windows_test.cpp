@@ -1,0 +1,84 @@
+// The small windows as the real main window opens and closes them.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+
+#include "ui/main/info_windows.h"
+
+namespace vesk::ui {
+namespace {
+
+template <typename Window>
+Window* only() {
+    Window* found = nullptr;
+    int count = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* typed = qobject_cast<Window*>(w); typed != nullptr && w->isVisible()) {
+            found = typed;
+            ++count;
+        }
+    }
+    return count == 1 ? found : nullptr;
+}
+
+TEST(InfoWindows, FileInfoOpensWhereAskedTakesTextsAndCloses) {
+    QWidget main;
+    main.show();
+    InfoWindows windows(VersionTexts{});
+    int closedByUser = 0;
+    windows.showFileInfo(&main, QPoint(40, 300), [&] { ++closedByUser; });
+    F_5* info = only<F_5>();
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->pos(), QPoint(40, 300));
+    EXPECT_EQ(info->rowText(F_5::File), "ファイル名");
+
+    player::FileInfoTexts texts;
+    texts.File = "ファイル名  a.mid";
+    texts.Arch = "書庫名  /songs";
+    windows.fillFileInfo(texts);
+    windows.setFileInfoBpm("BPM  120");
+    windows.moveFileInfo(QPoint(50, 310));
+    EXPECT_EQ(info->rowText(F_5::File), "ファイル名  a.mid");
+    EXPECT_EQ(info->rowText(F_5::BPM), "BPM  120");
+    EXPECT_EQ(info->pos(), QPoint(50, 310));
+
+    // Closed by the main window: not reported back as the user's doing.
+    windows.closeFileInfo();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(only<F_5>(), nullptr);
+    EXPECT_EQ(closedByUser, 0);
+    // Filling with no window open does nothing.
+    windows.fillFileInfo(texts);
+}
+
+TEST(InfoWindows, ProgressFollowsTheIntakeAndVersionBlocksTheMainWindow) {
+    QWidget main;
+    main.show();
+    InfoWindows windows(VersionTexts{"VESK MIDI PLAYER", "Ver 1.0", 3, {}});
+    windows.showProgress(&main);
+    F_2* progress = only<F_2>();
+    ASSERT_NE(progress, nullptr);
+    windows.showProgressEntry(intake::SongEntry{"a.mid", "/songs", "Alpha"});
+    EXPECT_EQ(progress->fileText(), "a.mid");
+    EXPECT_EQ(progress->pathText(), "/songs");
+    windows.closeProgress();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(only<F_2>(), nullptr);
+
+    windows.showVersion(&main);
+    F_4* version = only<F_4>();
+    ASSERT_NE(version, nullptr);
+    EXPECT_FALSE(main.isEnabled());
+    EXPECT_EQ(version->lbl_Title()->text(), "VESK MIDI PLAYER Ver 1.0 #3");
+    // A second request shows the same window.
+    windows.showVersion(&main);
+    EXPECT_EQ(only<F_4>(), version);
+    windows.closeAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(only<F_4>(), nullptr);
+    EXPECT_TRUE(main.isEnabled());
+}
+
+}  // namespace
+}  // namespace vesk::ui
