@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test bench clean fuzz test-sanitize test-tsan
+.PHONY: deps configure build run test bench screenshots clean fuzz test-sanitize test-tsan
 
 deps:
 	@bash scripts/install-deps.sh
@@ -35,6 +35,14 @@ test-sanitize: deps
 
 test-tsan: deps
 	@JOBS=$(JOBS) bash scripts/run-sanitized-tests.sh tsan build-tsan
+
+# Pictures of the windows for review, drawn on the offscreen platform.
+screenshots: build
+	@mkdir -p $(BUILD)/screenshots
+	@QT_QPA_PLATFORM=offscreen VESK_SCREENSHOT_DIR=$(abspath $(BUILD))/screenshots \
+	  VESK_INFO_SCREENSHOTS=$(abspath $(BUILD))/screenshots \
+	  $(BUILD)/tests/test_ui --gtest_filter='MainWindowScreenshots.*:InfoScreenshots.*' >/dev/null
+	@ls $(BUILD)/screenshots
 
 clean:
 	rm -rf $(BUILD)
