@@ -53,6 +53,7 @@ void checkSafePath(const QString& name) {
     require(!relative->isEmpty(), "a safe path is not empty");
     require(!relative->startsWith(u'/'), "a safe path is relative");
     require(!relative->contains(u'\\'), "a safe path uses only '/'");
+    require(!relative->contains(QChar(0)), "a safe path has no NUL, where the system would cut it");
     for (const QString& part : relative->split(u'/')) {
         require(!part.isEmpty() && part != u"." && part != u"..",
                 "a safe path has no empty, . or .. parts");

@@ -362,6 +362,8 @@ class MemberWriter {
 
     int discard(const QString& target, int code) {
         sysCall(::unlink(QFile::encodeName(target).constData()), "unlink", target);
+        // An earlier member of the same name was written to this very file.
+        outcome_.written.removeAll(target);
         return code;
     }
 

@@ -308,7 +308,9 @@ void Intake::readMultiList(const QString& path, std::vector<SongEntry>& out) {
         }
         QString song = fromListPath(line);
         if (inBlock) {
-            song = base + PathSeparator + song;
+            // A base written with its separator ("APP /", the root folder) takes no second
+            // one: "//name" would be saved as a comment line and lost.
+            song = base.endsWith(PathSeparator) ? base + song : base + PathSeparator + song;
         }
         SongEntry entry{GetFileName(song), GetFolder(song), QString()};
         entry.Title =

@@ -77,6 +77,10 @@ bool isSingleMemberRequest(const QString& patterns) {
 }
 
 std::optional<QString> safeRelativePath(const QString& memberName) {
+    // The system cuts a path at NUL: the file written would not be the one recorded.
+    if (memberName.contains(QChar(0))) {
+        return std::nullopt;
+    }
     QString name = memberName;
     name.replace(u'\\', u'/');
     if (name.startsWith(u'/')) {

@@ -24,7 +24,8 @@ bool rarWanted(const QString& memberName, const QString& patterns);
 bool isSingleMemberRequest(const QString& patterns);
 
 // The member's path relative to the destination, with "/" separators ("\" counts as one
-// too), or nothing when it is absolute, names a drive, climbs with "..", or is empty.
+// too), or nothing when it is absolute, names a drive, climbs with "..", holds a NUL
+// character, or is empty.
 std::optional<QString> safeRelativePath(const QString& memberName);
 
 }  // namespace vesk::intake

@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <vector>
 
 #include "app/config/module_state.h"
 #include "app/config/settings.h"
 #include "intake/archive_extract.h"
 #include "intake/intake.h"
+#include "intake/member_filter.h"
 #include "intake/multi_list.h"
 #include "platform/sequencer/sequencer_errors.h"
 #include "platform/sequencer/smf_reader.h"
@@ -98,6 +101,63 @@ TEST(MultiListRegression, SongsWithoutFolderSurviveSaving) {
     const QString saved = dir.file("saved.mlt");
     ASSERT_TRUE(intake::SaveMultiList(saved, first).ok);
     EXPECT_EQ(readList(saved), first);
+}
+
+// A block whose base is the root folder, "APP /": its songs came out as "//name", which
+// a saved list writes as a comment line.
+TEST(MultiListRegression, BlockInTheRootFolderKeepsItsSongs) {
+    using intake::SongEntry;
+    TempDir dir;
+    const std::vector<SongEntry> fuzzed =
+        readList(dir.write("fuzzed.mlt", regressionInput("mlt-block-in-root-folder.mlt")));
+    ASSERT_EQ(fuzzed.size(), 1u);
+    EXPECT_EQ(fuzzed[0].Container, QString());
+    const QString resaved = dir.file("resaved.mlt");
+    ASSERT_TRUE(intake::SaveMultiList(resaved, fuzzed).ok);
+    EXPECT_EQ(readList(resaved), fuzzed);
+
+    const std::vector<SongEntry> block =
+        readList(dir.write("block.mlt",
+                           "MultiListFile Copyright(C)Studio Tavorin\r\nAPP /\r\n  a.mid\r\n"
+                           "END APP\r\nAPP /music/\r\n  b.mid\r\n"));
+    EXPECT_EQ(block, (std::vector<SongEntry>{{"a.mid", "", ""}, {"b.mid", "/music", ""}}));
+}
+
+class ExtractTest : public ::testing::Test {
+  protected:
+    ExtractTest() {
+        module.WorkFolder = dir.path() + QStringLiteral("/work/");
+        module.HaveUnzip32 = true;
+    }
+    TempDir dir;
+    app::ModuleState module;
+    app::Settings settings;
+    SilentReporter reporter;
+    intake::ArchiveExtractor extractor{module, settings};
+};
+
+// Two members of one name, the second with a bad checksum: removing the broken second
+// copy removed the file of the first as well, yet the extraction still reported it
+// written, so the intake would look for a file that is not there.
+TEST_F(ExtractTest, DamagedDuplicateMemberLeavesNoFileReportedThatIsGone) {
+    const QString archive =
+        dir.write("fuzzed.zip", regressionInput("archive-damaged-duplicate-member.zip"));
+    const intake::ExtractOutcome outcome =
+        extractor.ExtractArchive(archive, QStringLiteral("*"), reporter);
+    for (const QString& written : outcome.written) {
+        EXPECT_TRUE(QFileInfo(written).isFile()) << written.toStdString();
+    }
+    const QStringList present = QDir(module.WorkFolder).entryList(QDir::Files);
+    EXPECT_EQ(present.size(), outcome.written.size());
+}
+
+// The system ends a path at NUL, so a member name holding one would be written under a
+// shorter name than the one recorded, and never removed again.
+TEST(MemberNameRegression, NamesWithNulAreNotSafe) {
+    EXPECT_FALSE(intake::safeRelativePath(QStringLiteral("song.mid") + QChar(0) + "x"));
+    EXPECT_FALSE(intake::safeRelativePath(QStringLiteral("..") + QChar(0) + "/x.mid"));
+    EXPECT_EQ(intake::safeRelativePath(QStringLiteral("dir/song.mid")),
+              std::optional<QString>(QStringLiteral("dir/song.mid")));
 }
 
 }  // namespace
