@@ -18,6 +18,7 @@
 
 #include "intake/archive_probe.h"
 #include "intake/member_filter.h"
+#include "platform/posix_file.h"
 #include "platform/text_codec.h"
 
 Q_LOGGING_CATEGORY(lcArchive, "vesk.intake.archive")
@@ -76,41 +77,8 @@ int sysCall(int result, const char* what, const QString& path) {
     return result;
 }
 
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    int close() {
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
-
-  private:
-    int fd_;
-};
-
 bool writeAll(int fd, const char* data, std::size_t size, const QString& path) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (sysCall(n < 0 ? -1 : 0, "write", path) == -1) {
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+    return sysCall(platform::writeAll(fd, data, size) ? 0 : -1, "write", path) == 0;
 }
 
 // CP932 lead bytes; RAR's reader turns every "\" byte into "/", also the second byte of
@@ -293,7 +261,7 @@ class MemberWriter {
                 return kCreateError;
             }
         }
-        FileDescriptor fd(sysCall(
+        platform::FileDescriptor fd(sysCall(
             ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644),
             "open", target));
         if (!fd.valid()) {

@@ -1,5 +1,7 @@
 #include "platform/atomic_file.h"
 
+#include "platform/posix_file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,27 +12,6 @@
 
 namespace vesk::platform {
 namespace {
-
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    int release() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-  private:
-    int fd_;
-};
 
 QString systemError(const QString& what, const QString& path) {
     return QStringLiteral("%1 %2: %3")
@@ -61,23 +42,13 @@ WriteResult writeFileAtomically(const QString& givenPath, const QByteArray& byte
     if (::fchmod(fd.get(), mode) != 0) {
         return fail(QStringLiteral("cannot set permissions of"));
     }
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd.get(), data, static_cast<size_t>(left));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return fail(QStringLiteral("cannot write"));
-        }
-        data += n;
-        left -= n;
+    if (!writeAll(fd.get(), bytes.constData(), static_cast<std::size_t>(bytes.size()))) {
+        return fail(QStringLiteral("cannot write"));
     }
     if (::fsync(fd.get()) != 0) {
         return fail(QStringLiteral("cannot write"));
     }
-    if (::close(fd.release()) != 0) {
+    if (fd.close() != 0) {
         return fail(QStringLiteral("cannot write"));
     }
     if (::rename(tmpl.constData(), target.constData()) != 0) {

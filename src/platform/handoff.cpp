@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <random>
 
+#include "platform/posix_file.h"
 #include "platform/text_codec.h"
 
 namespace vesk::platform {
@@ -19,23 +20,6 @@ namespace {
 // After this many taken names (a burst within one second whose quotient keeps repeating)
 // the process id joins the number, so the loop always ends.
 constexpr int MaxPlainAttempts = 200;
-
-bool writeAll(int fd, const QByteArray& bytes) {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, data, static_cast<size_t>(left));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        data += n;
-        left -= n;
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -61,7 +45,9 @@ QString writeHandoffFile(const QString& folder, const QString& text, const Hando
     if (fd < 0) {
         return {};
     }
-    bool ok = writeAll(fd, text.toUtf8() + "\r\n") && ::fsync(fd) == 0;
+    const QByteArray line = text.toUtf8() + "\r\n";
+    bool ok =
+        writeAll(fd, line.constData(), static_cast<std::size_t>(line.size())) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     QString written;
     for (int attempt = 0; ok && written.isEmpty(); ++attempt) {
