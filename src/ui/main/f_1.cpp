@@ -259,6 +259,10 @@ void F_1::buildMenus() {
     mnu_TaskTray_ =
         item(mnu_Menu_, QStringLiteral("mnu_TaskTray"), QStringLiteral("タスクトレイへ最小化"));
     mnu_TaskTray_->setEnabled(static_cast<bool>(context_.enterTray));
+    if (!context_.enterTray) {
+        mnu_TaskTray_->setToolTip(QStringLiteral("このデスクトップにはタスクトレイがありません"));
+        mnu_Menu_->setToolTipsVisible(true);
+    }
     mnu_Menu_->addSeparator()->setObjectName(QStringLiteral("mnu_Sin14"));
     mnu_Ver_ = item(mnu_Menu_, QStringLiteral("mnu_Ver"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&V)"));
     mnu_Menu_->addSeparator()->setObjectName(QStringLiteral("mnu_Sin5"));

@@ -59,7 +59,7 @@ class F_1 final : public QWidget, public MainWindow, public player::PlayerView {
     // when the file is invalid.
     bool SetConfig();
     // Closes the sequencer, writes the configuration and ends the program.
-    void SaveConfig();
+    void SaveConfig() override;
 
     // The open and add commands.
     void openFileCommand();

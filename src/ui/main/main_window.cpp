@@ -34,6 +34,7 @@ class DesktopMainWindow final : public MainWindow {
     bool load() override { return window_.load(); }
     void show() override { window_.show(); }
     void closeWindow() override { window_.closeWindow(); }
+    void SaveConfig() override { window_.SaveConfig(); }
 
   private:
     QtDialogBackend backend_;

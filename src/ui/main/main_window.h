@@ -50,6 +50,9 @@ class MainWindow {
     // closed, the configuration written and the program ends); otherwise the window only
     // goes away and playback goes on.
     virtual void closeWindow() = 0;
+    // The quit itself: closes the sequencer, writes the configuration once and ends the
+    // program. Quitting from the tray ends through the closed main window's.
+    virtual void SaveConfig() = 0;
 };
 
 // The window with Qt's dialogs, the information windows and the desktop's services.

@@ -1,0 +1,87 @@
+#pragma once
+// The window host on the main window's test rig: real F_1 windows made by the host, the
+// tray window without its timer, so tests drive each tick on the virtual clock.
+
+#include <QAction>
+#include <QMenu>
+#include <chrono>
+#include <memory>
+
+#include "ui/main/song_list.h"
+#include "ui/main/window_rig.h"
+#include "ui/tray/f_6.h"
+#include "ui/tray/window_host.h"
+
+namespace vesk::ui::test {
+
+struct TrayRig : WindowRig {
+    explicit TrayRig(bool trayAvailable = true, bool runTrayTimer = false) {
+        context = std::make_unique<MainWindowContext>(
+            MainWindowContext{module, settings, interaction, engine, *player});
+        WindowHost::Options options;
+        options.trayAvailable = trayAvailable;
+        options.runTrayTimer = runTrayTimer;
+        options.makeMainWindow = [this](MainWindowContext& c) -> std::unique_ptr<MainWindow> {
+            ++mainWindowsMade;
+            return std::make_unique<F_1>(
+                c, F_1Parts{dialogs, windows, extractor, [this] { ++quits; }, {}, false});
+        };
+        host = std::make_unique<WindowHost>(*context, std::move(options));
+        started = host->start();
+    }
+
+    F_1& main() { return *dynamic_cast<F_1*>(host->mainWindow()); }
+    F_6& tray() { return *host->trayWindow(); }
+    bool inTray() const { return host->trayWindow() != nullptr; }
+
+    // The main window's command, as its menu runs it.
+    void enterTray() { main().findChild<QAction*>("mnu_TaskTray")->trigger(); }
+    // A left double-click on the icon; the finished windows are dropped afterwards.
+    void returnToMain() {
+        emit tray().icon().activated(QSystemTrayIcon::DoubleClick);
+        QCoreApplication::processEvents();
+    }
+
+    QAction* item(const char* name) { return tray().findChild<QAction*>(name); }
+    void trigger(const char* name) { item(name)->trigger(); }
+    // Enabled states of 再生, 一時停止, 停止 and 頭出し, as "PpSr" letters: upper case enabled.
+    QString transportStates() {
+        QString out;
+        const char* names[] = {"mnu_Play", "mnu_Pause", "mnu_Stop", "mnu_Prev"};
+        const char letters[] = {'p', 'a', 's', 'r'};
+        for (int i = 0; i < 4; ++i) {
+            const QChar c = QChar::fromLatin1(letters[i]);
+            out += item(names[i])->isEnabled() ? c.toUpper() : c;
+        }
+        return out;
+    }
+
+    // Opens songs s1.mid... through the main window's open command; the first plays.
+    void openInMain(int count, int lengthMs = 4000) {
+        QStringList names;
+        for (int i = 1; i <= count; ++i) {
+            const QString name = QString("s%1.mid").arg(i);
+            song(name, "Song " + QByteArray::number(i), lengthMs);
+            names.append(name);
+        }
+        dialogs.answers.push_back(selection(names));
+        main().openFileCommand();
+    }
+
+    // Playback for `ms` of clock time with the tray's timer ticking.
+    void runTray(int ms) {
+        for (int t = 0; t < ms; t += kTrayTickMs) {
+            clock.advance(std::chrono::milliseconds(kTrayTickMs));
+            backend.pump(clock.now());
+            tray().tick();
+        }
+    }
+
+    SongList& list() { return *main().findChild<SongList*>("SongList"); }
+
+    std::unique_ptr<WindowHost> host;
+    bool started = false;
+    int mainWindowsMade = 0;
+};
+
+}  // namespace vesk::ui::test
