@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QSystemTrayIcon>
 #include <QTextStream>
 #include <cstdio>
 
@@ -25,6 +26,7 @@
 #include "platform/single_instance.h"
 #include "ui/main/main_window.h"
 #include "ui/qt_user_interaction.h"
+#include "ui/tray/window_host.h"
 
 Q_LOGGING_CATEGORY(lcStartup, "vesk.startup")
 
@@ -140,11 +142,12 @@ int Main(int argc, char** argv) {
     // The main window goes away in tray mode without ending the program; quitting is its
     // own decision.
     app.setQuitOnLastWindowClosed(false);
-    std::unique_ptr<ui::MainWindow> window = ui::createMainWindow(context);
-    if (!window->load()) {
+    ui::WindowHost::Options windows;
+    windows.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    ui::WindowHost host(context, std::move(windows));
+    if (!host.start()) {
         return 1;
     }
-    window->show();
     return app.exec();
 }
 
