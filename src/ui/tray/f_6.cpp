@@ -56,7 +56,8 @@ F_6::F_6(TrayContext& context, F_6Parts parts)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint),
       context_(context),
       parts_(std::move(parts)),
-      extractor_(context.module, context.settings) {
+      ownExtractor_(context.module, context.settings),
+      extractor_(context.extractor != nullptr ? *context.extractor : ownExtractor_) {
     setObjectName(QStringLiteral("F_6"));
     setWindowTitle(context.module.AppTitle);
     const QIcon art = trayIcon();

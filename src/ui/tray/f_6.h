@@ -30,6 +30,8 @@ struct TrayContext {
     platform::UserInteraction& interaction;
     engine::Vesk_Engine& engine;
     player::Player& player;
+    // The extractor the song loader uses; none: the tray window keeps one of its own.
+    intake::ArchiveExtractor* extractor = nullptr;
 };
 
 // What the tray window asks of the window host.
@@ -86,7 +88,8 @@ class F_6 final : public QWidget, public player::PlayerView {
 
     TrayContext& context_;
     F_6Parts parts_;
-    intake::ArchiveExtractor extractor_;
+    intake::ArchiveExtractor ownExtractor_;
+    intake::ArchiveExtractor& extractor_;
     QTimer Tmr1_;
     bool closed_ = false;
 

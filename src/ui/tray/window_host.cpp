@@ -7,8 +7,8 @@ namespace vesk::ui {
 
 WindowHost::WindowHost(MainWindowContext& context, Options options)
     : context_(context),
-      trayContext_{context.module, context.settings, context.interaction, context.engine,
-                   context.player},
+      trayContext_{context.module, context.settings, context.interaction,
+                   context.engine, context.player,   context.extractor},
       options_(std::move(options)) {
     if (options_.trayAvailable) {
         context_.enterTray = [this] { enterTray(); };
