@@ -1,9 +1,22 @@
 #include "app/startup/dll_version.h"
 
+#include "intake/archive_probe.h"
+#include "intake/rcp/rcp_converter.h"
+
 namespace vesk::app {
 
 ComponentProbes installedComponents() {
-    return {};
+    ComponentProbes probes;
+    probes.unlha32 = intake::probeLzhReader;
+    probes.unzip32 = intake::probeZipReader;
+    probes.unrar = intake::probeRarReader;
+    // The Recomposer converter is the project's own and always built in.
+    probes.rcpcv = [] {
+        const intake::RcpConverterVersion v = intake::rcpConverterVersion();
+        return std::optional<ComponentVersion>(
+            ComponentVersion{QStringLiteral("%1.%2").arg(v.major).arg(v.minor), v.credit});
+    };
+    return probes;
 }
 
 QString versionText(const ComponentVersion& version) {

@@ -94,10 +94,15 @@ TEST(DllVersion, TextsOfComponents) {
 namespace vesk::app {
 namespace {
 
-TEST(DllVersion, TheBuiltInConverterIsInstalled) {
-    const QString text = GetDllVersion("RCPCV", installedComponents());
+TEST(DllVersion, TheBuiltInComponentsAreInstalled) {
+    const ComponentProbes probes = installedComponents();
+    const QString text = GetDllVersion("RCPCV", probes);
     EXPECT_TRUE(text.startsWith("Ver 1.")) << text.toStdString();
     EXPECT_GT(text.indexOf("  "), 0);
+    ModuleState module;
+    probeComponents(module, probes);
+    EXPECT_TRUE(module.HaveUnlha32 && module.HaveUnzip32 && module.HaveUnrar && module.HaveRcpcv);
+    EXPECT_TRUE(GetDllVersion("UNZIP32", probes).contains("libarchive"));
 }
 
 }  // namespace
