@@ -38,6 +38,20 @@ QString fromListPath(QString text) {
     return text;
 }
 
+// "a//b" names the same file as "a/b". Kept doubled (a base written with its separator,
+// "APP /", or a name that starts with one), it would leave a container ending in "/",
+// and a saved line starting with "//" reads back as a comment.
+QString singleSeparators(const QString& path) {
+    QString out;
+    out.reserve(path.size());
+    for (const QChar c : path) {
+        if (c != PathSeparator || !out.endsWith(PathSeparator)) {
+            out.append(c);
+        }
+    }
+    return out;
+}
+
 QString trimSpaces(const QString& text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -308,10 +322,9 @@ void Intake::readMultiList(const QString& path, std::vector<SongEntry>& out) {
         }
         QString song = fromListPath(line);
         if (inBlock) {
-            // A base written with its separator ("APP /", the root folder) takes no second
-            // one: "//name" would be saved as a comment line and lost.
-            song = base.endsWith(PathSeparator) ? base + song : base + PathSeparator + song;
+            song = base + PathSeparator + song;
         }
+        song = singleSeparators(song);
         SongEntry entry{GetFileName(song), GetFolder(song), QString()};
         entry.Title =
             isArchiveMember(entry) ? memberTitle(entry.Container, entry.Name) : title_(song);

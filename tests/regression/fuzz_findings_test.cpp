@@ -123,6 +123,28 @@ TEST(MultiListRegression, BlockInTheRootFolderKeepsItsSongs) {
     EXPECT_EQ(block, (std::vector<SongEntry>{{"a.mid", "", ""}, {"b.mid", "/music", ""}}));
 }
 
+// A song line starting with "/" inside a block gave "base//name": its container ended in
+// "/", so it was saved in a block of its own, which read back under another container.
+TEST(MultiListRegression, DoubledSeparatorsAreOne) {
+    using intake::SongEntry;
+    TempDir dir;
+    const std::vector<SongEntry> fuzzed =
+        readList(dir.write("fuzzed.mlt", regressionInput("mlt-doubled-separators.mlt")));
+    ASSERT_EQ(fuzzed.size(), 6u);
+    for (const SongEntry& e : fuzzed) {
+        EXPECT_EQ(e.Container, QStringLiteral("/IDIL")) << e.Name.toStdString();
+    }
+    const QString resaved = dir.file("resaved.mlt");
+    ASSERT_TRUE(intake::SaveMultiList(resaved, fuzzed).ok);
+    EXPECT_EQ(readList(resaved), fuzzed);
+
+    EXPECT_EQ(readList(dir.write("lines.mlt",
+                                 "[MIDILIST]\r\n/a//b///c.mid\r\nAPP /d\r\n"
+                                 "  /e.mid\r\n  f//g.mid\r\n")),
+              (std::vector<SongEntry>{
+                  {"c.mid", "/a/b", ""}, {"e.mid", "/d", ""}, {"g.mid", "/d/f", ""}}));
+}
+
 class ExtractTest : public ::testing::Test {
   protected:
     ExtractTest() {
