@@ -305,7 +305,8 @@ void Intake::readMultiList(const QString& path, std::vector<SongEntry>& out) {
     QString base;
     bool inBlock = false;
     while (!file.atEnd()) {
-        const QString line = trimSpaces(decodeListLine(file.readLine(kMaxListLine)));
+        // No path holds a NUL, and GetFolder would take one for a multi-selection's end.
+        const QString line = trimSpaces(FixTrim(decodeListLine(file.readLine(kMaxListLine))));
         if (line.startsWith(QStringLiteral("//"))) {
             continue;
         }

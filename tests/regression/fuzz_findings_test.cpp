@@ -145,6 +145,23 @@ TEST(MultiListRegression, DoubledSeparatorsAreOne) {
                   {"c.mid", "/a/b", ""}, {"e.mid", "/d", ""}, {"g.mid", "/d/f", ""}}));
 }
 
+// A NUL inside a block base made every song's folder "the text before the NUL", as for a
+// multi-selection, which kept the base's last "/" and so read back under another folder.
+TEST(MultiListRegression, LinesEndAtNul) {
+    using intake::SongEntry;
+    TempDir dir;
+    const std::vector<SongEntry> fuzzed =
+        readList(dir.write("fuzzed.mlt", regressionInput("mlt-nul-in-base.mlt")));
+    ASSERT_EQ(fuzzed.size(), 6u);
+    EXPECT_EQ(fuzzed[0], (SongEntry{"a.1MIDILIST]", "/homus", ""}));
+    const QString resaved = dir.file("resaved.mlt");
+    ASSERT_TRUE(intake::SaveMultiList(resaved, fuzzed).ok);
+    EXPECT_EQ(readList(resaved), fuzzed);
+
+    EXPECT_EQ(readList(dir.write("nul.mlt", QByteArray("[MIDILIST]\r\n/m/a.mid\0junk\r\n", 27))),
+              (std::vector<SongEntry>{{"a.mid", "/m", ""}}));
+}
+
 class ExtractTest : public ::testing::Test {
   protected:
     ExtractTest() {
