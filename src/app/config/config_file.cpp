@@ -44,6 +44,15 @@ ConfigLoad loadConfigFile(const QString& path) {
 
 platform::WriteResult saveConfigFile(const QString& path, const Settings& settings) {
     QDir().mkpath(QFileInfo(path).absolutePath());
+    // A writer killed before its rename leaves its temporary file; only one player writes
+    // the file, so any such file is a leftover and goes before it could pile up.
+    const QFileInfo info(path);
+    const QFileInfo target(info.isSymLink() ? info.symLinkTarget() : path);
+    QDir folder = target.absoluteDir();
+    for (const QString& name :
+         folder.entryList({target.fileName() + QStringLiteral(".tmp-??????")}, QDir::Files)) {
+        folder.remove(name);
+    }
     return platform::writeFileAtomically(path, writeConfig(settings));
 }
 
