@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/handoff.h"
+#include "player/play_list.h"
 #include "ui/main/song_list.h"
 #include "ui/main/window_rig.h"
 
@@ -74,7 +75,15 @@ TEST(HandoffBurst, FiveHundredHandOffsDuringAnAddAreAllTakenInWhole) {
     for (int i = 0; i < 100; ++i) {
         tick();
     }
+    // At least a few hand-offs surely arrive while the add is under way.
+    constexpr int kDuringAdd = 3;
     rig.windows.onProgress = [&](QWidget*) {
+        for (int n = 0; n < kDuringAdd; ++n) {
+            const QString line = '"' + rig.song(QStringLiteral("hx-%1.mid").arg(n), "H") + '"';
+            ASSERT_FALSE(
+                platform::writeHandoffFile(handoffFolder, line, platform::systemHandoffClock())
+                    .isEmpty());
+        }
         for (int i = 0; i < 50; ++i) {
             tick();
         }
@@ -119,15 +128,22 @@ TEST(HandoffBurst, FiveHundredHandOffsDuringAnAddAreAllTakenInWhole) {
             EXPECT_EQ(entry.Title, "H");
         }
     }
-    EXPECT_EQ(handedIn.size(), kHandoffs);
+    EXPECT_EQ(handedIn.size(), kHandoffs + kDuringAdd);
     EXPECT_EQ(folderEntries, kFolderSongs);
-    EXPECT_EQ(rig.player->state().PlayList.size(), std::size_t{2 + kHandoffs + kFolderSongs});
+    EXPECT_EQ(rig.player->state().PlayList.size(),
+              std::size_t{2 + kHandoffs + kDuringAdd + kFolderSongs});
     for (const auto& shown : rig.interaction.shown) {
         ADD_FAILURE() << "message: " << shown.text.toStdString();
     }
-    // The list the window shows matches the play list.
-    EXPECT_EQ(w.findChild<SongList*>("SongList")->count(),
-              static_cast<int>(rig.player->state().PlayList.size()));
+    // The list the window shows is the play list, line for line, with no line twice.
+    const auto* shown = w.findChild<SongList*>("SongList");
+    const auto& list = rig.player->state().PlayList;
+    ASSERT_EQ(shown->count(), static_cast<int>(list.size()));
+    for (int i = 0; i < shown->count(); ++i) {
+        ASSERT_EQ(shown->item(i)->text(), player::ListLine(static_cast<std::int16_t>(i),
+                                                           list[static_cast<std::size_t>(i)].Title))
+            << "line " << i;
+    }
 }
 
 }  // namespace

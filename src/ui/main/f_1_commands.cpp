@@ -226,8 +226,11 @@ void F_1::addCommand(const QString& selection, bool folder) {
     }
     player::Player& core = context_.player;
     WaitPointer wait;
+    // The intake lets the timer run, and a hand-off taken in meanwhile is already shown:
+    // the display continues from the list as it stands when these entries arrive.
+    const std::vector<intake::SongEntry> entries = takeIn(selection, folder);
     const std::int16_t last = core.state().ListLast();
-    appendEntries(takeIn(selection, folder));
+    appendEntries(entries);
     core.UpDate_List(last);
     if (core.RepeatMode() == static_cast<std::int16_t>(player::RepeatModes::Shuffle)) {
         core.rebuildShuffleOrder();
@@ -244,8 +247,10 @@ void F_1::dropFiles(const QStringList& paths) {
     WaitPointer wait;
     const std::int16_t last = core.state().ListLast();
     if (last != -1) {
-        appendEntries(takeIn(selection, false));
-        core.UpDate_List(last);
+        const std::vector<intake::SongEntry> entries = takeIn(selection, false);
+        const std::int16_t shownLast = core.state().ListLast();
+        appendEntries(entries);
+        core.UpDate_List(shownLast);
         core.showCaption();
         return;
     }
@@ -263,10 +268,11 @@ void F_1::OpenCommandLine(const QString& text) {
         return;
     }
     player::Player& core = context_.player;
-    const std::int16_t last = core.state().ListLast();
     intake::InteractionReporter reporter(context_.interaction);
     intake::Intake intake(context_.module, context_.settings, parts_.extractor, reporter);
-    appendEntries(intake.AddFiles(selectionFromCommandLine(text)));
+    const std::vector<intake::SongEntry> entries = intake.AddFiles(selectionFromCommandLine(text));
+    const std::int16_t last = core.state().ListLast();
+    appendEntries(entries);
     core.UpDate_List(last);
     enableAddCommands();
     core.showCaption();
