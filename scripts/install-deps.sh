@@ -13,6 +13,8 @@ PACKAGES=(
   fluid-soundfont-gm timgm6mb-soundfont fonts-noto-cjk
   # headless tests and helpers that make test archives
   xvfb xauth trayer zip lhasa libarchive-tools xdg-utils
+  # make fuzz: clang with libFuzzer
+  clang libclang-rt-14-dev
 )
 
 missing=()
