@@ -12,7 +12,7 @@ PACKAGES=(
   # run: General MIDI SoundFonts (the small one keeps tests quick) and Japanese fonts
   fluid-soundfont-gm timgm6mb-soundfont fonts-noto-cjk
   # headless tests and helpers that make test archives
-  xvfb xauth trayer zip lhasa libarchive-tools xdg-utils
+  xvfb xauth x11-utils trayer zip lhasa libarchive-tools xdg-utils
   # make fuzz: clang with libFuzzer
   clang libclang-rt-14-dev
 )
