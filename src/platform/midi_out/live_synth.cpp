@@ -86,11 +86,14 @@ std::int64_t LiveSynth::frameFor(Nanos due) const {
     if (due == kImmediate) {
         return kOverdue;
     }
-    // A deadline absurdly far from the line is treated as due now rather than overflowing.
-    Nanos fromOrigin = due - origin_;
-    if (std::abs(fromOrigin.count()) > std::numeric_limits<std::int64_t>::max() / 4) {
+    // A deadline absurdly far from the line is treated as due now rather than overflowing;
+    // the difference itself may overflow too (a deadline near the smallest time).
+    std::int64_t distance = 0;
+    if (__builtin_sub_overflow(due.count(), origin_.count(), &distance) ||
+        std::abs(distance) > std::numeric_limits<std::int64_t>::max() / 4) {
         return kOverdue;
     }
+    const Nanos fromOrigin{distance};
     return base_ + static_cast<std::int64_t>(std::llround(drift_)) +
            framesFromNanos(fromOrigin + latency(), core_->sampleRate());
 }
