@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (clang++, libFuzzer) and runs each for a set time.
 #   run-fuzz.sh BUILD [SECONDS]      SECONDS per target, default 60
-# FUZZ_TARGETS (names without "fuzz_", space-separated) picks targets; JOBS limits the build.
+# FUZZ_TARGETS (names without "fuzz_", space-separated) picks targets; JOBS limits the build;
+# FUZZ_BUILD=0 runs what is built (for several runs side by side in one build folder).
 # Corpora grow in BUILD/fuzz/corpus/<target> and are kept between runs; inputs that crash,
 # leak or hang land in BUILD/fuzz/findings/<target>/ and make the exit status 1.
 set -u
@@ -13,15 +14,17 @@ root=$(cd "$here/.." && pwd)
 all="smf_reader smf_scan rcp mlt config hex_bytes member_names archive"
 targets=${FUZZ_TARGETS:-$all}
 
-if ! command -v clang++ >/dev/null; then
-  echo "the fuzz targets need clang++ and libFuzzer (Debian: clang libclang-rt-14-dev)" >&2
-  exit 1
+if [ "${FUZZ_BUILD:-1}" != 0 ]; then
+  if ! command -v clang++ >/dev/null; then
+    echo "the fuzz targets need clang++ and libFuzzer (Debian: clang libclang-rt-14-dev)" >&2
+    exit 1
+  fi
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_COMPILER=clang++ -DVESK_FUZZ=ON -DVESK_WERROR=OFF >/dev/null || exit 1
+  build_targets=()
+  for t in $targets; do build_targets+=("fuzz_$t"); done
+  cmake --build "$build" -j "$jobs" --target "${build_targets[@]}" || exit 1
 fi
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_COMPILER=clang++ -DVESK_FUZZ=ON -DVESK_WERROR=OFF >/dev/null || exit 1
-build_targets=()
-for t in $targets; do build_targets+=("fuzz_$t"); done
-cmake --build "$build" -j "$jobs" --target "${build_targets[@]}" || exit 1
 
 export LC_ALL=C.UTF-8
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
