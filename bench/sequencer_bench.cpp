@@ -28,8 +28,8 @@
 
 #include "platform/clock.h"
 #include "platform/midi_output.h"
-#include "platform/sequencer/sequencer_backend.h"
-#include "platform/sequencer/smf_reader.h"
+#include "sequencer/sequencer_backend.h"
+#include "sequencer/smf_reader.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include "bench/synth_timing.h"
 #include "platform/midi_out/soundfont.h"
-#include "platform/midi_out/synth_timing.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -1,31 +1,32 @@
-# Each subsystem folder becomes one library whose sources are the files in it, so
-# adding a file never means editing a shared list. EXCLUDE names sub-folders that are
-# libraries of their own.
+# Each layer folder becomes one library whose sources are the files in it, so adding a
+# file never means editing a shared list. EXCLUDE names sub-folders (libraries of their
+# own) or single files, relative to the folder.
 function(vesk_glob out root dir)
   cmake_parse_arguments(ARG "" "" "EXCLUDE" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${root}/${dir}/*.cpp ${root}/${dir}/*.h
        ${root}/${dir}/*.qrc)
   foreach(ex IN LISTS ARG_EXCLUDE)
-    list(FILTER srcs EXCLUDE REGEX "${root}/${dir}/${ex}/")
+    list(FILTER srcs EXCLUDE REGEX "^${root}/${dir}/${ex}(/|$)")
   endforeach()
   set(${out} ${srcs} PARENT_SCOPE)
+endfunction()
+
+# A library sees its own folder and the folders of the libraries it links, nothing else:
+# its include directory holds one link, named like the folder, to the folder itself.
+function(vesk_expose target root dir)
+  set(tree ${CMAKE_BINARY_DIR}/include/${target})
+  get_filename_component(parent ${tree}/${dir} DIRECTORY)
+  file(MAKE_DIRECTORY ${parent})
+  file(CREATE_LINK ${root}/${dir} ${tree}/${dir} SYMBOLIC)
+  target_include_directories(${target} PUBLIC ${tree})
 endfunction()
 
 function(vesk_library name dir)
   cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
   vesk_glob(srcs ${CMAKE_SOURCE_DIR}/src ${dir} EXCLUDE ${ARG_EXCLUDE})
-  set(cpps ${srcs})
-  list(FILTER cpps INCLUDE REGEX "\\.cpp$")
-  if(cpps)
-    add_library(${name} STATIC ${srcs})
-    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
-    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
-  else()
-    # A subsystem that has no code yet still takes part in the dependency graph.
-    add_library(${name} INTERFACE ${srcs})
-    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
-    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
-  endif()
+  add_library(${name} STATIC ${srcs})
+  vesk_expose(${name} ${CMAKE_SOURCE_DIR}/src ${dir})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
 # One test program per folder of tests/, linked against the libraries it exercises.
@@ -36,7 +37,7 @@ function(vesk_tests name dir)
     return()
   endif()
   add_executable(${name} ${srcs})
-  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   if(ARG_WIDGETS)
     set(test_main vesk_test_main_widgets)
   else()

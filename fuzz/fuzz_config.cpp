@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/config/settings.h"
+#include "config/settings.h"
 #include "fuzz_support.h"
 
 using vesk::fuzz::require;

@@ -7,8 +7,8 @@
 
 #include "fuzz_support.h"
 #include "intake/rcp/rcp_converter.h"
-#include "platform/sequencer/sequencer_errors.h"
-#include "platform/sequencer/smf_reader.h"
+#include "sequencer/sequencer_errors.h"
+#include "sequencer/smf_reader.h"
 
 using vesk::fuzz::require;
 

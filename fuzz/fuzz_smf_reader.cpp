@@ -6,8 +6,8 @@
 #include <span>
 
 #include "fuzz_support.h"
-#include "platform/sequencer/sequencer_errors.h"
-#include "platform/sequencer/smf_reader.h"
+#include "sequencer/sequencer_errors.h"
+#include "sequencer/smf_reader.h"
 
 using vesk::fuzz::require;
 

@@ -1,3 +1,5 @@
-#include "app/startup/main_procedure.h"
+#include "app/main_procedure.h"
 
-int main(int argc, char** argv) { return vesk::app::Main(argc, argv); }
+int main(int argc, char** argv) {
+    return vesk::app::Main(argc, argv);
+}

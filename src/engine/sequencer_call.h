@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/command_sequencer.h"
+#include "sequencer/command_sequencer.h"
 
 namespace vesk::engine {
 

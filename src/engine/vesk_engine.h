@@ -12,9 +12,9 @@
 
 #include "engine/smf_info.h"
 #include "platform/clock.h"
-#include "platform/command_sequencer.h"
 #include "platform/midi_output.h"
 #include "platform/user_interaction.h"
+#include "sequencer/command_sequencer.h"
 
 namespace vesk::engine {
 

@@ -13,8 +13,8 @@
 #include <QStringList>
 #include <cstdint>
 
-#include "app/config/module_state.h"
-#include "app/config/settings.h"
+#include "config/module_state.h"
+#include "config/settings.h"
 #include "intake/intake_reporter.h"
 
 namespace vesk::intake {

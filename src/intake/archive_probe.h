@@ -5,7 +5,7 @@
 #include <QString>
 #include <optional>
 
-#include "app/config/component_version.h"
+#include "config/component_version.h"
 
 namespace vesk::intake {
 

@@ -10,8 +10,8 @@
 #include <functional>
 #include <vector>
 
-#include "app/config/module_state.h"
-#include "app/config/settings.h"
+#include "config/module_state.h"
+#include "config/settings.h"
 #include "intake/archive_extract.h"
 #include "intake/intake_reporter.h"
 #include "intake/song_entry.h"

@@ -10,8 +10,8 @@
 #include <functional>
 #include <optional>
 
-#include "app/config/module_state.h"
-#include "app/config/settings.h"
+#include "config/module_state.h"
+#include "config/settings.h"
 #include "engine/vesk_engine.h"
 #include "platform/user_interaction.h"
 #include "player/player_state.h"
@@ -62,6 +62,15 @@ class Player {
     void TransportPrev();
     void TransportNext();
     void TransportBack();
+
+    // The sequencer as the windows see it: whether a song sounds or nothing is loaded,
+    // whether a session is open, closing it, the song's length and a jump in it (ms).
+    bool isPlaying();
+    bool isIdle();
+    bool sessionOpen() const;
+    void closeSession();
+    std::int32_t songLength() const;
+    void seekTo(std::int32_t position);
 
     // One tick of the monitor loop; `tickMs` is the timer's interval.
     void monitorTick(int tickMs = 250);

@@ -6,7 +6,7 @@
 #include <QString>
 #include <functional>
 
-#include "app/config/module_state.h"
+#include "config/module_state.h"
 #include "intake/song_entry.h"
 
 namespace vesk::player {

@@ -94,4 +94,29 @@ void Player::TransportBack() {
     setStatus(remembered);
 }
 
+bool Player::isPlaying() {
+    return engine_.Status() == QLatin1String("playing");
+}
+
+bool Player::isIdle() {
+    const QString status = engine_.Status();
+    return status.isEmpty() || status == QLatin1String("stopped");
+}
+
+bool Player::sessionOpen() const {
+    return engine_.LastCommand() != engine::kSessionClosed;
+}
+
+void Player::closeSession() {
+    engine_.MidiClose();
+}
+
+std::int32_t Player::songLength() const {
+    return engine_.PlayTime();
+}
+
+void Player::seekTo(std::int32_t position) {
+    engine_.setNowPos(position);
+}
+
 }  // namespace vesk::player

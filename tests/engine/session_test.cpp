@@ -2,8 +2,8 @@
 
 #include "engine/reply_number.h"
 #include "engine/vesk_engine.h"
-#include "engine_fakes.h"
-#include "platform/recording_midi_output.h"
+#include "support/fake_sequencer.h"
+#include "support/recording_midi_output.h"
 #include "support/temp_dir.h"
 
 namespace vesk::engine {

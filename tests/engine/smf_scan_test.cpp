@@ -3,8 +3,8 @@
 #include <random>
 
 #include "engine/smf_info.h"
-#include "engine_fakes.h"
 #include "platform/text_codec.h"
+#include "support/fake_sequencer.h"
 
 namespace vesk::engine {
 namespace {

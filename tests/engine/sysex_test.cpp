@@ -4,8 +4,8 @@
 
 #include "engine/hex_bytes.h"
 #include "engine/vesk_engine.h"
-#include "engine_fakes.h"
-#include "platform/recording_midi_output.h"
+#include "support/fake_sequencer.h"
+#include "support/recording_midi_output.h"
 
 namespace vesk::engine {
 namespace {

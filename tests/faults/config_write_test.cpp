@@ -14,8 +14,8 @@
 #include <cstdio>
 #include <random>
 
-#include "app/config/config_file.h"
-#include "app/config/settings.h"
+#include "config/config_file.h"
+#include "config/settings.h"
 #include "support/temp_dir.h"
 #include "ui/main/window_rig.h"
 

@@ -2,9 +2,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include "intake/archive_builder.h"
 #include "intake/archive_probe.h"
 #include "intake/intake_fixture.h"
+#include "support/archive_builder.h"
 
 namespace vesk::test {
 namespace {

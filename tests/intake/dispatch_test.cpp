@@ -1,5 +1,5 @@
-#include "intake/archive_builder.h"
 #include "intake/intake_fixture.h"
+#include "support/archive_builder.h"
 
 namespace vesk::test {
 namespace {

@@ -1,8 +1,8 @@
 #include <QFile>
 
-#include "intake/archive_builder.h"
 #include "intake/intake_fixture.h"
 #include "intake/multi_list.h"
+#include "support/archive_builder.h"
 
 namespace vesk::test {
 namespace {

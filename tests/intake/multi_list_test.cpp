@@ -1,7 +1,7 @@
 #include "intake/multi_list.h"
-#include "intake/archive_builder.h"
 #include "intake/intake_fixture.h"
 #include "platform/text_codec.h"
+#include "support/archive_builder.h"
 
 namespace vesk::test {
 namespace {

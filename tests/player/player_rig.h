@@ -10,15 +10,15 @@
 #include <memory>
 #include <vector>
 
-#include "app/config/module_state.h"
-#include "app/config/settings.h"
+#include "config/module_state.h"
+#include "config/settings.h"
 #include "engine/vesk_engine.h"
 #include "platform/clock.h"
-#include "platform/recording_midi_output.h"
-#include "platform/sequencer/sequencer_backend.h"
-#include "platform/sequencer/smf_builder.h"
 #include "platform/user_interaction.h"
 #include "player/player.h"
+#include "sequencer/sequencer_backend.h"
+#include "sequencer/smf_builder.h"
+#include "support/recording_midi_output.h"
 #include "support/temp_dir.h"
 
 namespace vesk::player::test {

@@ -7,15 +7,15 @@
 #include <QFileInfo>
 #include <vector>
 
-#include "app/config/module_state.h"
-#include "app/config/settings.h"
+#include "config/module_state.h"
+#include "config/settings.h"
 #include "intake/archive_extract.h"
 #include "intake/intake.h"
 #include "intake/member_filter.h"
 #include "intake/multi_list.h"
-#include "platform/sequencer/sequencer_errors.h"
-#include "platform/sequencer/smf_reader.h"
 #include "regression/guarded_bytes.h"
+#include "sequencer/sequencer_errors.h"
+#include "sequencer/smf_reader.h"
 #include "support/temp_dir.h"
 
 namespace vesk::test {

@@ -8,7 +8,7 @@
 namespace vesk::test {
 
 class TempDir {
-public:
+  public:
     TempDir();
     // Path of the folder, without a trailing separator.
     QString path() const { return dir_.path(); }
@@ -16,7 +16,7 @@ public:
     // Writes `bytes` to `name` inside the folder (creating sub-folders) and returns its path.
     QString write(const QString& name, const QByteArray& bytes) const;
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 

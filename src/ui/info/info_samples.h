@@ -7,9 +7,9 @@
 
 #include "intake/song_entry.h"
 #include "player/player_view.h"
-#include "ui/info/f_2.h"
-#include "ui/info/f_4.h"
-#include "ui/info/f_5.h"
+#include "ui/info/progress_window.h"
+#include "ui/info/song_info_window.h"
+#include "ui/info/version_window.h"
 
 namespace vesk::ui {
 

@@ -7,7 +7,7 @@
 
 #include "intake/intake.h"
 #include "intake/path_text.h"
-#include "ui/main/selection_text.h"
+#include "ui/common/selection_text.h"
 
 namespace vesk::ui {
 namespace {

@@ -7,8 +7,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/config/module_state.h"
-#include "app/config/settings.h"
+#include "config/module_state.h"
+#include "config/settings.h"
 
 class QWidget;
 

@@ -4,9 +4,9 @@
 #include <QPointer>
 #include <functional>
 
-#include "ui/info/f_2.h"
-#include "ui/info/f_4.h"
-#include "ui/info/f_5.h"
+#include "ui/info/progress_window.h"
+#include "ui/info/song_info_window.h"
+#include "ui/info/version_window.h"
 #include "ui/main/aux_windows.h"
 
 namespace vesk::ui {

@@ -5,9 +5,9 @@
 #include <QStandardPaths>
 
 #include "intake/archive_extract.h"
-#include "ui/main/f_1.h"
 #include "ui/main/file_dialogs.h"
 #include "ui/main/info_windows.h"
+#include "ui/main/player_window.h"
 
 namespace vesk::ui {
 namespace {

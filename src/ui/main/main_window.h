@@ -6,13 +6,12 @@
 #include <functional>
 #include <memory>
 
-#include "app/config/module_state.h"
-#include "app/config/settings.h"
-#include "engine/vesk_engine.h"
+#include "config/module_state.h"
+#include "config/settings.h"
 #include "intake/archive_extract.h"
 #include "platform/user_interaction.h"
 #include "player/player.h"
-#include "ui/info/f_4.h"
+#include "ui/info/version_window.h"
 
 namespace vesk::ui {
 
@@ -20,7 +19,6 @@ struct MainWindowContext {
     app::ModuleState& module;
     app::Settings& settings;
     platform::UserInteraction& interaction;
-    engine::Vesk_Engine& engine;
     player::Player& player;
     // Run after the configuration was read: the synthesizer takes the configured SoundFont.
     std::function<void()> applySynthesizerSettings = {};

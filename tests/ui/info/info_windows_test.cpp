@@ -10,12 +10,12 @@
 
 #include "support/temp_dir.h"
 #include "ui/info/elided_label.h"
-#include "ui/info/f_2.h"
-#include "ui/info/f_4.h"
-#include "ui/info/f_5.h"
 #include "ui/info/info_look.h"
 #include "ui/info/info_row.h"
 #include "ui/info/info_samples.h"
+#include "ui/info/progress_window.h"
+#include "ui/info/song_info_window.h"
+#include "ui/info/version_window.h"
 #include "ui/info/window_block.h"
 
 namespace vesk::ui {

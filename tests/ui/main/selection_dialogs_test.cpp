@@ -3,11 +3,11 @@
 
 #include <QDir>
 
-#include "app/config/module_state.h"
-#include "app/config/settings.h"
+#include "config/module_state.h"
+#include "config/settings.h"
 #include "support/temp_dir.h"
+#include "ui/common/selection_text.h"
 #include "ui/main/file_dialogs.h"
-#include "ui/main/selection_text.h"
 #include "ui/main/skin_style.h"
 #include "ui/main/skin_widgets.h"
 

@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QTest>
 
-#include "app/config/config_file.h"
+#include "config/config_file.h"
 #include "platform/handoff.h"
 #include "ui/main/skin_widgets.h"
 #include "ui/main/song_list.h"

@@ -10,20 +10,20 @@
 #include <memory>
 #include <vector>
 
-#include "app/config/module_state.h"
-#include "app/config/settings.h"
+#include "config/module_state.h"
+#include "config/settings.h"
 #include "engine/vesk_engine.h"
 #include "intake/archive_extract.h"
 #include "platform/clock.h"
-#include "platform/recording_midi_output.h"
-#include "platform/sequencer/sequencer_backend.h"
-#include "platform/sequencer/smf_builder.h"
 #include "platform/user_interaction.h"
 #include "player/player.h"
+#include "sequencer/sequencer_backend.h"
+#include "sequencer/smf_builder.h"
+#include "support/recording_midi_output.h"
 #include "support/temp_dir.h"
 #include "ui/main/aux_windows.h"
-#include "ui/main/f_1.h"
 #include "ui/main/file_dialogs.h"
+#include "ui/main/player_window.h"
 
 namespace vesk::ui::test {
 
@@ -138,7 +138,7 @@ struct WindowRig {
     // The window, made and loaded as start-up does it.
     F_1& open(bool load = true) {
         context = std::make_unique<MainWindowContext>(MainWindowContext{
-            module, settings, interaction, engine, *player, [this] { ++synthesizerApplied; },
+            module, settings, interaction, *player, [this] { ++synthesizerApplied; },
             [this](QWidget*) { ++optionsShown; },
             trayAvailable ? [this] { ++trayEntered; } : std::function<void()>()});
         window = std::make_unique<F_1>(*context,

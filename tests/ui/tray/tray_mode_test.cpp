@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QSignalSpy>
 
-#include "app/config/config_file.h"
+#include "config/config_file.h"
 #include "platform/handoff.h"
 #include "tray_rig.h"
 #include "ui/main/skin_widgets.h"

@@ -7,17 +7,17 @@
 #include <chrono>
 #include <memory>
 
+#include "ui/host/window_host.h"
 #include "ui/main/song_list.h"
 #include "ui/main/window_rig.h"
-#include "ui/tray/f_6.h"
-#include "ui/tray/window_host.h"
+#include "ui/tray/tray_window.h"
 
 namespace vesk::ui::test {
 
 struct TrayRig : WindowRig {
     explicit TrayRig(bool trayAvailable = true, bool runTrayTimer = false) {
         context = std::make_unique<MainWindowContext>(
-            MainWindowContext{module, settings, interaction, engine, *player});
+            MainWindowContext{module, settings, interaction, *player});
         WindowHost::Options options;
         options.trayAvailable = trayAvailable;
         options.runTrayTimer = runTrayTimer;

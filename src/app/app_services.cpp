@@ -1,0 +1,55 @@
+#include "app/app_services.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace vesk::app {
+
+AppServices::AppServices(ModuleState& module, Settings& settings,
+                         platform::UserInteraction& interaction)
+    : settings_(settings),
+      clock_(std::make_shared<platform::SteadyClock>()),
+      reporter_(interaction),
+      extractor_(module, settings) {
+    midiOut_ = std::make_unique<platform::midiout::SystemMidiOutputService>(
+        platform::midiout::MidiOutputOptions{}, clock_);
+    sequencer_ = std::make_unique<sequencer::SequencerBackend>(*midiOut_, *clock_);
+    engine_ =
+        std::make_unique<engine::Vesk_Engine>(*sequencer_, *midiOut_, interaction, module.AppTitle);
+    player::PlayerServices services;
+    services.preparation = player::standardPreparation(module);
+    services.preparation.extract = [this](const QString& archive, const QString& member, quintptr) {
+        extractor_.ExtractArchive(archive, member, reporter_);
+    };
+    services.preparation.lastLhasaArchive = [this] { return extractor_.LastLhasaArchive(); };
+    // The desktop's default application; a failure is not reported.
+    services.openDocument = [](const QString& path, const QString&) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    };
+    player_ = std::make_unique<player::Player>(*engine_, settings, module, interaction, random_,
+                                               std::move(services));
+}
+
+AppServices::~AppServices() {
+    if (synthesizerLoader_.joinable()) {
+        synthesizerLoader_.join();
+    }
+    // The engine closes its session before the sequencer and the outputs go away.
+    player_.reset();
+    if (engine_) {
+        engine_->MidiClose();
+    }
+}
+
+void AppServices::applySynthesizerSettings() {
+    platform::midiout::MidiOutputOptions options;
+    options.soundFont = settings_.SoundFont;
+    options.audio.driver = settings_.AudioDriver;
+    midiOut_->setOptions(options);
+    if (synthesizerLoader_.joinable()) {
+        synthesizerLoader_.join();
+    }
+    synthesizerLoader_ = std::jthread([out = midiOut_.get()] { out->prepareSynthesizer(); });
+}
+
+}  // namespace vesk::app

@@ -1,0 +1,153 @@
+#include "app/main_procedure.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QSystemTrayIcon>
+#include <QTextStream>
+#include <cstdio>
+
+#include "app/app_services.h"
+#include "app/component_probe.h"
+#include "app/tools/tools.h"
+#include "app/work_folder.h"
+#include "config/config_file.h"
+#include "config/module_state.h"
+#include "config/settings.h"
+#include "platform/desktop/freedesktop_store.h"
+#include "platform/folders.h"
+#include "platform/handoff.h"
+#include "platform/single_instance.h"
+#include "ui/common/qt_user_interaction.h"
+#include "ui/host/window_host.h"
+#include "ui/main/main_window.h"
+#include "ui/options/option_choosers.h"
+#include "ui/options/options_dialog.h"
+
+Q_LOGGING_CATEGORY(lcStartup, "vesk.startup")
+
+namespace vesk::app {
+namespace {
+
+bool haveDisplay() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+// Start-up cannot go on; said on the terminal, and in a message box when there is a screen.
+int refuseToStart(int argc, char** argv, const QString& text) {
+    std::fprintf(stderr, "veskmidi: %s\n", text.toLocal8Bit().constData());
+    if (haveDisplay()) {
+        QApplication app(argc, argv);
+        ui::QtUserInteraction(QStringLiteral("VESK MIDI PLAYER"))
+            .showMessage(text, platform::MessageIcon::Critical);
+    }
+    return 1;
+}
+
+}  // namespace
+
+int Main(int argc, char** argv) {
+    // Traces (every sequencer command) only when asked for with QT_LOGGING_RULES;
+    // warnings always reach the terminal.
+    QLoggingCategory::setFilterRules(QStringLiteral("vesk.*.debug=false\nvesk.*.info=false"));
+    QStringList args;
+    for (int i = 1; i < argc; ++i) {
+        args << QFile::decodeName(argv[i]);
+    }
+    if (!args.isEmpty() && args.first().startsWith(QStringLiteral("--"))) {
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return runTool(args, out, err);
+    }
+
+    ModuleState module;
+    // A second instance runs in another folder than the player it hands to: paths go
+    // absolute, each as one quoted path.
+    for (const QString& arg : args) {
+        module.CommandText << u'"' + QFileInfo(arg).absoluteFilePath() + u'"';
+    }
+
+    const WorkFolderResult work = prepareWorkFolder(runtimeBase());
+    if (work.path.isEmpty()) {
+        return refuseToStart(argc, argv, work.error);
+    }
+    module.WorkFolder = work.path;
+    module.HandoffFolder = module.WorkFolder + QStringLiteral("FileNames");
+
+    QString lockError;
+    std::unique_ptr<platform::InstanceLock> lock = platform::InstanceLock::tryAcquire(
+        module.WorkFolder + QStringLiteral("Lock/instance.lock"), &lockError);
+    if (!lock) {
+        if (!lockError.isEmpty()) {
+            return refuseToStart(argc, argv, lockError);
+        }
+        const platform::HandoffClock clock = platform::systemHandoffClock();
+        for (const QString& text : module.CommandText) {
+            if (platform::writeHandoffFile(module.HandoffFolder, text, clock).isEmpty()) {
+                std::fprintf(stderr, "veskmidi: cannot hand %s to the running player\n",
+                             text.toLocal8Bit().constData());
+                return 1;
+            }
+        }
+        return 0;
+    }
+
+    if (!haveDisplay()) {
+        std::fprintf(stderr,
+                     "veskmidi: no display here (DISPLAY and WAYLAND_DISPLAY are unset); "
+                     "use veskmidi --help for the tools that need none\n");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    module.AppVersion = QStringLiteral("Ver %1.%2")
+                            .arg(PROJECT_VERSION_MAJOR_VALUE)
+                            .arg(PROJECT_VERSION_MINOR_VALUE);
+    cleanWorkFolder(module.WorkFolder);
+    module.ProgramFolder = platform::executableFolder();
+    module.ConfigPath = chooseConfigPath(module.ProgramFolder, userConfigFolder());
+
+    const ComponentProbes probes = installedComponents();
+    probeComponents(module, probes);
+    qCInfo(lcStartup) << "work folder" << module.WorkFolder << "configuration" << module.ConfigPath;
+
+    Settings settings;
+    ui::QtUserInteraction interaction(module.AppTitle);
+    AppServices services(module, settings, interaction);
+    ui::MainWindowContext context{module, settings, interaction, services.player()};
+    context.applySynthesizerSettings = [&services] { services.applySynthesizerSettings(); };
+    context.extractor = &services.extractor();
+    options::FreedesktopAssociationStore associations(options::DesktopFolders::fromEnvironment(),
+                                                      QCoreApplication::applicationFilePath());
+    options::QtOptionChoosers choosers;
+    const options::OptionsContext optionsContext{
+        settings, module, services.midiOutput(), interaction, associations, choosers, [&services] {
+            services.applySynthesizerSettings();
+        }};
+    context.showOptions = [&optionsContext](QWidget* mainWindow) {
+        options::F_3::open(optionsContext, mainWindow);
+    };
+    context.version.AppTitle = module.AppTitle;
+    context.version.AppVersion = module.AppVersion;
+    for (std::size_t i = 0; i < ui::ComponentNames.size(); ++i) {
+        context.version.Components[i] =
+            GetDllVersion(QString::fromLatin1(ui::ComponentNames[i]), probes);
+    }
+    // The main window goes away in tray mode without ending the program; quitting is its
+    // own decision.
+    app.setQuitOnLastWindowClosed(false);
+    ui::WindowHost::Options windows;
+    windows.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    ui::WindowHost host(context, std::move(windows));
+    if (!host.start()) {
+        return 1;
+    }
+    return app.exec();
+}
+
+}  // namespace vesk::app

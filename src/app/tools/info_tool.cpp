@@ -1,0 +1,47 @@
+#include "app/tools/info_tool.h"
+
+#include "engine/sequencer_call.h"
+#include "engine/smf_info.h"
+
+namespace vesk::engine {
+namespace {
+
+QString field(QString text) {
+    for (QChar& c : text) {
+        if (c == u'\t' || c == u'\r' || c == u'\n') {
+            c = u' ';
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+int runInfoTool(const QStringList& files, platform::CommandSequencer& sequencer, QTextStream& out,
+                QTextStream& err) {
+    out.setEncoding(QStringConverter::Utf8);
+    err.setEncoding(QStringConverter::Utf8);
+    if (files.isEmpty()) {
+        err << "usage: veskmidi --info FILE...\n";
+        err.flush();
+        return 2;
+    }
+    bool anyFailed = false;
+    for (const QString& path : files) {
+        SmfInfo info = readSmfFile(path);
+        if (info.ErrorCode != kSmfOk) {
+            anyFailed = true;
+            out << field(path) << '\t' << smfErrorMessage(info.ErrorCode) << '\n';
+            continue;
+        }
+        std::int32_t ret = 0;
+        info.PlayTime = measurePlayTime(sequencer, path, ret);
+        out << field(path) << '\t' << info.Format << '\t' << info.Tracks << '\t' << info.Division
+            << '\t' << info.PlayTime << '\t' << field(info.Title) << '\t' << field(info.Copyright)
+            << '\n';
+    }
+    out.flush();
+    return anyFailed ? 1 : 0;
+}
+
+}  // namespace vesk::engine

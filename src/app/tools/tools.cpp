@@ -1,0 +1,96 @@
+#include "app/tools/tools.h"
+
+#include "app/component_probe.h"
+#include "app/tools/info_tool.h"
+#include "app/tools/list_tool.h"
+#include "app/tools/render_tool.h"
+#include "app/work_folder.h"
+#include "config/config_file.h"
+#include "intake/rcp/convert_rcp.h"
+#include "platform/folders.h"
+#include "platform/null_midi_output.h"
+#include "sequencer/sequencer_backend.h"
+
+namespace vesk::app {
+namespace {
+
+void printUsage(QTextStream& out) {
+    out << "Usage: veskmidi [FILE...]\n"
+           "  FILE        a MIDI file, Recomposer song, archive, play list (.mlt) or folder;\n"
+           "              handed to the running player when there is one\n"
+           "\n"
+           "Tools (no window; a running player is not touched):\n"
+           "  --render OUT.wav FILE...   play the songs into a WAV file\n"
+           "  --info FILE...             format, tracks, division, length, title, copyright\n"
+           "  --convert IN OUT.mid       convert a Recomposer song to a Standard MIDI File\n"
+           "  --list PATH...             the play-list entries files and folders give\n"
+           "  --help                     show this text\n"
+           "  --version                  show the version\n";
+}
+
+int runInfo(const QStringList& files, QTextStream& out, QTextStream& err) {
+    // Measuring a length opens no device; a sequencer with no outputs is enough.
+    platform::NullMidiOutputService noDevices;
+    platform::SteadyClock clock;
+    sequencer::SequencerBackend backend(noDevices, clock,
+                                        sequencer::SequencerBackend::Drive::Manual);
+    return engine::runInfoTool(files, backend, out, err);
+}
+
+Settings configuredSettings() {
+    const ConfigLoad config =
+        loadConfigFile(chooseConfigPath(platform::executableFolder(), userConfigFolder()));
+    return config.read.valid ? config.read.settings : Settings();
+}
+
+int runList(const QStringList& paths, QTextStream& out, QTextStream& err) {
+    ModuleState module;
+    const WorkFolderResult work = prepareWorkFolder(runtimeBase());
+    if (work.path.isEmpty()) {
+        err << "veskmidi: " << work.error << "\n";
+        return 1;
+    }
+    module.WorkFolder = work.path;
+    module.HandoffFolder = module.WorkFolder + QStringLiteral("FileNames");
+    module.ProgramFolder = platform::executableFolder();
+    probeComponents(module, installedComponents());
+    return intake::runListTool(paths, module, configuredSettings(), out, err);
+}
+
+}  // namespace
+
+int runTool(const QStringList& args, QTextStream& out, QTextStream& err) {
+    const QString& tool = args.first();
+    const QStringList rest = args.mid(1);
+    if (tool == u"--help") {
+        printUsage(out);
+        return 0;
+    }
+    if (tool == u"--version") {
+        out << "VESK MIDI PLAYER Ver " << VESK_VERSION_TEXT << "\n";
+        return 0;
+    }
+    if (tool == u"--render") {
+        // The SoundFont the player is set to use, when a configuration names one.
+        RenderOptions options;
+        const ConfigLoad config =
+            loadConfigFile(chooseConfigPath(platform::executableFolder(), userConfigFolder()));
+        if (config.read.valid) {
+            options.soundFont = config.read.settings.SoundFont;
+        }
+        return runRenderTool(rest, options, out, err);
+    }
+    if (tool == u"--info") {
+        return runInfo(rest, out, err);
+    }
+    if (tool == u"--list") {
+        return runList(rest, out, err);
+    }
+    if (tool == u"--convert") {
+        return intake::runConvertTool(rest, out, err);
+    }
+    err << "veskmidi: unknown option " << tool << " (see veskmidi --help)\n";
+    return 2;
+}
+
+}  // namespace vesk::app

@@ -1,0 +1,195 @@
+#include "config/settings.h"
+
+#include <QStringList>
+#include <cmath>
+#include <limits>
+
+#include "platform/text_codec.h"
+
+namespace vesk::app {
+namespace {
+
+template <typename Int>
+Int roundClamped(double value) {
+    if (std::isnan(value)) {
+        return 0;
+    }
+    double rounded = std::nearbyint(value);  // the default rounding mode is to even
+    if (rounded <= static_cast<double>(std::numeric_limits<Int>::min())) {
+        return std::numeric_limits<Int>::min();
+    }
+    if (rounded >= static_cast<double>(std::numeric_limits<Int>::max())) {
+        return std::numeric_limits<Int>::max();
+    }
+    return static_cast<Int>(rounded);
+}
+
+QString boolText(bool value) {
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+// A value is one line of the file; a line break inside it (a folder name can hold one)
+// would split it, so it becomes a space.
+QString oneLine(QString value) {
+    value.replace(u'\r', u' ');
+    value.replace(u'\n', u' ');
+    return value;
+}
+
+}  // namespace
+
+double leadingNumber(const QString& value) {
+    qsizetype i = 0;
+    const qsizetype n = value.size();
+    if (i < n && (value[i] == u'+' || value[i] == u'-')) {
+        ++i;
+    }
+    qsizetype digitsStart = i;
+    while (i < n && value[i].isDigit() && value[i].unicode() < 128) {
+        ++i;
+    }
+    bool intDigits = i > digitsStart;
+    bool fracDigits = false;
+    if (i < n && value[i] == u'.') {
+        qsizetype fracStart = ++i;
+        while (i < n && value[i].isDigit() && value[i].unicode() < 128) {
+            ++i;
+        }
+        fracDigits = i > fracStart;
+    }
+    if (!intDigits && !fracDigits) {
+        return 0.0;
+    }
+    bool ok = false;
+    double number = value.left(i).toDouble(&ok);
+    return ok && std::isfinite(number) ? number : 0.0;
+}
+
+std::int16_t toInt16(double value) {
+    return roundClamped<std::int16_t>(value);
+}
+
+std::int32_t toInt32(double value) {
+    return roundClamped<std::int32_t>(value);
+}
+
+void applyDeviceChoice(Settings& settings, const QString& choice) {
+    settings.DeviceNumber = choice;
+    settings.KeyCheck = choice != QStringLiteral("A");
+}
+
+ConfigReadResult readConfig(const QByteArray& bytes) {
+    ConfigReadResult result;
+    QByteArray data = bytes;
+    // Editors may put a byte-order mark in front; it is not part of the header line.
+    if (data.startsWith("\xEF\xBB\xBF")) {
+        data.remove(0, 3);
+    }
+    QStringList lines = platform::decodeNarrow(data).split(u'\n');
+    for (QString& line : lines) {
+        if (line.endsWith(u'\r')) {
+            line.chop(1);
+        }
+    }
+    if (data.isEmpty() || lines.first() != QLatin1String(ConfigHeader)) {
+        return result;
+    }
+    result.valid = true;
+    Settings& s = result.settings;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        qsizetype eq = line.indexOf(u'=');
+        if (eq < 0) {
+            continue;
+        }
+        const QString key = line.left(eq).trimmed().toUpper();
+        const QString value = line.mid(eq + 1).trimmed();
+        const double number = leadingNumber(value);
+        if (key == u"TOP") {
+            result.top = number;
+            s.Top = toInt32(number);
+        } else if (key == u"LEFT") {
+            result.left = number;
+            s.Left = toInt32(number);
+        } else if (key == u"REPEAT") {
+            std::int16_t repeat = toInt16(number);
+            // A mode the repeat menu does not have falls back to no repeat.
+            s.Repeat = repeat >= 0 && repeat <= 3 ? repeat : 0;
+        } else if (key == u"LFILE") {
+            s.LFile = value;
+        } else if (key == u"USEB") {
+            s.UseB = number != 0.0;
+        } else if (key == u"KEYCHECK") {
+            s.KeyCheck = number != 0.0;
+        } else if (key == u"DEVICENUMBER") {
+            if (value == u"A" || value == u"B" || value == u"Auto") {
+                applyDeviceChoice(s, value);
+                result.deviceCommand = value;
+            }
+        } else if (key == u"RESET-A") {
+            s.Slot[0].Reset = toInt16(number);
+        } else if (key == u"RESETCODE-A") {
+            s.Slot[0].ResetCode = value;
+        } else if (key == u"DEVICE-A") {
+            s.Slot[0].Device = toInt16(number);
+        } else if (key == u"RESET-B") {
+            s.Slot[1].Reset = toInt16(number);
+        } else if (key == u"RESETCODE-B") {
+            s.Slot[1].ResetCode = value;
+        } else if (key == u"DEVICE-B") {
+            s.Slot[1].Device = toInt16(number);
+        } else if (key == u"KEY-B") {
+            s.Slot[1].Key = value;
+        } else if (key == u"USELHASA") {
+            s.UseLhasa = number != 0.0;
+        } else if (key == u"LHASAPATH") {
+            s.LhasaPath = value;
+        } else if (key == u"SOUNDFONT") {
+            s.SoundFont = value;
+        } else if (key == u"AUDIODRIVER") {
+            s.AudioDriver = value;
+        }
+    }
+    return result;
+}
+
+QByteArray writeConfig(const Settings& s) {
+    const QStringList lines = {
+        QLatin1String(ConfigHeader),
+        QStringLiteral("TOP=%1").arg(s.Top),
+        QStringLiteral("LEFT=%1").arg(s.Left),
+        QStringLiteral("REPEAT=%1").arg(s.Repeat),
+        QStringLiteral("LFILE=") + oneLine(s.LFile),
+        QStringLiteral("USEB=") + boolText(s.UseB),
+        QStringLiteral("KEYCHECK=") + boolText(s.KeyCheck),
+        QStringLiteral("DEVICENUMBER=") + oneLine(s.DeviceNumber),
+        QString(),
+        QStringLiteral("[DEVICE A]"),
+        QStringLiteral("RESET-A=%1").arg(s.Slot[0].Reset),
+        QStringLiteral("RESETCODE-A=") + oneLine(s.Slot[0].ResetCode),
+        QStringLiteral("DEVICE-A=%1").arg(s.Slot[0].Device),
+        QString(),
+        QStringLiteral("[DEVICE B]"),
+        QStringLiteral("RESET-B=%1").arg(s.Slot[1].Reset),
+        QStringLiteral("RESETCODE-B=") + oneLine(s.Slot[1].ResetCode),
+        QStringLiteral("DEVICE-B=%1").arg(s.Slot[1].Device),
+        QStringLiteral("KEY-B=") + oneLine(s.Slot[1].Key),
+        QString(),
+        QStringLiteral("[LHASA OPTION]"),
+        QStringLiteral("USELHASA=") + boolText(s.UseLhasa),
+        QStringLiteral("LHASAPATH=") + oneLine(s.LhasaPath),
+        // Keys older readers do not know; they skip them.
+        QString(),
+        QStringLiteral("[SOFT SYNTH]"),
+        QStringLiteral("SOUNDFONT=") + oneLine(s.SoundFont),
+        QStringLiteral("AUDIODRIVER=") + oneLine(s.AudioDriver),
+    };
+    QByteArray out;
+    for (const QString& line : lines) {
+        out += line.toUtf8();
+        out += "\r\n";
+    }
+    return out;
+}
+
+}  // namespace vesk::app

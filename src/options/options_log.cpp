@@ -1,5 +1,0 @@
-#include "options/options_log.h"
-
-namespace vesk::options {
-Q_LOGGING_CATEGORY(lcOptions, "vesk.options")
-}

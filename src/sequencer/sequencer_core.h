@@ -1,0 +1,106 @@
+#pragma once
+// The playback logic of one song, free of threads and of real time: told the clock's time,
+// it sends what is due, each message with its exact deadline. The real-time thread, the
+// tests, the offline renderer and the benchmarks all run this same code.
+//
+// Song time. Positions and lengths are song time: the time the song reaches at the file's
+// own tempo map, so a position names a place in the music. A tempo set by the user
+// (setTempo) changes how fast song time runs against the clock, not what it measures: at
+// double tempo the position advances twice as fast as the clock, and a song of 60 000 ms
+// still ends at 60 000 ms. The set tempo replaces the tempo in force at the current
+// position until playback reaches the file's next tempo event, which then takes over;
+// jumps keep it in force from the new position on.
+//
+// Deadlines are computed from one anchor (clock time and song position), never by adding
+// up intervals, so timing does not drift however long a song runs.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+
+#include "platform/clock.h"
+#include "sequencer/song.h"
+
+namespace vesk::sequencer {
+
+class Output {
+  public:
+    virtual ~Output() = default;
+    virtual void send(std::span<const std::uint8_t> message, platform::Nanos due) = 0;
+};
+
+enum class PlayMode { Stopped, Playing, Paused };
+
+class SequencerCore {
+  public:
+    explicit SequencerCore(std::shared_ptr<const Song> song);
+
+    const Song& song() const { return *song_; }
+
+    // State as of `now`; a song that has played to its end reads stopped at its length.
+    PlayMode mode(platform::Nanos now) const;
+    std::int64_t positionNs(platform::Nanos now) const;
+    std::int64_t lengthNs() const { return lengthNs_; }
+    // Tempo in force at `now` in beats per minute, rounded.
+    int tempoBpm(platform::Nanos now) const;
+
+    // Every command first sends what fell due up to `now`. Messages a command sends itself
+    // (silencing, chasing) are due at `now`.
+
+    // Plays from the current position: resumes after pause, continues after stop, and
+    // starts again from the beginning once the song has ended.
+    void play(platform::Nanos now, Output& out);
+    // Jumps to `ns` (clamped to the song) and plays, with the state before it chased.
+    void playFrom(std::int64_t ns, platform::Nanos now, Output& out);
+    void pause(platform::Nanos now, Output& out);
+    // Stops where it is.
+    void stop(platform::Nanos now, Output& out);
+    // Stops and moves to `ns` (clamped to the song).
+    void seek(std::int64_t ns, platform::Nanos now, Output& out);
+    // `bpm` > 0.
+    void setTempo(int bpm, platform::Nanos now, Output& out);
+    // Stops and silences, for closing the session or leaving a device.
+    void halt(platform::Nanos now, Output& out);
+
+    // Sends every event due at or before `now`; ends the song when its end is reached.
+    void pump(platform::Nanos now, Output& out);
+    // When pump next has something to do; nothing while paused or stopped.
+    std::optional<platform::Nanos> nextDeadline() const;
+
+  private:
+    struct Position {
+        double tick;
+        std::int64_t ns;
+    };
+    Position positionAt(platform::Nanos now) const;
+    bool overrideActive() const;
+    platform::Nanos wallForTick(std::uint32_t tick) const;
+    platform::Nanos overrideEndWall() const;
+    void freeze(platform::Nanos now);
+    void jumpTo(std::int64_t ns);
+    void reanchorOverride();
+    void finish(platform::Nanos end, Output& out);
+    void silence(platform::Nanos now, Output& out);
+    void chase(platform::Nanos now, Output& out);
+    void sendTracked(std::span<const std::uint8_t> message, platform::Nanos due, Output& out);
+    void dispatch(const SongEvent& e, platform::Nanos due, Output& out);
+
+    std::shared_ptr<const Song> song_;
+    std::int64_t lengthNs_;
+    PlayMode mode_ = PlayMode::Stopped;
+    std::size_t cursor_ = 0;
+    platform::Nanos anchorWall_{0};
+    double anchorTick_ = 0;
+    std::int64_t anchorNs_ = 0;
+    bool atEnd_ = false;
+    bool needChase_ = false;
+    int overrideBpm_ = 0;
+    double overrideNsPerTick_ = 0;
+    std::optional<std::uint32_t> overrideEnd_;
+    std::array<std::uint8_t, 16 * 128> sounding_{};
+    std::array<std::uint8_t, 16> pedal_{};
+};
+
+}  // namespace vesk::sequencer

@@ -1,0 +1,59 @@
+#include "ui/host/window_host.h"
+
+#include <QTimer>
+#include <utility>
+
+namespace vesk::ui {
+
+WindowHost::WindowHost(MainWindowContext& context, Options options)
+    : context_(context),
+      trayContext_{context.module, context.settings, context.interaction, context.player,
+                   context.extractor},
+      options_(std::move(options)) {
+    if (options_.trayAvailable) {
+        context_.enterTray = [this] { enterTray(); };
+    } else {
+        context_.enterTray = {};
+    }
+}
+
+WindowHost::~WindowHost() = default;
+
+bool WindowHost::start() {
+    main_ = options_.makeMainWindow(context_);
+    if (!main_->load()) {
+        return false;
+    }
+    main_->show();
+    return true;
+}
+
+void WindowHost::enterTray() {
+    if (tray_) {
+        return;
+    }
+    F_6Parts parts{
+        [this] { main_->closeWindow(); }, [this] { showMainWindow(); }, [this] { main_->show(); },
+        [this] { main_->SaveConfig(); },  options_.runTrayTimer,
+    };
+    tray_ = std::make_unique<F_6>(trayContext_, std::move(parts));
+    tray_->load();
+}
+
+void WindowHost::showMainWindow() {
+    // A new window, as after a reload: it takes the list and the song from the player.
+    closedMain_ = std::move(main_);
+    main_ = options_.makeMainWindow(context_);
+    main_->load();
+    main_->show();
+    retireLater();
+}
+
+void WindowHost::retireLater() {
+    // The tray window is still inside its own event handler here.
+    auto tray = std::shared_ptr<F_6>(std::move(tray_));
+    auto closed = std::shared_ptr<MainWindow>(std::move(closedMain_));
+    QTimer::singleShot(0, this, [tray, closed] {});
+}
+
+}  // namespace vesk::ui

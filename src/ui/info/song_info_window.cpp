@@ -1,0 +1,143 @@
+#include "ui/info/song_info_window.h"
+
+#include <QPainter>
+
+#include "ui/info/info_look.h"
+#include "ui/info/info_row.h"
+
+namespace vesk::ui {
+namespace {
+
+using info::px;
+
+// Inside the box, in twips: the six rules between the rows and the one between the words
+// and the values.
+constexpr std::array<int, 6> RuleHeights = {225, 465, 705, 945, 1185, 1425};
+constexpr int WordRule = 1050;
+constexpr std::array<const char*, F_5::RowCount> DesignWords = {
+    "書庫名", "ファイル名", "著作権", "SMFﾌｫｰﾏｯﾄ", "BPM", "トラック数 ", "分解能"};
+constexpr std::array<const char*, F_5::RowCount> RowNames = {
+    "lbl_Arch", "lbl_File", "lbl_Copy", "lbl_Smf", "lbl_BPM", "lbl_Trk", "lbl_Div"};
+
+// Gap between the text and a rule, in pixels.
+constexpr int TextGap = 5;
+
+class RuledBox final : public QWidget {
+  public:
+    using QWidget::QWidget;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), info::colors::Panel);
+        painter.setPen(info::colors::Rule);
+        for (const int y : RuleHeights) {
+            painter.drawLine(0, px(y), width() - 1, px(y));
+        }
+        painter.drawLine(px(WordRule), 0, px(WordRule), height() - 1);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+};
+
+// The band of row `index` between its rules, in the box's pixels.
+QRect rowBand(int index, int boxWidth, int boxHeight) {
+    const int top = index == 0 ? 1 : px(RuleHeights[static_cast<std::size_t>(index - 1)]) + 1;
+    const int bottom = index < static_cast<int>(RuleHeights.size())
+                           ? px(RuleHeights[static_cast<std::size_t>(index)])
+                           : boxHeight - 1;
+    return QRect(1, top, boxWidth - 2, bottom - top);
+}
+
+}  // namespace
+
+InfoRow::InfoRow(const QString& text, int ruleX, QWidget* parent)
+    : QWidget(parent), text_(text), ruleX_(ruleX) {
+    setFont(info::uiFont(11));
+}
+
+void InfoRow::setText(const QString& text) {
+    if (text == text_) {
+        return;
+    }
+    text_ = text;
+    setToolTip(value().isEmpty() ? QString() : value());
+    update();
+}
+
+QString InfoRow::word() const {
+    const qsizetype split = text_.indexOf(QStringLiteral("  "));
+    return (split < 0 ? text_ : text_.left(split)).trimmed();
+}
+
+QString InfoRow::value() const {
+    const qsizetype split = text_.indexOf(QStringLiteral("  "));
+    return split < 0 ? QString() : text_.mid(split + 2);
+}
+
+int InfoRow::wordRight() const {
+    return ruleX_ - TextGap;
+}
+
+int InfoRow::valueLeft() const {
+    return ruleX_ + TextGap + 1;
+}
+
+void InfoRow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setFont(font());
+    const QRect wordArea(0, 0, wordRight(), height());
+    painter.setPen(info::colors::Muted);
+    painter.drawText(wordArea, Qt::AlignRight | Qt::AlignVCenter,
+                     fontMetrics().elidedText(word(), Qt::ElideRight, wordArea.width()));
+    const QRect valueArea(valueLeft(), 0, width() - valueLeft() - TextGap, height());
+    painter.setPen(info::colors::Text);
+    painter.drawText(valueArea, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(value(), Qt::ElideMiddle, valueArea.width()));
+}
+
+F_5::F_5(QWidget* owner)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus) {
+    setWindowTitle(QString());
+    setFixedSize(px(7230), px(1815));
+    info::applyDarkSkin(*this);
+
+    auto* box = new RuledBox(this);
+    box->setObjectName(QStringLiteral("Picture1"));
+    box->setGeometry(info::twipsRect(30, 60, 7140, 1695));
+    for (int i = 0; i < RowCount; ++i) {
+        const QRect band = rowBand(i, box->width(), box->height());
+        auto* row = new InfoRow(QString::fromUtf8(DesignWords[static_cast<std::size_t>(i)]),
+                                px(WordRule) - band.left(), box);
+        row->setObjectName(QLatin1String(RowNames[static_cast<std::size_t>(i)]));
+        row->setGeometry(band);
+        rows_[static_cast<std::size_t>(i)] = row;
+    }
+    info::keepAbove(*this, owner);
+}
+
+void F_5::showFileInfo(const player::FileInfoTexts& texts) {
+    rows_[Arch]->setText(texts.Arch);
+    rows_[File]->setText(texts.File);
+    rows_[Copy]->setText(texts.Copy);
+    rows_[Smf]->setText(texts.Smf);
+    rows_[Trk]->setText(texts.Trk);
+    rows_[Div]->setText(texts.Div);
+}
+
+void F_5::setBpmText(const QString& text) {
+    rows_[BPM]->setText(text);
+}
+
+void F_5::placeBelow(const QRect& mainFrame) {
+    move(mainFrame.left(), mainFrame.top() + mainFrame.height());
+}
+
+QString F_5::rowText(Row row) const {
+    return rows_.at(row)->text();
+}
+
+int F_5::ruleX() const {
+    return px(WordRule);
+}
+
+}  // namespace vesk::ui

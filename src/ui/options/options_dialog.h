@@ -1,0 +1,130 @@
+#pragma once
+// The options dialog F_3 ("オプション"): devices A and B with their reset messages, the
+// device-B keywords, the external Lhasa program, the file associations and the built-in
+// synthesizer. It edits Settings in memory when the user applies; the configuration file
+// is written at quit. It is not modal: it disables the main window while it is open.
+
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "config/module_state.h"
+#include "config/settings.h"
+#include "platform/desktop/association_store.h"
+#include "platform/desktop/associations.h"
+#include "platform/midi_output.h"
+#include "platform/user_interaction.h"
+#include "ui/options/option_choosers.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+class QStackedWidget;
+
+namespace vesk::options {
+
+struct OptionsContext {
+    app::Settings& settings;
+    const app::ModuleState& module;
+    platform::MidiOutputService& midiOutput;
+    platform::UserInteraction& interaction;
+    AssociationStore& associations;
+    OptionChoosers& choosers;
+    // Run after every apply: the synthesizer takes the SoundFont and audio output.
+    std::function<void()> applySynthesizerSettings = {};
+};
+
+class F_3 final : public QWidget {
+    Q_OBJECT
+  public:
+    // Builds the controls in their initial state; load() fills them. `mainWindow` (may be
+    // null) is disabled from load() until the dialog closes. The dialog is its own window,
+    // not the main window's child, so that it stays usable while the main window is
+    // disabled.
+    F_3(const OptionsContext& context, QWidget* mainWindow);
+    ~F_3() override;
+
+    // The opening steps: device lists, the stored settings, the associations in force.
+    void load();
+
+    // Creates, loads and shows the dialog; it deletes itself when closed.
+    static F_3* open(const OptionsContext& context, QWidget* mainWindow);
+
+    // Which associations the dialog holds to be in force.
+    const std::array<bool, AssociationRows>& assocState() const { return assocState_; }
+
+    // The device name as the MIDI output service reports it, up to its first NUL.
+    QString GetOutDeviceName(std::int16_t device) const;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void buildDevicePage(QWidget* page);
+    void buildLhasaPage(QWidget* page);
+    void buildAssociationPage(QWidget* page);
+    void buildSynthPage(QWidget* page);
+
+    // Selections the dialog makes run the control's reaction, as a user's choice does.
+    void selectType(int slot, int index);
+    void selectDevice(int slot, int position);
+
+    void menuChosen(int item);
+    void typeChosen(int slot, int index);
+    void deviceChosen(int slot, int position);
+    void useBClicked(bool on);
+    void lhasaClicked(bool on);
+    void browseLhasa();
+    void lhasaPathLeft();
+    void associationTicked(QListWidgetItem* item);
+    void chooseSoundFont();
+    void showSoundFont();
+    void acceptClicked();
+    void okClicked();
+    void cancelClicked();
+    void enableMainWindow();
+
+    bool keywordMissing() const;
+    bool applyAssociations();
+    void storeSettings();
+
+    OptionsContext context_;
+    Associations associations_;
+    QPointer<QWidget> mainWindow_;
+    bool mainWindowDisabled_ = false;
+    bool checkingLhasa_ = false;
+    bool linkingTicks_ = false;
+    std::array<bool, AssociationRows> assocState_{};
+    QString soundFont_;
+
+    QListWidget* Lst_Menu = nullptr;
+    QStackedWidget* pages_ = nullptr;
+    std::array<QComboBox*, 2> cmb_Dev{};
+    std::array<QComboBox*, 2> cmb_Rtype{};
+    std::array<QLineEdit*, 2> txt_Reset{};
+    QCheckBox* chk_UseB = nullptr;
+    QLineEdit* DevB_Key = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QCheckBox* chk_Lhasa = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* txt_Lhasa = nullptr;
+    QPushButton* B_Lhasa = nullptr;
+    QListWidget* lst_Kanren = nullptr;
+    QLineEdit* txt_SoundFont = nullptr;
+    QPushButton* B_SoundFont = nullptr;
+    QPushButton* B_SoundFontAuto = nullptr;
+    QComboBox* cmb_Audio = nullptr;
+    QPushButton* B_Ok = nullptr;
+    QPushButton* B_Accept = nullptr;
+    QPushButton* B_Cancel = nullptr;
+};
+
+}  // namespace vesk::options

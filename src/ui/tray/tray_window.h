@@ -1,0 +1,107 @@
+#pragma once
+// The tray window F_6: never shown itself, it carries the task-tray icon, the popup menu
+// with the transport commands and the 250 ms timer that keeps playback going through the
+// list while the main window is closed. The player core does the work in its tray mode;
+// this window forwards the menu and the icon's events and follows the menu states.
+
+#include <QIcon>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "config/module_state.h"
+#include "config/settings.h"
+#include "intake/archive_extract.h"
+#include "platform/user_interaction.h"
+#include "player/player.h"
+#include "player/player_view.h"
+
+class QAction;
+class QMenu;
+
+namespace vesk::ui {
+
+struct TrayContext {
+    app::ModuleState& module;
+    app::Settings& settings;
+    platform::UserInteraction& interaction;
+    player::Player& player;
+    // The extractor the song loader uses; none: the tray window keeps one of its own.
+    intake::ArchiveExtractor* extractor = nullptr;
+};
+
+// What the tray window asks of the window host.
+struct F_6Parts {
+    // Closes the main window; its reload flag is set, so playback goes on.
+    std::function<void()> closeMainWindow;
+    // Makes the main window again and loads and shows it; the reload flag is set.
+    std::function<void()> showMainWindow;
+    // The tray window closed on the way back: the main window comes forward.
+    std::function<void()> raiseMainWindow;
+    // The tray window closed with 終了: the main window's quit (sequencer closed,
+    // configuration written, program ended).
+    std::function<void()> saveConfig;
+    // Tmr1 runs the player's tick every 250 ms; tests tick it themselves.
+    bool runTimer = true;
+};
+
+inline constexpr int kTrayTickMs = 250;
+
+class F_6 final : public QWidget, public player::PlayerView {
+    Q_OBJECT
+  public:
+    F_6(TrayContext& context, F_6Parts parts);
+    ~F_6() override;
+
+    // Entering tray mode: adds the icon, takes over the player from the main window,
+    // closes the main window and starts the timer.
+    void load();
+
+    // One tick of Tmr1.
+    void tick();
+    // Left double-click on the icon: the main window opens again and this window closes.
+    void returnToMainWindow();
+    // What the icon reports, decided on the event itself.
+    void iconActivated(QSystemTrayIcon::ActivationReason reason);
+
+    QSystemTrayIcon& icon() { return *icon_; }
+    QMenu& menu() { return *mnu_Main_; }
+    const QTimer& timer() const { return Tmr1_; }
+
+    // The icon in its 16-pixel and scalable forms.
+    static QIcon trayIcon();
+
+    // PlayerView: the tray shows no song; it takes in hand-offs and follows its menu.
+    void openCommandLine(const QString& line) override;
+    void stateChanged() override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildMenu();
+    void syncMenu();
+
+    TrayContext& context_;
+    F_6Parts parts_;
+    intake::ArchiveExtractor ownExtractor_;
+    intake::ArchiveExtractor& extractor_;
+    QTimer Tmr1_;
+    bool closed_ = false;
+
+    QSystemTrayIcon* icon_ = nullptr;
+    QMenu* mnu_Main_ = nullptr;
+    QAction* mnu_Play_ = nullptr;
+    QAction* mnu_Pause_ = nullptr;
+    QAction* mnu_Stop_ = nullptr;
+    QAction* mnu_Next_ = nullptr;
+    QAction* mnu_Back_ = nullptr;
+    QAction* mnu_Prev_ = nullptr;
+    QMenu* mnu_Repeat_ = nullptr;
+    std::array<QAction*, 4> mnu_Crep_{};
+    QAction* mnu_End_ = nullptr;
+};
+
+}  // namespace vesk::ui

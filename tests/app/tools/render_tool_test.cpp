@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <QDataStream>
+#include <cmath>
+
+#include "app/tools/render_tool.h"
+#include "support/temp_dir.h"
+
+namespace vesk::app {
+namespace {
+
+const QString TestSoundFont = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
+
+QByteArray vlq(quint32 value) {
+    QByteArray out(1, static_cast<char>(value & 0x7F));
+    while ((value >>= 7) != 0) {
+        out.prepend(static_cast<char>((value & 0x7F) | 0x80));
+    }
+    return out;
+}
+
+QByteArray chunk(const char* tag, const QByteArray& body) {
+    QByteArray out(tag, 4);
+    QDataStream(&out, QIODevice::Append) << static_cast<quint32>(body.size());
+    return out + body;
+}
+
+// Two tracks at 96 ticks per quarter: a conductor at 120 BPM that changes to 60 BPM after
+// one beat, and a piano track holding a chord for two beats. Length: 0.5 s + 1 s = 1.5 s.
+QByteArray twoTrackSong() {
+    QByteArray header;
+    QDataStream(&header, QIODevice::WriteOnly) << quint16(1) << quint16(2) << quint16(96);
+    QByteArray conductor = vlq(0) + QByteArray("\xFF\x51\x03\x07\xA1\x20", 6) + vlq(96) +
+                           QByteArray("\xFF\x51\x03\x0F\x42\x40", 6) + vlq(96) +
+                           QByteArray("\xFF\x2F\x00", 3);
+    QByteArray piano = vlq(0) + QByteArray("\xC0\x00", 2) + vlq(0) + QByteArray("\x90\x3C\x64", 3) +
+                       vlq(0) + QByteArray("\x90\x40\x64", 3) + vlq(192) +
+                       QByteArray("\x80\x3C\x00", 3) + vlq(0) + QByteArray("\x80\x40\x00", 3) +
+                       vlq(0) + QByteArray("\xFF\x2F\x00", 3);
+    return chunk("MThd", header) + chunk("MTrk", conductor) + chunk("MTrk", piano);
+}
+
+struct Wav {
+    int frames = 0;
+    double rms = 0;
+};
+
+Wav readWav(const QString& path) {
+    QByteArray bytes = test::readAll(path);
+    Wav wav;
+    if (bytes.size() < 44 || !bytes.startsWith("RIFF")) {
+        return wav;
+    }
+    const auto* samples = reinterpret_cast<const qint16*>(bytes.constData() + 44);
+    const qsizetype count = (bytes.size() - 44) / 2;
+    double sum = 0;
+    for (qsizetype i = 0; i < count; ++i) {
+        sum += static_cast<double>(samples[i]) * samples[i];
+    }
+    wav.frames = static_cast<int>(count / 2);
+    wav.rms = count > 0 ? std::sqrt(sum / static_cast<double>(count)) : 0;
+    return wav;
+}
+
+TEST(RenderTool, RendersAMultiTrackSongAsLongAsItIs) {
+    if (!QFile::exists(TestSoundFont)) {
+        GTEST_SKIP() << "no test SoundFont";
+    }
+    test::TempDir dir;
+    const QString song = dir.write("song.mid", twoTrackSong());
+    QString outText;
+    QString errText;
+    QTextStream out(&outText);
+    QTextStream err(&errText);
+    ASSERT_EQ(runRenderTool({dir.file("out.wav"), song}, {TestSoundFont, 44100}, out, err), 0)
+        << errText.toStdString();
+    Wav wav = readWav(dir.file("out.wav"));
+    // The song's 1.5 s, then the release tail of 1.5 s.
+    EXPECT_NEAR(wav.frames / 44100.0, 3.0, 0.06);
+    EXPECT_GT(wav.rms, 100.0) << "the rendered song is silent";
+}
+
+TEST(RenderTool, BadInputIsReportedAndTheRestStillRenders) {
+    if (!QFile::exists(TestSoundFont)) {
+        GTEST_SKIP() << "no test SoundFont";
+    }
+    test::TempDir dir;
+    const QString song = dir.write("song.mid", twoTrackSong());
+    const QString junk = dir.write("junk.mid", "this is not a MIDI file");
+    QString outText;
+    QString errText;
+    QTextStream out(&outText);
+    QTextStream err(&errText);
+    EXPECT_EQ(runRenderTool({dir.file("out.wav"), dir.file("missing.mid"), junk, song},
+                            {TestSoundFont, 44100}, out, err),
+              1);
+    err.flush();
+    EXPECT_TRUE(errText.contains("missing.mid")) << errText.toStdString();
+    EXPECT_TRUE(errText.contains("junk.mid")) << errText.toStdString();
+    EXPECT_NEAR(readWav(dir.file("out.wav")).frames / 44100.0, 3.0, 0.06);
+
+    errText.clear();
+    EXPECT_NE(runRenderTool({dir.file("x.wav"), song}, {dir.write("bad.sf2", "RIFF junk"), 44100},
+                            out, err),
+              0);
+    EXPECT_FALSE(errText.isEmpty());
+    EXPECT_EQ(runRenderTool({dir.file("x.wav")}, {TestSoundFont, 44100}, out, err), 2);
+}
+
+}  // namespace
+}  // namespace vesk::app

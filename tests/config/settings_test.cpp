@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "config/config_file.h"
+#include "config/settings.h"
+#include "platform/text_codec.h"
+#include "support/temp_dir.h"
+
+namespace vesk::app {
+namespace {
+
+ConfigReadResult read(const QString& body) {
+    return readConfig((QStringLiteral("[VESK MIDI INIT FILE]\r\n") + body).toUtf8());
+}
+
+TEST(ConfigReader, HeaderMustMatchExactly) {
+    EXPECT_FALSE(readConfig(QByteArray()).valid);
+    EXPECT_FALSE(readConfig("[vesk midi init file]\r\nTOP=1\r\n").valid);
+    EXPECT_FALSE(readConfig(" [VESK MIDI INIT FILE]\r\n").valid);
+    EXPECT_FALSE(readConfig("[VESK MIDI INIT FILE] \r\n").valid);
+    EXPECT_TRUE(readConfig("[VESK MIDI INIT FILE]").valid);
+    EXPECT_TRUE(readConfig("[VESK MIDI INIT FILE]\n").valid);  // LF-only files read too
+    EXPECT_TRUE(readConfig("\xEF\xBB\xBF[VESK MIDI INIT FILE]\r\n").valid);
+}
+
+TEST(ConfigReader, HeaderOnlyGivesDefaults) {
+    ConfigReadResult r = read({});
+    ASSERT_TRUE(r.valid);
+    EXPECT_EQ(r.settings, Settings());
+    EXPECT_FALSE(r.top.has_value());
+    EXPECT_FALSE(r.deviceCommand.has_value());
+    EXPECT_EQ(r.settings.Slot[0].ResetCode, "F0 7E 7F 09 01 F7");
+    EXPECT_EQ(r.settings.Slot[1].ResetCode, "1");
+    EXPECT_EQ(r.settings.Slot[1].Key, "1");
+    EXPECT_EQ(r.settings.Slot[1].Device, 1);
+    EXPECT_EQ(r.settings.Slot[0].Device, -1);
+}
+
+TEST(ConfigReader, KeysAndValuesAreTrimmedAndSplitAtFirstEquals) {
+    ConfigReadResult r = read(
+        "  lhasapath  =  /opt/lha/bin/lha  \r\n"
+        "LFILE=\r\n"
+        "RESETCODE-A=F0 41 10 42 12 40 00 7F 00 41 F7\r\n"
+        "KEY-B=SC-88,a=b=c\r\n"
+        "no equals sign here\r\n"
+        "UNKNOWN=5\r\n"
+        "=7\r\n");
+    ASSERT_TRUE(r.valid);
+    EXPECT_EQ(r.settings.LhasaPath, "/opt/lha/bin/lha");
+    EXPECT_EQ(r.settings.LFile, "");
+    EXPECT_EQ(r.settings.Slot[0].ResetCode, "F0 41 10 42 12 40 00 7F 00 41 F7");
+    EXPECT_EQ(r.settings.Slot[1].Key, "SC-88,a=b=c");
+}
+
+TEST(ConfigReader, LastValueWinsAndValueKeepsCase) {
+    ConfigReadResult r = read("LFILE=/Music/Old\r\nlfile=/Music/New Songs\r\n");
+    EXPECT_EQ(r.settings.LFile, "/Music/New Songs");
+}
+
+TEST(ConfigReader, LeadingNumberRule) {
+    EXPECT_EQ(leadingNumber("12abc"), 12.0);
+    EXPECT_EQ(leadingNumber("-3.5x"), -3.5);
+    EXPECT_EQ(leadingNumber("+7"), 7.0);
+    EXPECT_EQ(leadingNumber(".5"), 0.5);
+    EXPECT_EQ(leadingNumber("abc"), 0.0);
+    EXPECT_EQ(leadingNumber(""), 0.0);
+    EXPECT_EQ(leadingNumber("-"), 0.0);
+    EXPECT_EQ(leadingNumber("1e5"), 1.0);   // no exponent part
+    EXPECT_EQ(leadingNumber("１２"), 0.0);  // full-width digits are not numbers here
+
+    ConfigReadResult r = read("DEVICE-A=3 (SC-88)\r\nRESET-B=x\r\nTOP=1500.75px\r\n");
+    EXPECT_EQ(r.settings.Slot[0].Device, 3);
+    EXPECT_EQ(r.settings.Slot[1].Reset, 0);
+    ASSERT_TRUE(r.top.has_value());
+    EXPECT_DOUBLE_EQ(*r.top, 1500.75);
+}
+
+TEST(ConfigReader, SixteenBitFieldsRoundHalvesToEvenAndClamp) {
+    EXPECT_EQ(toInt16(2.5), 2);
+    EXPECT_EQ(toInt16(3.5), 4);
+    EXPECT_EQ(toInt16(-2.5), -2);
+    EXPECT_EQ(toInt16(2.6), 3);
+    EXPECT_EQ(toInt16(40000), 32767);
+    EXPECT_EQ(toInt16(-40000), -32768);
+    EXPECT_EQ(toInt32(1e12), 2147483647);
+
+    ConfigReadResult r = read("DEVICE-B=1.5\r\nRESET-A=0.5\r\nDEVICE-A=99999\r\n");
+    EXPECT_EQ(r.settings.Slot[1].Device, 2);
+    EXPECT_EQ(r.settings.Slot[0].Reset, 0);
+    EXPECT_EQ(r.settings.Slot[0].Device, 32767);
+}
+
+TEST(ConfigReader, RepeatOutsideTheMenuFallsBackToNone) {
+    EXPECT_EQ(read("REPEAT=3\r\n").settings.Repeat, 3);
+    EXPECT_EQ(read("REPEAT=2.5\r\n").settings.Repeat, 2);
+    EXPECT_EQ(read("REPEAT=4\r\n").settings.Repeat, 0);
+    EXPECT_EQ(read("REPEAT=-1\r\n").settings.Repeat, 0);
+    EXPECT_EQ(read("REPEAT=70000\r\n").settings.Repeat, 0);
+}
+
+TEST(ConfigReader, BooleansAreAnyNonZeroNumber) {
+    EXPECT_TRUE(read("USEB=2\r\n").settings.UseB);
+    EXPECT_TRUE(read("USEB=-1\r\n").settings.UseB);
+    EXPECT_TRUE(read("USEB=0.1\r\n").settings.UseB);
+    EXPECT_FALSE(read("USEB=yes\r\n").settings.UseB);
+    EXPECT_FALSE(read("USEB=0\r\n").settings.UseB);
+    EXPECT_TRUE(read("USELHASA=1\r\n").settings.UseLhasa);
+}
+
+TEST(ConfigReader, DeviceNumberIsExactAndDecidesKeyCheck) {
+    ConfigReadResult lower = read("DEVICENUMBER=auto\r\n");
+    EXPECT_EQ(lower.settings.DeviceNumber, "A");
+    EXPECT_FALSE(lower.deviceCommand.has_value());
+
+    ConfigReadResult autoChoice = read("KEYCHECK=0\r\nDEVICENUMBER=Auto\r\n");
+    EXPECT_EQ(autoChoice.settings.DeviceNumber, "Auto");
+    EXPECT_TRUE(autoChoice.settings.KeyCheck);
+    EXPECT_EQ(autoChoice.deviceCommand, QStringLiteral("Auto"));
+
+    ConfigReadResult a = read("KEYCHECK=1\r\nDEVICENUMBER=A\r\n");
+    EXPECT_FALSE(a.settings.KeyCheck);
+
+    // A KEYCHECK after the device line is read as it stands.
+    ConfigReadResult late = read("DEVICENUMBER=B\r\nKEYCHECK=0\r\n");
+    EXPECT_EQ(late.settings.DeviceNumber, "B");
+    EXPECT_FALSE(late.settings.KeyCheck);
+
+    ConfigReadResult junk = read("DEVICENUMBER=B\r\nDEVICENUMBER=C\r\n");
+    EXPECT_EQ(junk.settings.DeviceNumber, "B");
+    EXPECT_EQ(junk.deviceCommand, QStringLiteral("B"));
+}
+
+TEST(ConfigReader, OldCp932FilesAreRead) {
+    QByteArray file = "[VESK MIDI INIT FILE]\r\nLFILE=";
+    file += platform::encodeCp932(QStringLiteral("/音楽/ﾐﾃﾞｨ"));
+    file += "\r\n";
+    EXPECT_EQ(readConfig(file).settings.LFile, QStringLiteral("/音楽/ﾐﾃﾞｨ"));
+}
+
+TEST(ConfigWriter, WritesTheLinesInOrderWithCrLf) {
+    Settings s;
+    s.Top = -150;
+    s.LFile = QStringLiteral("/home/u/曲");
+    QList<QByteArray> lines = writeConfig(s).split('\n');
+    ASSERT_EQ(lines.size(), 28);  // 27 lines and the empty rest after the last CR LF
+    EXPECT_EQ(lines.last(), "");
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        ASSERT_TRUE(lines[i].endsWith('\r')) << i;
+        lines[i].chop(1);
+    }
+    EXPECT_EQ(lines[0], "[VESK MIDI INIT FILE]");
+    EXPECT_EQ(lines[1], "TOP=-150");
+    EXPECT_EQ(lines[2], "LEFT=2000");
+    EXPECT_EQ(lines[3], "REPEAT=0");
+    EXPECT_EQ(lines[4], QStringLiteral("LFILE=/home/u/曲").toUtf8());
+    EXPECT_EQ(lines[5], "USEB=0");
+    EXPECT_EQ(lines[7], "DEVICENUMBER=A");
+    EXPECT_EQ(lines[8], "");
+    EXPECT_EQ(lines[9], "[DEVICE A]");
+    EXPECT_EQ(lines[11], "RESETCODE-A=F0 7E 7F 09 01 F7");
+    EXPECT_EQ(lines[12], "DEVICE-A=-1");
+    EXPECT_EQ(lines[14], "[DEVICE B]");
+    EXPECT_EQ(lines[18], "KEY-B=1");
+    EXPECT_EQ(lines[20], "[LHASA OPTION]");
+    EXPECT_EQ(lines[22], "LHASAPATH=/usr/bin/lha");
+    EXPECT_EQ(lines[24], "[SOFT SYNTH]");
+}
+
+TEST(ConfigWriter, RoundTripIsStable) {
+    Settings s;
+    s.Top = 1234;
+    s.Left = -15;
+    s.Repeat = 3;
+    s.LFile = QStringLiteral("/mnt/データ/MIDI = songs");
+    s.UseB = true;
+    applyDeviceChoice(s, QStringLiteral("Auto"));
+    s.Slot[0] = {QString(), QStringLiteral("F0 41 10 42 12 40 00 7F 00 41 F7"), 1, 0};
+    s.Slot[1] = {QStringLiteral("SC-55,MT-32"), QStringLiteral("F0 43 10 4C 00 00 7E 00 F7"), 2, 3};
+    s.UseLhasa = true;
+    s.LhasaPath = QStringLiteral("/usr/local/bin/lha");
+    s.SoundFont = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
+    ConfigReadResult r = readConfig(writeConfig(s));
+    ASSERT_TRUE(r.valid);
+    EXPECT_EQ(r.settings, s);
+    EXPECT_EQ(readConfig(writeConfig(r.settings)).settings, s);
+}
+
+TEST(ConfigWriter, LineBreaksInValuesCannotSplitTheFile) {
+    Settings s;
+    s.LFile = QStringLiteral("/tmp/a\nREPEAT=3");
+    ConfigReadResult r = readConfig(writeConfig(s));
+    EXPECT_EQ(r.settings.Repeat, 0);
+    EXPECT_EQ(r.settings.LFile, "/tmp/a REPEAT=3");
+}
+
+TEST(ConfigFile, LocationAndAtomicSave) {
+    test::TempDir dir;
+    const QString program = dir.path() + QStringLiteral("/bin/");
+    const QString user = dir.path() + QStringLiteral("/config");
+    QDir().mkpath(program);
+    EXPECT_EQ(chooseConfigPath(program, user), QDir(program).filePath("vmidi.ini"));
+
+    // A folder the user cannot write sends the file to the user's configuration folder.
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner);
+    if (::access(QFile::encodeName(program).constData(), W_OK) != 0) {  // not when root
+        EXPECT_EQ(chooseConfigPath(program, user), user + QStringLiteral("/veskmidi/vmidi.ini"));
+    }
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    const QString path = user + QStringLiteral("/veskmidi/vmidi.ini");
+    EXPECT_FALSE(loadConfigFile(path).exists);
+    EXPECT_TRUE(loadConfigFile(path).read.valid);
+    Settings s;
+    s.Repeat = 2;
+    ASSERT_TRUE(saveConfigFile(path, s).ok);
+    ConfigLoad load = loadConfigFile(path);
+    EXPECT_TRUE(load.exists);
+    EXPECT_EQ(load.read.settings.Repeat, 2);
+    EXPECT_EQ(QDir(user + QStringLiteral("/veskmidi")).entryList(QDir::Files).size(), 1)
+        << "no temporary file is left beside the configuration";
+}
+
+}  // namespace
+}  // namespace vesk::app

@@ -1,0 +1,118 @@
+// The association rows and their operations, on a store kept in memory.
+#include <gtest/gtest.h>
+
+#include "platform/desktop/associations.h"
+#include "support/memory_association_store.h"
+
+namespace vesk::options {
+namespace {
+
+using support::MemoryAssociationStore;
+
+constexpr int Mid = 0;
+constexpr int Midi = 1;
+constexpr int Rcp = 3;
+constexpr int Lzh = 9;
+constexpr int Zip = 10;
+
+QString defaultOf(MemoryAssociationStore& store, const char* type) {
+    return store.ReadRegString(QLatin1String(type), {});
+}
+
+TEST(AssociationRows, SharedTypesAndDesktopLists) {
+    EXPECT_EQ(rowsSharingType(Mid), (std::vector<int>{0, 1}));
+    EXPECT_EQ(rowsSharingType(2), (std::vector<int>{2}));
+    EXPECT_EQ(rowsSharingType(6), (std::vector<int>{3, 4, 5, 6, 7}));
+    EXPECT_EQ(rowsSharingType(Zip), (std::vector<int>{10}));
+    EXPECT_TRUE(rowsSharingType(12).empty());
+    EXPECT_EQ(firstDesktopId(QStringLiteral(" a.desktop ;b.desktop;")), "a.desktop");
+    EXPECT_EQ(firstDesktopId(QStringLiteral(";;")), "");
+}
+
+TEST(Associations, NoPreviousDefaultIsBackedUpAsEmptyAndRemovalDeletesTheEntry) {
+    MemoryAssociationStore store;
+    Associations assoc(store);
+    ASSERT_TRUE(assoc.SetAssociation(Rcp));
+    EXPECT_EQ(defaultOf(store, "audio/x-recomposer"), "veskmidi.desktop;");
+    EXPECT_EQ(store.ReadRegString("audio/x-recomposer", BackupEntry), "veskmidi.empty");
+    EXPECT_EQ(store.installs, 1);
+    EXPECT_TRUE(assoc.inForce(Rcp));
+    EXPECT_TRUE(assoc.inForce(4));
+
+    ASSERT_TRUE(assoc.RemoveAssociation(Rcp));
+    EXPECT_EQ(store.entries["audio/x-recomposer"].count(QString()), 0u);
+    EXPECT_EQ(store.entries["audio/x-recomposer"].count(BackupEntry), 0u);
+    EXPECT_FALSE(assoc.inForce(Rcp));
+}
+
+TEST(Associations, PreviousDefaultSurvivesTheSecondRowOfItsTypeAndComesBack) {
+    MemoryAssociationStore store;
+    store.entries["audio/midi"][""] = "timidity.desktop;other.desktop;";
+    Associations assoc(store);
+    ASSERT_TRUE(assoc.SetAssociation(Mid));
+    ASSERT_TRUE(assoc.SetAssociation(Midi));
+    EXPECT_EQ(store.ReadRegString("audio/midi", BackupEntry), "timidity.desktop;other.desktop;");
+    EXPECT_EQ(store.installs, 1) << "installed once, then taken as done";
+
+    ASSERT_TRUE(assoc.RemoveAssociation(Mid));
+    EXPECT_EQ(defaultOf(store, "audio/midi"), "timidity.desktop;other.desktop;");
+    EXPECT_EQ(store.entries["audio/midi"].count(BackupEntry), 0u);
+    // The sibling row finds the type given back already: nothing left to do.
+    const auto writes = store.log.size();
+    EXPECT_TRUE(assoc.RemoveAssociation(Midi));
+    EXPECT_EQ(store.log.size(), writes);
+}
+
+TEST(Associations, RemovingWithoutBackupFailsAfterClearingTheDefault) {
+    MemoryAssociationStore store;
+    store.entries["audio/midi"][""] = "veskmidi.desktop";
+    Associations assoc(store);
+    EXPECT_TRUE(assoc.inForce(Mid));
+    EXPECT_FALSE(assoc.RemoveAssociation(Mid));
+    EXPECT_EQ(defaultOf(store, "audio/midi"), "");
+}
+
+TEST(Associations, FailedWritesAreReportedButTheOthersAreStillMade) {
+    MemoryAssociationStore store;
+    store.installWorks = false;
+    Associations assoc(store);
+    EXPECT_FALSE(assoc.SetAssociation(8));
+    EXPECT_EQ(defaultOf(store, "audio/x-vesk-multilist"), "veskmidi.desktop;");
+
+    store.failing.insert("audio/midi");
+    store.installWorks = true;
+    EXPECT_FALSE(assoc.SetAssociation(Mid));
+    EXPECT_FALSE(assoc.SetAssociation(Lzh)) << "rows 9 to 11 are no full association";
+    EXPECT_FALSE(assoc.addArchiveVerb(Mid));
+}
+
+TEST(Associations, ArchiveVerbJoinsAndLeavesTheOpenWithList) {
+    MemoryAssociationStore store;
+    store.entries[".zip"][""] = "application/zip";
+    store.entries["application/zip"][AddedEntry] = "ark.desktop;";
+    store.entries["application/zip"][RemovedEntry] = "veskmidi.desktop;xarchiver.desktop;";
+    Associations assoc(store);
+    EXPECT_FALSE(assoc.inForce(Zip));
+    ASSERT_TRUE(assoc.addArchiveVerb(Zip));
+    EXPECT_EQ(store.ReadRegString("application/zip", AddedEntry), "ark.desktop;veskmidi.desktop;");
+    EXPECT_EQ(store.ReadRegString("application/zip", RemovedEntry), "xarchiver.desktop;");
+    EXPECT_TRUE(assoc.inForce(Zip));
+    ASSERT_TRUE(assoc.addArchiveVerb(Zip));
+    EXPECT_EQ(store.ReadRegString("application/zip", AddedEntry), "ark.desktop;veskmidi.desktop;");
+
+    ASSERT_TRUE(assoc.removeArchiveVerb(Zip));
+    EXPECT_EQ(store.ReadRegString("application/zip", AddedEntry), "ark.desktop;");
+    EXPECT_FALSE(assoc.inForce(Zip));
+}
+
+TEST(Associations, ArchiveWithoutAKnownTypeCannotTakeTheVerb) {
+    MemoryAssociationStore store;
+    Associations assoc(store);
+    EXPECT_FALSE(assoc.addArchiveVerb(Lzh));
+    EXPECT_FALSE(assoc.removeArchiveVerb(Lzh));
+    EXPECT_FALSE(assoc.inForce(Lzh));
+    EXPECT_TRUE(store.log.isEmpty()) << "nothing is written under an empty type";
+}
+
+}  // namespace
+}  // namespace vesk::options

@@ -1,0 +1,150 @@
+// The freedesktop association store against temporary XDG folders, checked with the
+// desktop's own client, xdg-mime.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include "platform/desktop/associations.h"
+#include "platform/desktop/freedesktop_store.h"
+#include "support/temp_dir.h"
+
+namespace vesk::options {
+namespace {
+
+using vesk::test::readAll;
+using vesk::test::TempDir;
+
+const QByteArray OtherEntries =
+    "# my own notes\n"
+    "[Default Applications]\n"
+    "text/plain=gedit.desktop;\n"
+    "audio/midi=other.desktop;\n"
+    "\n"
+    "[Added Associations]\n"
+    "application/zip=other.desktop;\n"
+    "image/png=other.desktop;\n";
+
+class DesktopRig : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty()) {
+            GTEST_SKIP() << "xdg-mime (xdg-utils) is not installed";
+        }
+        QDir().mkpath(dir.file("home"));
+        QDir().mkpath(dir.file("sys"));
+        dir.write("data/applications/other.desktop",
+                  "[Desktop Entry]\nType=Application\nName=Other\nExec=/bin/true %f\n");
+        program = dir.write("prog/veskmidi", "#!/bin/sh\nexit 0\n");
+        QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    DesktopFolders folders() const { return {dir.file("config"), dir.file("data")}; }
+
+    QString xdgMime(const QStringList& arguments) const {
+        QProcessEnvironment env;
+        env.insert("PATH", qEnvironmentVariable("PATH", "/usr/bin:/bin"));
+        env.insert("HOME", dir.file("home"));
+        env.insert("XDG_CONFIG_HOME", dir.file("config"));
+        env.insert("XDG_DATA_HOME", dir.file("data"));
+        env.insert("XDG_DATA_DIRS", dir.file("sys"));
+        env.insert("XDG_CONFIG_DIRS", dir.file("sys"));
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral("xdg-mime"), arguments);
+        EXPECT_TRUE(process.waitForFinished(60'000));
+        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    }
+    QString queryDefault(const char* type) const {
+        return xdgMime({QStringLiteral("query"), QStringLiteral("default"), QLatin1String(type)});
+    }
+    QByteArray mimeApps() const { return readAll(dir.file("config/mimeapps.list")); }
+
+    TempDir dir;
+    QString program;
+};
+
+TEST_F(DesktopRig, MidiBecomesThePlayersAndGoesBackToThePreviousApplication) {
+    dir.write("config/mimeapps.list", OtherEntries);
+    FreedesktopAssociationStore store(folders(), program);
+    Associations assoc(store);
+    ASSERT_EQ(queryDefault("audio/midi"), "other.desktop");
+    EXPECT_FALSE(assoc.inForce(0));
+
+    ASSERT_TRUE(assoc.SetAssociation(0));
+    EXPECT_EQ(queryDefault("audio/midi"), "veskmidi.desktop");
+    EXPECT_TRUE(assoc.inForce(1));
+    EXPECT_EQ(mimeApps(),
+              "# my own notes\n[Default Applications]\ntext/plain=gedit.desktop;\n"
+              "audio/midi=veskmidi.desktop;\n\n[Added Associations]\n"
+              "application/zip=other.desktop;\nimage/png=other.desktop;\n");
+    EXPECT_TRUE(readAll(store.backupPath()).contains("audio/midi=other.desktop;"));
+    const QByteArray entry = readAll(store.desktopEntryPath());
+    EXPECT_TRUE(entry.contains("\nExec=" + program.toUtf8() + " %F\n")) << entry.constData();
+
+    ASSERT_TRUE(assoc.RemoveAssociation(1));
+    EXPECT_EQ(queryDefault("audio/midi"), "other.desktop");
+    EXPECT_EQ(mimeApps(), OtherEntries);
+    EXPECT_FALSE(readAll(store.backupPath()).contains("audio/midi"));
+}
+
+TEST_F(DesktopRig, OwnTypesAreInstalledAndAnEmptyBackupRemovesTheDefault) {
+    FreedesktopAssociationStore store(folders(), program);
+    Associations assoc(store);
+    EXPECT_FALSE(store.applicationInstalled());
+    ASSERT_TRUE(assoc.SetAssociation(3));
+    EXPECT_TRUE(store.applicationInstalled());
+    EXPECT_EQ(queryDefault("audio/x-recomposer"), "veskmidi.desktop");
+    EXPECT_TRUE(QFile::exists(dir.file("data/icons/hicolor/scalable/mimetypes/veskmidi-rcp.svg")));
+    EXPECT_TRUE(QFile::exists(dir.file("data/icons/hicolor/scalable/apps/veskmidi.svg")));
+    if (!QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty()) {
+        EXPECT_TRUE(readAll(dir.file("data/mime/globs2")).contains("audio/x-recomposer:*.g36"));
+    }
+
+    ASSERT_TRUE(assoc.RemoveAssociation(3));
+    EXPECT_FALSE(mimeApps().contains("audio/x-recomposer"));
+    EXPECT_FALSE(assoc.inForce(7));
+}
+
+TEST_F(DesktopRig, ArchiveVerbAppearsAndDisappearsBesideOtherApplications) {
+    dir.write("config/mimeapps.list", OtherEntries);
+    FreedesktopAssociationStore store(folders(), program);
+    Associations assoc(store);
+    ASSERT_EQ(store.ReadRegString(".zip", {}), "application/zip");
+    ASSERT_TRUE(assoc.addArchiveVerb(10));
+    EXPECT_TRUE(mimeApps().contains("\napplication/zip=other.desktop;veskmidi.desktop;\n"));
+    EXPECT_TRUE(assoc.inForce(10));
+    EXPECT_EQ(queryDefault("audio/midi"), "other.desktop");
+    ASSERT_TRUE(assoc.removeArchiveVerb(10));
+    EXPECT_EQ(mimeApps(), OtherEntries);
+    EXPECT_FALSE(assoc.inForce(10));
+}
+
+TEST_F(DesktopRig, AListThatCannotBeReadIsNeverWrittenOver) {
+    QDir().mkpath(dir.file("config/mimeapps.list"));
+    FreedesktopAssociationStore store(folders(), program);
+    Associations assoc(store);
+    EXPECT_FALSE(assoc.SetAssociation(0));
+    EXPECT_FALSE(assoc.addArchiveVerb(10));
+    EXPECT_TRUE(QFileInfo(dir.file("config/mimeapps.list")).isDir());
+    EXPECT_FALSE(store.WriteRegString("not a type", {}, "x.desktop"));
+    EXPECT_FALSE(store.WriteRegString("audio/midi", {}, "a.desktop\n[Evil]"));
+    EXPECT_EQ(store.ReadRegString(".", {}), "");
+}
+
+TEST(DesktopFolders, EnvironmentOrTheHomeDefaults) {
+    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_CONFIG_HOME", "/tmp/vesk-config");
+    qputenv("XDG_DATA_HOME", "relative/ignored");
+    const DesktopFolders folders = DesktopFolders::fromEnvironment();
+    qputenv("XDG_CONFIG_HOME", config);
+    qputenv("XDG_DATA_HOME", data);
+    EXPECT_EQ(folders.configHome, "/tmp/vesk-config");
+    EXPECT_EQ(folders.dataHome, QDir::homePath() + "/.local/share");
+}
+
+}  // namespace
+}  // namespace vesk::options

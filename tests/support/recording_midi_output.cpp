@@ -1,0 +1,112 @@
+#include "support/recording_midi_output.h"
+
+namespace vesk::platform {
+
+class RecordingDevice final : public MidiOutDevice {
+  public:
+    RecordingDevice(RecordingMidiOutputService& service, int device, int longMsgResult,
+                    bool complete)
+        : service_(service), device_(device), longMsgResult_(longMsgResult), complete_(complete) {}
+    ~RecordingDevice() override { service_.closed(); }
+
+    void send(std::span<const std::uint8_t> message, Nanos due) override {
+        service_.record({device_, {message.begin(), message.end()}, due, false, false});
+    }
+
+    int longMsg(std::span<const std::uint8_t> message, std::function<void()> done) override {
+        if (longMsgResult_ != 0) {
+            return longMsgResult_;
+        }
+        service_.record({device_, {message.begin(), message.end()}, Nanos{0}, true, false});
+        if (complete_ && done) {
+            done();
+        }
+        return 0;
+    }
+
+    int reset() override {
+        service_.record({device_, {}, Nanos{0}, false, true});
+        return 0;
+    }
+
+  private:
+    RecordingMidiOutputService& service_;
+    int device_;
+    int longMsgResult_;
+    bool complete_;
+};
+
+RecordingMidiOutputService::RecordingMidiOutputService(int deviceCount)
+    : deviceCount_(deviceCount) {}
+
+int RecordingMidiOutputService::deviceCount() {
+    return deviceCount_;
+}
+
+QString RecordingMidiOutputService::deviceName(int device) {
+    if (device < 0 || device >= deviceCount_) {
+        return {};
+    }
+    return QStringLiteral("Recording %1").arg(device);
+}
+
+int RecordingMidiOutputService::open(int device, std::unique_ptr<MidiOutDevice>& out) {
+    std::lock_guard lock(mutex_);
+    if (openResult_ != 0) {
+        return openResult_;
+    }
+    if (device < -1 || device >= deviceCount_) {
+        return 2;
+    }
+    ++openCount_;
+    ++openDevices_;
+    out = std::make_unique<RecordingDevice>(*this, device, longMsgResult_, completeLongMessages_);
+    return 0;
+}
+
+std::vector<RecordedMessage> RecordingMidiOutputService::messages() const {
+    std::lock_guard lock(mutex_);
+    return messages_;
+}
+
+void RecordingMidiOutputService::clear() {
+    std::lock_guard lock(mutex_);
+    messages_.clear();
+}
+
+void RecordingMidiOutputService::setOpenResult(int code) {
+    std::lock_guard lock(mutex_);
+    openResult_ = code;
+}
+
+void RecordingMidiOutputService::setLongMsgResult(int code) {
+    std::lock_guard lock(mutex_);
+    longMsgResult_ = code;
+}
+
+void RecordingMidiOutputService::setCompleteLongMessages(bool complete) {
+    std::lock_guard lock(mutex_);
+    completeLongMessages_ = complete;
+}
+
+int RecordingMidiOutputService::openCount() const {
+    std::lock_guard lock(mutex_);
+    return openCount_;
+}
+
+int RecordingMidiOutputService::openDevices() const {
+    std::lock_guard lock(mutex_);
+    return openDevices_;
+}
+
+void RecordingMidiOutputService::record(RecordedMessage message) {
+    std::lock_guard lock(mutex_);
+    messages_.push_back(std::move(message));
+}
+
+void RecordingMidiOutputService::closed() {
+    std::lock_guard lock(mutex_);
+    --openDevices_;
+}
+
+}  // namespace vesk::platform
