@@ -80,17 +80,17 @@ int main(int argc, char** argv) {
     }
 
     vesk::app::ModuleState module;
-    module.WorkFolder = work;
-    module.HaveUnzip32 = true;
+    module.workFolder = work;
+    module.haveZipReader = true;
     vesk::app::Settings settings;
     QuietReporter reporter;
     vesk::intake::ArchiveExtractor extractor(module, settings);
     vesk::intake::Intake intake(module, settings, extractor, reporter);
 
-    intake.AddFolder(folder, folder);
+    intake.addFolder(folder, folder);
     peerRate(folder, 10000);
     auto start = Clock::now();
-    const std::size_t added = intake.AddFolder(folder, folder).size();
+    const std::size_t added = intake.addFolder(folder, folder).size();
     const double folderRate = static_cast<double>(added) / seconds(start);
     report("folder_10000_entries_per_s", folderRate, peerRate(folder, 10000));
     std::printf("folder_10000_seconds: %.3f\n", static_cast<double>(added) / folderRate);
@@ -107,9 +107,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     const QString archive = root.filePath(QStringLiteral("songs.zip"));
-    intake.AddFiles(archive);
+    intake.addFiles(archive);
     start = Clock::now();
-    const std::size_t members = intake.AddFiles(archive).size();
+    const std::size_t members = intake.addFiles(archive).size();
     report("zip_1000_entries_per_s", static_cast<double>(members) / seconds(start),
            peerRate(folder, 1000));
     return 0;

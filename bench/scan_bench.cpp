@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     auto scanAll = [&] {
         int titled = 0;
         for (const QString& path : paths) {
-            titled += vesk::engine::readSmfFile(path).Title.isEmpty() ? 0 : 1;
+            titled += vesk::engine::readSmfFile(path).title.isEmpty() ? 0 : 1;
         }
         return titled;
     };

@@ -32,10 +32,10 @@ struct Rig {
 
     Rig() {
         box = scratch.path() + QStringLiteral("/box");
-        module.WorkFolder = box + QStringLiteral("/work/");
-        module.HaveUnlha32 = true;
-        module.HaveUnzip32 = true;
-        module.HaveUnrar = true;
+        module.workFolder = box + QStringLiteral("/work/");
+        module.haveLzhReader = true;
+        module.haveZipReader = true;
+        module.haveRarReader = true;
     }
 };
 
@@ -69,9 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const vesk::intake::ExtractOutcome outcome =
-        r.extractor.ExtractArchive(archive, QStringLiteral("*"), r.reporter);
+        r.extractor.extractArchive(archive, QStringLiteral("*"), r.reporter);
 
-    const QString work = r.module.WorkFolder;
+    const QString work = r.module.workFolder;
     for (const QString& written : outcome.written) {
         require(written.startsWith(work), "written inside the work folder");
         require(QFileInfo(written).isFile(), "a file said written exists");

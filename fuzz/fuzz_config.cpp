@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const Settings& s = first.settings;
-    require(s.Repeat >= 0 && s.Repeat <= 3, "repeat mode is one of the menu's");
-    require(s.DeviceNumber == u"A" || s.DeviceNumber == u"B" || s.DeviceNumber == u"Auto",
+    require(s.repeat >= 0 && s.repeat <= 3, "repeat mode is one of the menu's");
+    require(s.deviceNumber == u"A" || s.deviceNumber == u"B" || s.deviceNumber == u"Auto",
             "device choice is A, B or Auto");
 
     const ConfigReadResult second = readConfig(writeConfig(s));
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The written file names the device after KEYCHECK, so the device choice decides it
     // (a hand-edited file may name them the other way round).
     Settings expected = s;
-    expected.KeyCheck = s.DeviceNumber != u"A";
+    expected.keyCheck = s.deviceNumber != u"A";
     if (!hasLoneCarriageReturn(bytes)) {
         require(second.settings == expected, "written settings read back the same");
     }

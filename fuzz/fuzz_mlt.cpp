@@ -32,7 +32,7 @@ struct Rig {
     vesk::intake::Intake intake{module, settings, extractor, reporter,
                                 [](const QString&) { return QString(); }};
 
-    Rig() { module.WorkFolder = scratch.path() + QStringLiteral("/work/"); }
+    Rig() { module.workFolder = scratch.path() + QStringLiteral("/work/"); }
 
     std::vector<vesk::intake::SongEntry> read(const QByteArray& bytes) {
         const QString path = scratch.file(QStringLiteral("list.mlt"));
@@ -40,7 +40,7 @@ struct Rig {
         require(file.open(QIODevice::WriteOnly | QIODevice::Truncate), "write the list file");
         require(file.write(bytes) == bytes.size(), "write the list file");
         file.close();
-        return intake.ReadMultiList(path);
+        return intake.readMultiList(path);
     }
 };
 
@@ -56,8 +56,8 @@ bool hasLineBreak(const QString& text) {
 // "END APP", reads as a block line or a comment wherever it stands; spaces at either end
 // are trimmed; a name with "\" but no "/" reads as a Windows path.
 bool representable(const vesk::intake::SongEntry& e) {
-    const QString& c = e.Container;
-    const QString& n = e.Name;
+    const QString& c = e.container;
+    const QString& n = e.name;
     if (!c.isEmpty() && (!c.startsWith(u'/') || c.startsWith(QStringLiteral("//")) ||
                          hasEdgeSpace(c) || hasLineBreak(c) || c.contains(u'\\'))) {
         return false;
@@ -88,16 +88,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(entries.size() <= static_cast<std::size_t>(bytes.count('\n') + bytes.count('\r') + 1),
             "at most one entry per line");
     for (const SongEntry& e : entries) {
-        require(!e.Name.contains(u'/'), "an entry's name is a name, not a path");
+        require(!e.name.contains(u'/'), "an entry's name is a name, not a path");
     }
     if (entries.empty() || !std::all_of(entries.begin(), entries.end(), representable)) {
         return 0;
     }
     const std::vector<SongEntry> again =
-        rig().read((MakeMltText(entries) + QStringLiteral("\r\n")).toUtf8());
+        rig().read((makeMltText(entries) + QStringLiteral("\r\n")).toUtf8());
     require(again.size() == entries.size(), "a saved list reads back with as many entries");
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        require(again[i].Name == entries[i].Name && again[i].Container == entries[i].Container,
+        require(again[i].name == entries[i].name && again[i].container == entries[i].container,
                 "a saved list reads back with the same entries");
     }
     return 0;

@@ -15,13 +15,13 @@ AppServices::AppServices(ModuleState& module, Settings& settings,
         platform::midiout::MidiOutputOptions{}, clock_);
     sequencer_ = std::make_unique<sequencer::SequencerBackend>(*midiOut_, *clock_);
     engine_ =
-        std::make_unique<engine::Vesk_Engine>(*sequencer_, *midiOut_, interaction, module.AppTitle);
+        std::make_unique<engine::Engine>(*sequencer_, *midiOut_, interaction, module.appTitle);
     player::PlayerServices services;
     services.preparation = player::standardPreparation(module);
     services.preparation.extract = [this](const QString& archive, const QString& member, quintptr) {
-        extractor_.ExtractArchive(archive, member, reporter_);
+        extractor_.extractArchive(archive, member, reporter_);
     };
-    services.preparation.lastLhasaArchive = [this] { return extractor_.LastLhasaArchive(); };
+    services.preparation.lastLhasaArchive = [this] { return extractor_.lastLhasaArchive(); };
     // The desktop's default application; a failure is not reported.
     services.openDocument = [](const QString& path, const QString&) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
@@ -37,14 +37,14 @@ AppServices::~AppServices() {
     // The engine closes its session before the sequencer and the outputs go away.
     player_.reset();
     if (engine_) {
-        engine_->MidiClose();
+        engine_->midiClose();
     }
 }
 
 void AppServices::applySynthesizerSettings() {
     platform::midiout::MidiOutputOptions options;
-    options.soundFont = settings_.SoundFont;
-    options.audio.driver = settings_.AudioDriver;
+    options.soundFont = settings_.soundFont;
+    options.audio.driver = settings_.audioDriver;
     midiOut_->setOptions(options);
     if (synthesizerLoader_.joinable()) {
         synthesizerLoader_.join();

@@ -7,7 +7,7 @@
 
 #include "config/module_state.h"
 #include "config/settings.h"
-#include "engine/vesk_engine.h"
+#include "engine/engine.h"
 #include "intake/archive_extract.h"
 #include "intake/intake_reporter.h"
 #include "platform/midi_out/system_midi_output.h"
@@ -29,7 +29,7 @@ class AppServices {
     // to load, so it is loaded on a worker thread; a song started meanwhile waits for it.
     void applySynthesizerSettings();
 
-    engine::Vesk_Engine& engine() { return *engine_; }
+    engine::Engine& engine() { return *engine_; }
     player::Player& player() { return *player_; }
     // The one extractor: the loader and the window's intake share what it last did.
     intake::ArchiveExtractor& extractor() { return extractor_; }
@@ -40,7 +40,7 @@ class AppServices {
     std::shared_ptr<platform::SteadyClock> clock_;
     std::unique_ptr<platform::midiout::SystemMidiOutputService> midiOut_;
     std::unique_ptr<sequencer::SequencerBackend> sequencer_;
-    std::unique_ptr<engine::Vesk_Engine> engine_;
+    std::unique_ptr<engine::Engine> engine_;
     player::ClockSeededRandom random_;
     intake::InteractionReporter reporter_;
     intake::ArchiveExtractor extractor_;

@@ -31,7 +31,7 @@ QString hundredthsText(int hundredths) {
     return QString::number(static_cast<double>(hundredths) / 100.0, 'g', 10);
 }
 
-QString GetDllVersion(const QString& name, const ComponentProbes& probes) {
+QString componentVersion(const QString& name, const ComponentProbes& probes) {
     const ComponentProbe* probe = nullptr;
     if (name == u"UNLHA32") {
         probe = &probes.unlha32;
@@ -50,10 +50,10 @@ QString GetDllVersion(const QString& name, const ComponentProbes& probes) {
 
 void probeComponents(ModuleState& module, const ComponentProbes& probes) {
     const QString notInstalled = QLatin1String(NotInstalled);
-    module.HaveUnlha32 = GetDllVersion(QStringLiteral("UNLHA32"), probes) != notInstalled;
-    module.HaveUnzip32 = GetDllVersion(QStringLiteral("UNZIP32"), probes) != notInstalled;
-    module.HaveUnrar = GetDllVersion(QStringLiteral("UNRAR"), probes) != notInstalled;
-    module.HaveRcpcv = GetDllVersion(QStringLiteral("RCPCV"), probes) != notInstalled;
+    module.haveLzhReader = componentVersion(QStringLiteral("UNLHA32"), probes) != notInstalled;
+    module.haveZipReader = componentVersion(QStringLiteral("UNZIP32"), probes) != notInstalled;
+    module.haveRarReader = componentVersion(QStringLiteral("UNRAR"), probes) != notInstalled;
+    module.haveRcpConverter = componentVersion(QStringLiteral("RCPCV"), probes) != notInstalled;
 }
 
 }  // namespace vesk::app

@@ -33,7 +33,7 @@ QString versionText(const ComponentVersion& version);
 QString hundredthsText(int hundredths);
 
 // `name` is "UNLHA32", "UNZIP32", "UNRAR" or "RCPCV"; any other name gives "".
-QString GetDllVersion(const QString& name, const ComponentProbes& probes);
+QString componentVersion(const QString& name, const ComponentProbes& probes);
 
 // Probes the four components in their order and sets the availability flags.
 void probeComponents(ModuleState& module, const ComponentProbes& probes);

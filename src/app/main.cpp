@@ -1,5 +1,5 @@
 #include "app/main_procedure.h"
 
 int main(int argc, char** argv) {
-    return vesk::app::Main(argc, argv);
+    return vesk::app::run(argc, argv);
 }

@@ -52,7 +52,7 @@ int refuseToStart(int argc, char** argv, const QString& text) {
 
 }  // namespace
 
-int Main(int argc, char** argv) {
+int run(int argc, char** argv) {
     // Traces (every sequencer command) only when asked for with QT_LOGGING_RULES;
     // warnings always reach the terminal.
     QLoggingCategory::setFilterRules(QStringLiteral("vesk.*.debug=false\nvesk.*.info=false"));
@@ -70,26 +70,26 @@ int Main(int argc, char** argv) {
     // A second instance runs in another folder than the player it hands to: paths go
     // absolute, each as one quoted path.
     for (const QString& arg : args) {
-        module.CommandText << u'"' + QFileInfo(arg).absoluteFilePath() + u'"';
+        module.commandText << u'"' + QFileInfo(arg).absoluteFilePath() + u'"';
     }
 
     const WorkFolderResult work = prepareWorkFolder(runtimeBase());
     if (work.path.isEmpty()) {
         return refuseToStart(argc, argv, work.error);
     }
-    module.WorkFolder = work.path;
-    module.HandoffFolder = module.WorkFolder + QStringLiteral("FileNames");
+    module.workFolder = work.path;
+    module.handoffFolder = module.workFolder + QStringLiteral("FileNames");
 
     QString lockError;
     std::unique_ptr<platform::InstanceLock> lock = platform::InstanceLock::tryAcquire(
-        module.WorkFolder + QStringLiteral("Lock/instance.lock"), &lockError);
+        module.workFolder + QStringLiteral("Lock/instance.lock"), &lockError);
     if (!lock) {
         if (!lockError.isEmpty()) {
             return refuseToStart(argc, argv, lockError);
         }
         const platform::HandoffClock clock = platform::systemHandoffClock();
-        for (const QString& text : module.CommandText) {
-            if (platform::writeHandoffFile(module.HandoffFolder, text, clock).isEmpty()) {
+        for (const QString& text : module.commandText) {
+            if (platform::writeHandoffFile(module.handoffFolder, text, clock).isEmpty()) {
                 std::fprintf(stderr, "veskmidi: cannot hand %s to the running player\n",
                              text.toLocal8Bit().constData());
                 return 1;
@@ -105,19 +105,19 @@ int Main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
-    module.AppVersion = QStringLiteral("Ver %1.%2")
+    module.appVersion = QStringLiteral("Ver %1.%2")
                             .arg(PROJECT_VERSION_MAJOR_VALUE)
                             .arg(PROJECT_VERSION_MINOR_VALUE);
-    cleanWorkFolder(module.WorkFolder);
-    module.ProgramFolder = platform::executableFolder();
-    module.ConfigPath = chooseConfigPath(module.ProgramFolder, userConfigFolder());
+    cleanWorkFolder(module.workFolder);
+    module.programFolder = platform::executableFolder();
+    module.configPath = chooseConfigPath(module.programFolder, userConfigFolder());
 
     const ComponentProbes probes = installedComponents();
     probeComponents(module, probes);
-    qCInfo(lcStartup) << "work folder" << module.WorkFolder << "configuration" << module.ConfigPath;
+    qCInfo(lcStartup) << "work folder" << module.workFolder << "configuration" << module.configPath;
 
     Settings settings;
-    ui::QtUserInteraction interaction(module.AppTitle);
+    ui::QtUserInteraction interaction(module.appTitle);
     AppServices services(module, settings, interaction);
     ui::MainWindowContext context{module, settings, interaction, services.player()};
     context.applySynthesizerSettings = [&services] { services.applySynthesizerSettings(); };
@@ -132,11 +132,11 @@ int Main(int argc, char** argv) {
     context.showOptions = [&optionsContext](QWidget* mainWindow) {
         options::F_3::open(optionsContext, mainWindow);
     };
-    context.version.AppTitle = module.AppTitle;
-    context.version.AppVersion = module.AppVersion;
+    context.version.appTitle = module.appTitle;
+    context.version.appVersion = module.appVersion;
     for (std::size_t i = 0; i < ui::ComponentNames.size(); ++i) {
         context.version.Components[i] =
-            GetDllVersion(QString::fromLatin1(ui::ComponentNames[i]), probes);
+            componentVersion(QString::fromLatin1(ui::ComponentNames[i]), probes);
     }
     // The main window goes away in tray mode without ending the program; quitting is its
     // own decision.

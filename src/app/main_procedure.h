@@ -4,6 +4,6 @@ namespace vesk::app {
 
 // The program entry: settles the folders, hands the command line to a running instance
 // or starts the player. Returns the process exit code.
-int Main(int argc, char** argv);
+int run(int argc, char** argv);
 
 }  // namespace vesk::app

@@ -10,20 +10,20 @@ namespace vesk::app {
 struct ModuleState {
     // Linux passes an argument array: each argument is one quoted path ("\"" + path + "\""),
     // opened one after the other.
-    QStringList CommandText;
-    QString WorkFolder;     // ends with "/"
-    QString HandoffFolder;  // WorkFolder + "FileNames"
-    QString ProgramFolder;  // ends with "/"
-    QString ConfigPath;     // the "vmidi.ini" in use
-    QString AppTitle = QStringLiteral("VESK MIDI PLAYER");
-    QString AppVersion;
-    bool HaveUnlha32 = false;
-    bool HaveUnzip32 = false;
-    bool HaveUnrar = false;
-    bool HaveRcpcv = false;
+    QStringList commandText;
+    QString workFolder;     // ends with "/"
+    QString handoffFolder;  // WorkFolder + "FileNames"
+    QString programFolder;  // ends with "/"
+    QString configPath;     // the "vmidi.ini" in use
+    QString appTitle = QStringLiteral("VESK MIDI PLAYER");
+    QString appVersion;
+    bool haveLzhReader = false;
+    bool haveZipReader = false;
+    bool haveRarReader = false;
+    bool haveRcpConverter = false;
     // True while the main window is closed for tray mode and will be opened again: it then
     // neither reads nor writes the configuration and keeps the song playing.
-    bool MainReload = false;
+    bool mainReload = false;
 };
 
 }  // namespace vesk::app

@@ -74,8 +74,8 @@ std::int32_t toInt32(double value) {
 }
 
 void applyDeviceChoice(Settings& settings, const QString& choice) {
-    settings.DeviceNumber = choice;
-    settings.KeyCheck = choice != QStringLiteral("A");
+    settings.deviceNumber = choice;
+    settings.keyCheck = choice != QStringLiteral("A");
 }
 
 ConfigReadResult readConfig(const QByteArray& bytes) {
@@ -107,47 +107,47 @@ ConfigReadResult readConfig(const QByteArray& bytes) {
         const double number = leadingNumber(value);
         if (key == u"TOP") {
             result.top = number;
-            s.Top = toInt32(number);
+            s.top = toInt32(number);
         } else if (key == u"LEFT") {
             result.left = number;
-            s.Left = toInt32(number);
+            s.left = toInt32(number);
         } else if (key == u"REPEAT") {
             std::int16_t repeat = toInt16(number);
             // A mode the repeat menu does not have falls back to no repeat.
-            s.Repeat = repeat >= 0 && repeat <= 3 ? repeat : 0;
+            s.repeat = repeat >= 0 && repeat <= 3 ? repeat : 0;
         } else if (key == u"LFILE") {
-            s.LFile = value;
+            s.lastFile = value;
         } else if (key == u"USEB") {
-            s.UseB = number != 0.0;
+            s.useDeviceB = number != 0.0;
         } else if (key == u"KEYCHECK") {
-            s.KeyCheck = number != 0.0;
+            s.keyCheck = number != 0.0;
         } else if (key == u"DEVICENUMBER") {
             if (value == u"A" || value == u"B" || value == u"Auto") {
                 applyDeviceChoice(s, value);
                 result.deviceCommand = value;
             }
         } else if (key == u"RESET-A") {
-            s.Slot[0].Reset = toInt16(number);
+            s.deviceSlots[0].resetType = toInt16(number);
         } else if (key == u"RESETCODE-A") {
-            s.Slot[0].ResetCode = value;
+            s.deviceSlots[0].resetCode = value;
         } else if (key == u"DEVICE-A") {
-            s.Slot[0].Device = toInt16(number);
+            s.deviceSlots[0].device = toInt16(number);
         } else if (key == u"RESET-B") {
-            s.Slot[1].Reset = toInt16(number);
+            s.deviceSlots[1].resetType = toInt16(number);
         } else if (key == u"RESETCODE-B") {
-            s.Slot[1].ResetCode = value;
+            s.deviceSlots[1].resetCode = value;
         } else if (key == u"DEVICE-B") {
-            s.Slot[1].Device = toInt16(number);
+            s.deviceSlots[1].device = toInt16(number);
         } else if (key == u"KEY-B") {
-            s.Slot[1].Key = value;
+            s.deviceSlots[1].keywords = value;
         } else if (key == u"USELHASA") {
-            s.UseLhasa = number != 0.0;
+            s.useLhasa = number != 0.0;
         } else if (key == u"LHASAPATH") {
-            s.LhasaPath = value;
+            s.lhasaPath = value;
         } else if (key == u"SOUNDFONT") {
-            s.SoundFont = value;
+            s.soundFont = value;
         } else if (key == u"AUDIODRIVER") {
-            s.AudioDriver = value;
+            s.audioDriver = value;
         }
     }
     return result;
@@ -156,33 +156,33 @@ ConfigReadResult readConfig(const QByteArray& bytes) {
 QByteArray writeConfig(const Settings& s) {
     const QStringList lines = {
         QLatin1String(ConfigHeader),
-        QStringLiteral("TOP=%1").arg(s.Top),
-        QStringLiteral("LEFT=%1").arg(s.Left),
-        QStringLiteral("REPEAT=%1").arg(s.Repeat),
-        QStringLiteral("LFILE=") + oneLine(s.LFile),
-        QStringLiteral("USEB=") + boolText(s.UseB),
-        QStringLiteral("KEYCHECK=") + boolText(s.KeyCheck),
-        QStringLiteral("DEVICENUMBER=") + oneLine(s.DeviceNumber),
+        QStringLiteral("TOP=%1").arg(s.top),
+        QStringLiteral("LEFT=%1").arg(s.left),
+        QStringLiteral("REPEAT=%1").arg(s.repeat),
+        QStringLiteral("LFILE=") + oneLine(s.lastFile),
+        QStringLiteral("USEB=") + boolText(s.useDeviceB),
+        QStringLiteral("KEYCHECK=") + boolText(s.keyCheck),
+        QStringLiteral("DEVICENUMBER=") + oneLine(s.deviceNumber),
         QString(),
         QStringLiteral("[DEVICE A]"),
-        QStringLiteral("RESET-A=%1").arg(s.Slot[0].Reset),
-        QStringLiteral("RESETCODE-A=") + oneLine(s.Slot[0].ResetCode),
-        QStringLiteral("DEVICE-A=%1").arg(s.Slot[0].Device),
+        QStringLiteral("RESET-A=%1").arg(s.deviceSlots[0].resetType),
+        QStringLiteral("RESETCODE-A=") + oneLine(s.deviceSlots[0].resetCode),
+        QStringLiteral("DEVICE-A=%1").arg(s.deviceSlots[0].device),
         QString(),
         QStringLiteral("[DEVICE B]"),
-        QStringLiteral("RESET-B=%1").arg(s.Slot[1].Reset),
-        QStringLiteral("RESETCODE-B=") + oneLine(s.Slot[1].ResetCode),
-        QStringLiteral("DEVICE-B=%1").arg(s.Slot[1].Device),
-        QStringLiteral("KEY-B=") + oneLine(s.Slot[1].Key),
+        QStringLiteral("RESET-B=%1").arg(s.deviceSlots[1].resetType),
+        QStringLiteral("RESETCODE-B=") + oneLine(s.deviceSlots[1].resetCode),
+        QStringLiteral("DEVICE-B=%1").arg(s.deviceSlots[1].device),
+        QStringLiteral("KEY-B=") + oneLine(s.deviceSlots[1].keywords),
         QString(),
         QStringLiteral("[LHASA OPTION]"),
-        QStringLiteral("USELHASA=") + boolText(s.UseLhasa),
-        QStringLiteral("LHASAPATH=") + oneLine(s.LhasaPath),
+        QStringLiteral("USELHASA=") + boolText(s.useLhasa),
+        QStringLiteral("LHASAPATH=") + oneLine(s.lhasaPath),
         // Keys older readers do not know; they skip them.
         QString(),
         QStringLiteral("[SOFT SYNTH]"),
-        QStringLiteral("SOUNDFONT=") + oneLine(s.SoundFont),
-        QStringLiteral("AUDIODRIVER=") + oneLine(s.AudioDriver),
+        QStringLiteral("SOUNDFONT=") + oneLine(s.soundFont),
+        QStringLiteral("AUDIODRIVER=") + oneLine(s.audioDriver),
     };
     QByteArray out;
     for (const QString& line : lines) {

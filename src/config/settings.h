@@ -12,30 +12,30 @@ namespace vesk::app {
 
 // One MIDI output configuration: slot 0 is device A, slot 1 device B.
 struct DeviceSlot {
-    QString Key;  // comma-separated keywords (slot B only is stored)
-    QString ResetCode;
-    std::int16_t Reset = 0;  // 0 GM, 1 GS, 2 XG, 3 other, 4 none
-    std::int16_t Device = -1;
+    QString keywords;  // comma-separated keywords (slot B only is stored)
+    QString resetCode;
+    std::int16_t resetType = 0;  // 0 GM, 1 GS, 2 XG, 3 other, 4 none
+    std::int16_t device = -1;
 
     bool operator==(const DeviceSlot&) const = default;
 };
 
 struct Settings {
-    std::int32_t Top = 2000;   // twips
-    std::int32_t Left = 2000;  // twips
-    std::int16_t Repeat = 0;
-    QString LFile;
-    bool UseB = false;
-    bool KeyCheck = false;
-    QString DeviceNumber = QStringLiteral("A");
-    std::array<DeviceSlot, 2> Slot{
+    std::int32_t top = 2000;   // twips
+    std::int32_t left = 2000;  // twips
+    std::int16_t repeat = 0;
+    QString lastFile;
+    bool useDeviceB = false;
+    bool keyCheck = false;
+    QString deviceNumber = QStringLiteral("A");
+    std::array<DeviceSlot, 2> deviceSlots{
         DeviceSlot{QString(), QStringLiteral("F0 7E 7F 09 01 F7"), 0, -1},
         DeviceSlot{QStringLiteral("1"), QStringLiteral("1"), 1, 1}};
-    bool UseLhasa = false;
-    QString LhasaPath = QStringLiteral("/usr/bin/lha");
+    bool useLhasa = false;
+    QString lhasaPath = QStringLiteral("/usr/bin/lha");
     // The built-in synthesizer; empty means the automatic choice.
-    QString SoundFont;
-    QString AudioDriver;
+    QString soundFont;
+    QString audioDriver;
 
     bool operator==(const Settings&) const = default;
 };

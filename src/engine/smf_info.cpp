@@ -80,12 +80,12 @@ SmfInfo scanSmfBlock(QByteArrayView block, const QString& path) {
     SmfInfo info;
     const qsizetype header = find(block, "MThd", 0);
     if (header < 0 || header + 13 >= block.size()) {
-        info.ErrorCode = kSmfHeaderUnreadable;
+        info.errorCode = kSmfHeaderUnreadable;
         return info;
     }
-    info.Format = headerWord(block, header + 8);
-    info.Tracks = headerWord(block, header + 10);
-    info.Division = headerWord(block, header + 12);
+    info.format = headerWord(block, header + 8);
+    info.tracks = headerWord(block, header + 10);
+    info.division = headerWord(block, header + 12);
 
     // Without a track chunk there is nowhere to look for meta events.
     const qsizetype firstTrack = find(block, "MTrk", 0);
@@ -96,19 +96,19 @@ SmfInfo scanSmfBlock(QByteArrayView block, const QString& path) {
         const qsizetype name = find(block, "\xFF\x03", firstTrack);
 
         if (copyright >= 0) {
-            info.Copyright = metaText(block, copyright);
+            info.copyright = metaText(block, copyright);
         }
         // The title belongs to the first track; a text event and a track name compete by
         // position.
         const qsizetype title = earlierFound(text, name);
         if (title >= 0 && (secondTrack < 0 || secondTrack > title)) {
-            info.Title = metaText(block, title);
+            info.title = metaText(block, title);
         }
     }
-    if (info.Title.isEmpty() || info.Title.compare(u"UNTITLED", Qt::CaseInsensitive) == 0) {
-        info.Title = titleFromFileName(path);
+    if (info.title.isEmpty() || info.title.compare(u"UNTITLED", Qt::CaseInsensitive) == 0) {
+        info.title = titleFromFileName(path);
     }
-    info.ErrorCode = kSmfOk;
+    info.errorCode = kSmfOk;
     return info;
 }
 
@@ -121,7 +121,7 @@ SmfInfo readSmfFile(const QString& path) {
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
     if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        info.ErrorCode = kSmfFileNotFound;
+        info.errorCode = kSmfFileNotFound;
         return info;
     }
     char block[kSmfScanBytes];
@@ -130,7 +130,7 @@ SmfInfo readSmfFile(const QString& path) {
         n = ::pread(fd.get(), block, sizeof block, 0);
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
-        info.ErrorCode = kSmfFileNotFound;
+        info.errorCode = kSmfFileNotFound;
         return info;
     }
     return scanSmfBlock(QByteArrayView(block, n), path);

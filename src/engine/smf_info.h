@@ -10,13 +10,13 @@
 namespace vesk::engine {
 
 struct SmfInfo {
-    QString Copyright;
-    QString Title;
-    std::int32_t PlayTime = 0;
-    std::int16_t Format = 0;
-    std::int16_t Tracks = 0;
-    std::int16_t Division = 0;
-    std::int16_t ErrorCode = 0;
+    QString copyright;
+    QString title;
+    std::int32_t playTime = 0;
+    std::int16_t format = 0;
+    std::int16_t tracks = 0;
+    std::int16_t division = 0;
+    std::int16_t errorCode = 0;
 };
 
 inline constexpr std::int16_t kSmfOk = 0;

@@ -376,34 +376,34 @@ ArchiveExtractor::ArchiveExtractor(const app::ModuleState& module, const app::Se
                                    ExtractLimits limits)
     : module_(module), settings_(settings), limits_(limits) {}
 
-void ArchiveExtractor::ShowRarError(int code, const QString& archiveName,
+void ArchiveExtractor::showRarError(int code, const QString& archiveName,
                                     IntakeReporter& reporter) {
     reporter.showMessage(rarErrorText(code, archiveName), platform::MessageIcon::Exclamation,
                          QStringLiteral("Error"));
 }
 
-ExtractOutcome ArchiveExtractor::ExtractArchive(const QString& archive, const QString& patterns,
+ExtractOutcome ArchiveExtractor::extractArchive(const QString& archive, const QString& patterns,
                                                 IntakeReporter& reporter) {
     switch (archiveKindOf(archive)) {
         case ArchiveKind::Lzh:
-            if (module_.HaveUnlha32) {
+            if (module_.haveLzhReader) {
                 return extractLibrary(archive, patterns, reporter, false);
             }
             break;
         case ArchiveKind::Zip:
-            if (module_.HaveUnzip32) {
+            if (module_.haveZipReader) {
                 return extractLibrary(archive, patterns, reporter, true);
             }
             break;
         case ArchiveKind::Rar:
-            if (module_.HaveUnrar) {
-                return ExtractRar(archive, module_.WorkFolder, patterns, reporter);
+            if (module_.haveRarReader) {
+                return extractRar(archive, module_.workFolder, patterns, reporter);
             }
             return {};
         case ArchiveKind::None:
             return {};
     }
-    if (settings_.UseLhasa) {
+    if (settings_.useLhasa) {
         return runLhasa(archive);
     }
     return {};
@@ -413,7 +413,7 @@ ExtractOutcome ArchiveExtractor::extractLibrary(const QString& archive, const QS
                                                 IntakeReporter& reporter, bool zip) {
     (void)reporter;
     ExtractOutcome outcome;
-    if (module_.WorkFolder.isEmpty()) {
+    if (module_.workFolder.isEmpty()) {
         qCWarning(lcArchive) << "no work folder to extract into";
         return outcome;
     }
@@ -422,7 +422,7 @@ ExtractOutcome ArchiveExtractor::extractLibrary(const QString& archive, const QS
     if (reader.open() != 0) {
         return outcome;
     }
-    MemberWriter writer(withSlash(module_.WorkFolder), limits_, outcome);
+    MemberWriter writer(withSlash(module_.workFolder), limits_, outcome);
     while (reader.next() == Step::Member) {
         const QString name = reader.name();
         if (reader.isFolder() || name.isEmpty()) {
@@ -445,13 +445,13 @@ ExtractOutcome ArchiveExtractor::extractLibrary(const QString& archive, const QS
     return outcome;
 }
 
-ExtractOutcome ArchiveExtractor::ExtractRar(const QString& archive, const QString& destination,
+ExtractOutcome ArchiveExtractor::extractRar(const QString& archive, const QString& destination,
                                             const QString& patterns, IntakeReporter& reporter) {
     ExtractOutcome outcome;
     const Utf8ThreadLocale utf8;
     MemberReader reader(archive, ArchiveKind::Rar);
     if (const int failed = reader.open(); failed != 0) {
-        ShowRarError(failed, archive, reporter);
+        showRarError(failed, archive, reporter);
         return outcome;
     }
     if (destination.isEmpty()) {
@@ -465,7 +465,7 @@ ExtractOutcome ArchiveExtractor::ExtractRar(const QString& archive, const QStrin
         const Step step = reader.next();
         if (step == Step::Damaged && first) {
             // libarchive reads the archive header together with the first member's.
-            ShowRarError(reader.lastErrno() == ENOMEM ? kNoMemory : kHeaderBroken, archive,
+            showRarError(reader.lastErrno() == ENOMEM ? kNoMemory : kHeaderBroken, archive,
                          reporter);
             break;
         }
@@ -482,7 +482,7 @@ ExtractOutcome ArchiveExtractor::ExtractRar(const QString& archive, const QStrin
                 bool overLimit = false;
                 if (const int failed = writer.write(reader.handle(), *relative, overLimit);
                     failed != 0) {
-                    ShowRarError(failed, QString(), reporter);
+                    showRarError(failed, QString(), reporter);
                 }
                 if (overLimit || single) {
                     break;
@@ -498,21 +498,21 @@ ExtractOutcome ArchiveExtractor::runLhasa(const QString& archive) {
     ExtractOutcome outcome;
     outcome.tracked = false;
     // Without a folder the archiver would extract into the current one.
-    if (module_.WorkFolder.isEmpty() || !QDir().mkpath(module_.WorkFolder)) {
+    if (module_.workFolder.isEmpty() || !QDir().mkpath(module_.workFolder)) {
         qCWarning(lcArchive) << "no work folder for the archiver";
         return outcome;
     }
     // The archiver keeps members inside the folder it is given: it drops absolute paths
     // and ".." and does not make links.
     QProcess lhasa;
-    lhasa.setProgram(settings_.LhasaPath);
-    lhasa.setArguments({QStringLiteral("-xfq2w=") + module_.WorkFolder, archive});
+    lhasa.setProgram(settings_.lhasaPath);
+    lhasa.setArguments({QStringLiteral("-xfq2w=") + module_.workFolder, archive});
     lhasa.setProcessChannelMode(QProcess::MergedChannels);
     lhasa.start();
     if (!lhasa.waitForStarted()) {
-        qCWarning(lcArchive) << "cannot start" << settings_.LhasaPath << lhasa.errorString();
+        qCWarning(lcArchive) << "cannot start" << settings_.lhasaPath << lhasa.errorString();
     } else if (!lhasa.waitForFinished(limits_.archiverSeconds * 1000)) {
-        qCWarning(lcArchive) << settings_.LhasaPath << "took too long and was stopped";
+        qCWarning(lcArchive) << settings_.lhasaPath << "took too long and was stopped";
         lhasa.kill();
         lhasa.waitForFinished(5000);
     }

@@ -45,19 +45,19 @@ class ArchiveExtractor {
     // Extracts the members of `archive` named by `patterns` into the work folder: wildcard
     // patterns separated by single spaces, or one member name. The reader is chosen by the
     // archive's last three characters; an archive kind with no reader does nothing.
-    ExtractOutcome ExtractArchive(const QString& archive, const QString& patterns,
+    ExtractOutcome extractArchive(const QString& archive, const QString& patterns,
                                   IntakeReporter& reporter);
 
     // RAR member by member, with the RAR matching rule and one message per failure.
-    ExtractOutcome ExtractRar(const QString& archive, const QString& destination,
+    ExtractOutcome extractRar(const QString& archive, const QString& destination,
                               const QString& patterns, IntakeReporter& reporter);
 
     // Message box under the caption "Error" with the exclamation icon.
-    static void ShowRarError(int code, const QString& archiveName, IntakeReporter& reporter);
+    static void showRarError(int code, const QString& archiveName, IntakeReporter& reporter);
 
     // The archive last handed to the external archiver; its members are all in the work
     // folder while it is the only extractor.
-    const QString& LastLhasaArchive() const { return lastLhasaArchive_; }
+    const QString& lastLhasaArchive() const { return lastLhasaArchive_; }
 
   private:
     ExtractOutcome extractLibrary(const QString& archive, const QString& patterns,

@@ -80,7 +80,7 @@ bool byName(const QString& a, const QString& b) {
 
 QString songTitle(const QString& path) {
     const engine::SmfInfo info = engine::readSmfFile(path);
-    return info.ErrorCode == engine::kSmfOk ? info.Title : QString();
+    return info.errorCode == engine::kSmfOk ? info.title : QString();
 }
 
 Intake::Intake(const app::ModuleState& module, const app::Settings& settings,
@@ -91,11 +91,11 @@ Intake::Intake(const app::ModuleState& module, const app::Settings& settings,
       reporter_(reporter),
       title_(std::move(title)) {}
 
-std::vector<SongEntry> Intake::AddFiles(const QString& selection) {
+std::vector<SongEntry> Intake::addFiles(const QString& selection) {
     std::vector<SongEntry> out;
     const qsizetype nul = selection.indexOf(QChar(0));
     if (nul < 0) {
-        addFileByType(selection, GetFolder(selection), out);
+        addFileByType(selection, getFolder(selection), out);
         return out;
     }
     const QString folder = selection.left(nul);
@@ -106,25 +106,25 @@ std::vector<SongEntry> Intake::AddFiles(const QString& selection) {
     return out;
 }
 
-std::vector<SongEntry> Intake::AddFolder(const QString& folder, const QString& container) {
+std::vector<SongEntry> Intake::addFolder(const QString& folder, const QString& container) {
     std::vector<SongEntry> out;
     scanFolder(folder, container, nullptr, out);
     return out;
 }
 
-std::vector<SongEntry> Intake::AddFileByType(const QString& path, const QString& container) {
+std::vector<SongEntry> Intake::addFileByType(const QString& path, const QString& container) {
     std::vector<SongEntry> out;
     addFileByType(path, container, out);
     return out;
 }
 
-std::vector<SongEntry> Intake::AddArchive(const QString& archive) {
+std::vector<SongEntry> Intake::addArchive(const QString& archive) {
     std::vector<SongEntry> out;
     addArchive(archive, out);
     return out;
 }
 
-std::vector<SongEntry> Intake::ReadMultiList(const QString& path) {
+std::vector<SongEntry> Intake::readMultiList(const QString& path) {
     std::vector<SongEntry> out;
     readMultiList(path, out);
     return out;
@@ -134,24 +134,24 @@ void Intake::addFileByType(const QString& path, const QString& container,
                            std::vector<SongEntry>& out) {
     const QString kind = path.right(3).toUpper();
     if (kind == u"MID" || kind == u"RMI") {
-        addSong(SongEntry{GetFileName(path), container, title_(path)}, out);
+        addSong(SongEntry{getFileName(path), container, title_(path)}, out);
     } else if (kind == u"G36" || kind == u"G18" || kind == u"RCP" || kind == u"R36" ||
                kind == u"R18") {
         addRecomposer(path, container, out);
     } else if (kind == u"LZH") {
-        if (module_.HaveUnlha32 || settings_.UseLhasa) {
+        if (module_.haveLzhReader || settings_.useLhasa) {
             addArchive(path, out);
         } else {
             reporter_.showMessage(QString::fromUtf8(NeedLzhText), MessageIcon::Information);
         }
     } else if (kind == u"ZIP") {
-        if (module_.HaveUnzip32 || settings_.UseLhasa) {
+        if (module_.haveZipReader || settings_.useLhasa) {
             addArchive(path, out);
         } else {
             reporter_.showMessage(QString::fromUtf8(NeedZipText), MessageIcon::Information);
         }
     } else if (kind == u"RAR") {
-        if (module_.HaveUnrar) {
+        if (module_.haveRarReader) {
             addArchive(path, out);
         } else {
             reporter_.showMessage(QString::fromUtf8(NeedRarText), MessageIcon::Information);
@@ -173,27 +173,27 @@ void Intake::addSong(SongEntry entry, std::vector<SongEntry>& out) {
 
 void Intake::addRecomposer(const QString& path, const QString& container,
                            std::vector<SongEntry>& out) {
-    if (!module_.HaveRcpcv) {
+    if (!module_.haveRcpConverter) {
         return;
     }
-    const QString converted = ConvertRcp(path, module_.WorkFolder);
+    const QString converted = convertRcp(path, module_.workFolder);
     if (converted.isEmpty()) {
         reporter_.showMessage(QString::fromUtf8(ConvertFailedText), MessageIcon::Critical);
         return;
     }
-    addSong(SongEntry{GetFileName(path), container, title_(module_.WorkFolder + converted)}, out);
+    addSong(SongEntry{getFileName(path), container, title_(module_.workFolder + converted)}, out);
 }
 
 void Intake::addArchive(const QString& archive, std::vector<SongEntry>& out) {
     QString patterns = QStringLiteral("*.mid *.rmi *.txt *.doc");
-    if (module_.HaveRcpcv) {
+    if (module_.haveRcpConverter) {
         patterns += QStringLiteral(" *.rcp *.r36 *.r18 *.g36 *.g18");
     }
-    const ExtractOutcome outcome = extractor_.ExtractArchive(archive, patterns, reporter_);
-    if (module_.WorkFolder.isEmpty()) {
+    const ExtractOutcome outcome = extractor_.extractArchive(archive, patterns, reporter_);
+    if (module_.workFolder.isEmpty()) {
         return;
     }
-    const QString work = withSlash(module_.WorkFolder);
+    const QString work = withSlash(module_.workFolder);
     if (!outcome.tracked) {
         const QDir dir(work);
         const QStringList present = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
@@ -270,18 +270,18 @@ QString Intake::memberTitle(const QString& container, const QString& name) {
     const QString tail = container.right(4).toUpper();
     bool extract = false;
     if (tail == u".LZH") {
-        extract = module_.HaveUnlha32 ||
-                  (settings_.UseLhasa && container != extractor_.LastLhasaArchive());
+        extract = module_.haveLzhReader ||
+                  (settings_.useLhasa && container != extractor_.lastLhasaArchive());
     } else if (tail == u".ZIP") {
-        extract = module_.HaveUnzip32 ||
-                  (settings_.UseLhasa && container != extractor_.LastLhasaArchive());
+        extract = module_.haveZipReader ||
+                  (settings_.useLhasa && container != extractor_.lastLhasaArchive());
     } else if (tail == u".RAR") {
-        extract = module_.HaveUnrar;
+        extract = module_.haveRarReader;
     }
     if (extract) {
-        extractor_.ExtractArchive(container, name, reporter_);
+        extractor_.extractArchive(container, name, reporter_);
     }
-    return title_(withSlash(module_.WorkFolder) + name);
+    return title_(withSlash(module_.workFolder) + name);
 }
 
 void Intake::readMultiList(const QString& path, std::vector<SongEntry>& out) {
@@ -306,13 +306,13 @@ void Intake::readMultiList(const QString& path, std::vector<SongEntry>& out) {
     bool inBlock = false;
     while (!file.atEnd()) {
         // No path holds a NUL, and GetFolder would take one for a multi-selection's end.
-        const QString line = trimSpaces(FixTrim(decodeListLine(file.readLine(kMaxListLine))));
+        const QString line = trimSpaces(fixTrim(decodeListLine(file.readLine(kMaxListLine))));
         if (line.startsWith(QStringLiteral("//"))) {
             continue;
         }
         if (line.left(4).toUpper() == u"APP ") {
             base = line.mid(4);
-            base = base.toUpper() == u"HERE" ? GetFolder(path) : fromListPath(base);
+            base = base.toUpper() == u"HERE" ? getFolder(path) : fromListPath(base);
             inBlock = true;
             continue;
         }
@@ -326,31 +326,31 @@ void Intake::readMultiList(const QString& path, std::vector<SongEntry>& out) {
             song = base + PathSeparator + song;
         }
         song = singleSeparators(song);
-        SongEntry entry{GetFileName(song), GetFolder(song), QString()};
-        entry.Title =
-            isArchiveMember(entry) ? memberTitle(entry.Container, entry.Name) : title_(song);
+        SongEntry entry{getFileName(song), getFolder(song), QString()};
+        entry.title =
+            isArchiveMember(entry) ? memberTitle(entry.container, entry.name) : title_(song);
         reporter_.showEntry(entry);
         out.push_back(std::move(entry));
     }
 }
 
-QString OpenFilesFilter(const app::ModuleState& module, const app::Settings& settings) {
+QString openFilesFilter(const app::ModuleState& module, const app::Settings& settings) {
     QString first = QStringLiteral("対応ﾌｧｲﾙ|*.mid;*.rmi;*.mlt");
     QString second = QStringLiteral("|MIDIﾌｧｲﾙ (*.MID *.RMI)|*.mid;*.rmi");
-    if (module.HaveRcpcv) {
+    if (module.haveRcpConverter) {
         first += QStringLiteral(";*.RCP;*.R18;*.R36;*.G18;*.G36");
         second += QStringLiteral(
             "|ﾚｺﾝﾎﾟｰｻﾞﾌｧｲﾙ (*.RCP *.R18 *.R36 *.G18 *.G36)|*.RCP;*.R18;*.R36;*.G18;*.G36");
     }
-    if (module.HaveUnlha32 || settings.UseLhasa) {
+    if (module.haveLzhReader || settings.useLhasa) {
         first += QStringLiteral(";*.LZH");
         second += QStringLiteral("|LHAｱｰｶｲﾌﾞ (*.LZH)|*.LZH");
     }
-    if (module.HaveUnzip32 || settings.UseLhasa) {
+    if (module.haveZipReader || settings.useLhasa) {
         first += QStringLiteral(";*.ZIP");
         second += QStringLiteral("|ZIPｱｰｶｲﾌﾞ (*.ZIP)|*.ZIP");
     }
-    if (module.HaveUnrar) {
+    if (module.haveRarReader) {
         first += QStringLiteral(";*.RAR");
         second += QStringLiteral("|RARｱｰｶｲﾌﾞ (*.RAR)|*.RAR");
     }

@@ -38,22 +38,22 @@ class Intake {
            ArchiveExtractor& extractor, IntakeReporter& reporter, TitleFunction title = songTitle);
 
     // One path, or a multi-selection: folder, NUL, names separated by NULs.
-    std::vector<SongEntry> AddFiles(const QString& selection);
+    std::vector<SongEntry> addFiles(const QString& selection);
 
     // The files of one folder matching "*.mid", "*.rmi", "*.lzh", "*.zip", "*.mlt" (in
     // that order; by name, letter case ignored, within one pattern), each with
     // `container` as its container. Sub-folders and hidden files are not looked at.
-    std::vector<SongEntry> AddFolder(const QString& folder, const QString& container);
+    std::vector<SongEntry> addFolder(const QString& folder, const QString& container);
 
     // One path by the upper-cased last three characters of its name.
-    std::vector<SongEntry> AddFileByType(const QString& path, const QString& container);
+    std::vector<SongEntry> addFileByType(const QString& path, const QString& container);
 
     // The playable members of an archive, with the archive as their container. The files
     // the extraction wrote are removed afterwards.
-    std::vector<SongEntry> AddArchive(const QString& archive);
+    std::vector<SongEntry> addArchive(const QString& archive);
 
     // The songs named by a multi-list file.
-    std::vector<SongEntry> ReadMultiList(const QString& path);
+    std::vector<SongEntry> readMultiList(const QString& path);
 
   private:
     void addFileByType(const QString& path, const QString& container, std::vector<SongEntry>& out);
@@ -76,7 +76,7 @@ class Intake {
 
 // The filter of the open dialog: description and pattern-list pairs separated by "|",
 // the first pair listing every kind the player can take at the moment.
-QString OpenFilesFilter(const app::ModuleState& module, const app::Settings& settings);
+QString openFilesFilter(const app::ModuleState& module, const app::Settings& settings);
 
 // The same pairs as Qt file-dialog filters: "description (pattern pattern ...)".
 QStringList qtNameFilters(const QString& filter);

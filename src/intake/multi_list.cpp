@@ -4,7 +4,7 @@
 
 namespace vesk::intake {
 
-QString MakeMltText(const std::vector<SongEntry>& entries) {
+QString makeMltText(const std::vector<SongEntry>& entries) {
     const QString lineEnd = QStringLiteral("\r\n");
     const QString indent = QStringLiteral("    ");
     QString text = QLatin1String(MultiListHeader);
@@ -13,17 +13,17 @@ QString MakeMltText(const std::vector<SongEntry>& entries) {
     while (i < count) {
         // A block needs a base: "APP " with an empty one reads back as a song line, so
         // songs of the root folder are written one full path each.
-        if (i + 1 < count && !entries[i].Container.isEmpty() &&
-            entries[i + 1].Container == entries[i].Container) {
-            text += lineEnd + QStringLiteral("APP ") + entries[i].Container;
-            text += lineEnd + indent + entries[i].Name;
+        if (i + 1 < count && !entries[i].container.isEmpty() &&
+            entries[i + 1].container == entries[i].container) {
+            text += lineEnd + QStringLiteral("APP ") + entries[i].container;
+            text += lineEnd + indent + entries[i].name;
             ++i;
             for (;;) {
-                text += lineEnd + indent + entries[i].Name;
+                text += lineEnd + indent + entries[i].name;
                 if (i + 1 == count) {
                     return text;
                 }
-                if (entries[i + 1].Container != entries[i].Container) {
+                if (entries[i + 1].container != entries[i].container) {
                     break;
                 }
                 ++i;
@@ -31,7 +31,7 @@ QString MakeMltText(const std::vector<SongEntry>& entries) {
             text += lineEnd + QStringLiteral("END APP");
             ++i;
         } else {
-            text += lineEnd + entries[i].Container + PathSeparator + entries[i].Name;
+            text += lineEnd + entries[i].container + PathSeparator + entries[i].name;
             ++i;
         }
     }
@@ -42,9 +42,9 @@ bool listCanBeSaved(std::size_t entryCount) {
     return entryCount >= 2;
 }
 
-platform::WriteResult SaveMultiList(const QString& path, const std::vector<SongEntry>& entries) {
+platform::WriteResult saveMultiList(const QString& path, const std::vector<SongEntry>& entries) {
     return platform::writeFileAtomically(path,
-                                         (MakeMltText(entries) + QStringLiteral("\r\n")).toUtf8());
+                                         (makeMltText(entries) + QStringLiteral("\r\n")).toUtf8());
 }
 
 }  // namespace vesk::intake

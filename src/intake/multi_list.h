@@ -15,12 +15,12 @@ inline constexpr char OldMultiListHeader[] = "[MIDILIST]";
 
 // The whole list as file content, without the final line end: runs of two or more
 // neighbouring entries with the same container become "APP container" blocks.
-QString MakeMltText(const std::vector<SongEntry>& entries);
+QString makeMltText(const std::vector<SongEntry>& entries);
 
 // The list-saving tool is offered only for lists of two entries or more.
 bool listCanBeSaved(std::size_t entryCount);
 
 // Writes MakeMltText and a final CR LF to `path`, replacing it as a whole.
-platform::WriteResult SaveMultiList(const QString& path, const std::vector<SongEntry>& entries);
+platform::WriteResult saveMultiList(const QString& path, const std::vector<SongEntry>& entries);
 
 }  // namespace vesk::intake

@@ -2,17 +2,17 @@
 
 namespace vesk::intake {
 
-QString FixTrim(const QString& text) {
+QString fixTrim(const QString& text) {
     qsizetype nul = text.indexOf(QChar(0));
     return nul < 0 ? text : text.left(nul);
 }
 
-QString GetFileName(const QString& path) {
+QString getFileName(const QString& path) {
     QString name = path.mid(path.lastIndexOf(PathSeparator) + 1);
     return name.mid(name.lastIndexOf(QChar(0)) + 1);
 }
 
-QString GetFolder(const QString& path) {
+QString getFolder(const QString& path) {
     qsizetype nul = path.indexOf(QChar(0));
     if (nul >= 0) {
         return path.left(nul);
@@ -41,11 +41,11 @@ QString twoDigits(std::int32_t value) {
 
 }  // namespace
 
-QString TrackCounter(std::int16_t currentEntry, std::int16_t listLast) {
+QString trackCounter(std::int16_t currentEntry, std::int16_t listLast) {
     return padded(currentEntry) + u'/' + padded(listLast);
 }
 
-QString FormatTime(std::int32_t ms) {
+QString formatTime(std::int32_t ms) {
     // A negative time only comes from a failed query; it shows as nothing played yet.
     if (ms <= 0) {
         return QStringLiteral("00:00");

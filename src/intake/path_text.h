@@ -10,20 +10,20 @@ namespace vesk::intake {
 inline constexpr QChar PathSeparator = u'/';
 
 // The text before its first NUL character.
-QString FixTrim(const QString& text);
+QString fixTrim(const QString& text);
 
 // The part after the last separator and after the last NUL: the file name of a path, or
 // the last name of a multi-selection (folder, NUL, names).
-QString GetFileName(const QString& path);
+QString getFileName(const QString& path);
 
 // The folder of a path without a trailing separator; for a multi-selection, the folder
 // before the first NUL. "/b.mid" gives "", so "" + "/" + "b.mid" is the path again.
-QString GetFolder(const QString& path);
+QString getFolder(const QString& path);
 
 // "001/012": current entry number and entry count, zero-padded to three digits.
-QString TrackCounter(std::int16_t currentEntry, std::int16_t listLast);
+QString trackCounter(std::int16_t currentEntry, std::int16_t listLast);
 
 // "mm:ss" of a time in milliseconds; minutes keep all their digits beyond 99.
-QString FormatTime(std::int32_t ms);
+QString formatTime(std::int32_t ms);
 
 }  // namespace vesk::intake

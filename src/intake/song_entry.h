@@ -6,9 +6,9 @@
 namespace vesk::intake {
 
 struct SongEntry {
-    QString Name;       // file name, or member name inside an archive
-    QString Container;  // the folder without trailing "/", or the archive's full path
-    QString Title;
+    QString name;       // file name, or member name inside an archive
+    QString container;  // the folder without trailing "/", or the archive's full path
+    QString title;
 
     bool operator==(const SongEntry&) const = default;
 };
@@ -16,7 +16,7 @@ struct SongEntry {
 // True when the entry is a member of an archive: the container ends in ".LZH", ".ZIP" or
 // ".RAR" in any letter case.
 inline bool isArchiveMember(const SongEntry& entry) {
-    const QString tail = entry.Container.right(4).toUpper();
+    const QString tail = entry.container.right(4).toUpper();
     return tail == QLatin1String(".LZH") || tail == QLatin1String(".ZIP") ||
            tail == QLatin1String(".RAR");
 }

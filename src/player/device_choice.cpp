@@ -110,13 +110,13 @@ QString readDocumentText(const QString& path) {
 
 int chooseDeviceSlot(const DeviceChoiceFlags& flags, const QString& title,
                      const QString& documentPath, const QString& key) {
-    if (flags.DeviceAChosen) {
+    if (flags.deviceAChosen) {
         return 0;
     }
-    if (flags.DeviceBChosen) {
+    if (flags.deviceBChosen) {
         return 1;
     }
-    if (!flags.AutoChosen) {
+    if (!flags.autoChosen) {
         return 0;
     }
     const QStringList pieces = keywordPieces(key);

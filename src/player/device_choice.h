@@ -12,9 +12,9 @@ namespace vesk::player {
 inline constexpr qint64 kMaxDocumentBytes = 8 * 1024 * 1024;
 
 struct DeviceChoiceFlags {
-    bool AutoChosen = false;
-    bool DeviceAChosen = true;
-    bool DeviceBChosen = false;
+    bool autoChosen = false;
+    bool deviceAChosen = true;
+    bool deviceBChosen = false;
 };
 
 // Upper case, then full width: ASCII letters, digits, signs and the space take their

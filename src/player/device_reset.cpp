@@ -3,38 +3,39 @@
 
 namespace vesk::player {
 
-int Player::ChooseDeviceSlot() {
-    const std::int16_t current = state_.CurrentEntry;
-    const QString title = current >= 0 && current <= state_.ListLast()
-                              ? state_.PlayList[static_cast<std::size_t>(current)].Title
+int Player::chooseDeviceSlot() {
+    const std::int16_t current = state_.currentEntry;
+    const QString title = current >= 0 && current <= state_.listLast()
+                              ? state_.playList[static_cast<std::size_t>(current)].title
                               : QString();
-    return chooseDeviceSlot(state_.Choice, title, state_.DocumentPath, settings_.Slot[1].Key);
+    return player::chooseDeviceSlot(state_.choice, title, state_.documentPath,
+                                    settings_.deviceSlots[1].keywords);
 }
 
-int Player::ResetDevice() {
-    state_.PlayRequested = false;
+int Player::resetDevice() {
+    state_.playRequested = false;
     rewindDisplay();
-    const QString remembered = main_.TitleText;
+    const QString remembered = main_.titleText;
     setTitle(QStringLiteral("Now Resetting..."));
 
-    const int slot = ChooseDeviceSlot();
-    const app::DeviceSlot& chosen = settings_.Slot[static_cast<std::size_t>(slot)];
+    const int slot = chooseDeviceSlot();
+    const app::DeviceSlot& chosen = settings_.deviceSlots[static_cast<std::size_t>(slot)];
     refusedDevice_.reset();
     constexpr qsizetype kPlaceholderLength = 4;
-    if (chosen.ResetCode.size() > kPlaceholderLength) {
+    if (chosen.resetCode.size() > kPlaceholderLength) {
         // The reset goes to the device that will play the song.
-        if (engine_.Device() != chosen.Device) {
-            engine_.setDevice(chosen.Device);
-            if (engine_.Device() != chosen.Device) {
-                refusedDevice_ = chosen.Device;
+        if (engine_.device() != chosen.device) {
+            engine_.setDevice(chosen.device);
+            if (engine_.device() != chosen.device) {
+                refusedDevice_ = chosen.device;
             }
             // Pointing a closed engine at a device opens a session; the reset needs the
             // device to itself.
-            if (engine_.LastCommand() == engine::kSessionClosed) {
-                engine_.MidiClose();
+            if (engine_.lastCommand() == engine::kSessionClosed) {
+                engine_.midiClose();
             }
         }
-        engine_.SendEx(chosen.ResetCode);
+        engine_.sendEx(chosen.resetCode);
     }
     setTitle(remembered);
     return slot;

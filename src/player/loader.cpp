@@ -13,12 +13,12 @@ namespace vesk::player {
 FileInfoTexts fileInfoTexts(const intake::SongEntry& entry, const QString& copyright,
                             std::int16_t division, std::int16_t format, std::int16_t tracks) {
     FileInfoTexts texts;
-    texts.Arch = QStringLiteral("書庫名  ") + entry.Container;
-    texts.Copy = QStringLiteral("著作権  ") + copyright;
-    texts.Div = QStringLiteral("分解能  ") + QString::number(division);
-    texts.File = QStringLiteral("ファイル名  ") + entry.Name;
-    texts.Smf = QStringLiteral("SMFﾌｫｰﾏｯﾄ  ") + QString::number(format);
-    texts.Trk = QStringLiteral("トラック数  ") + QString::number(tracks);
+    texts.archive = QStringLiteral("書庫名  ") + entry.container;
+    texts.copyright = QStringLiteral("著作権  ") + copyright;
+    texts.division = QStringLiteral("分解能  ") + QString::number(division);
+    texts.file = QStringLiteral("ファイル名  ") + entry.name;
+    texts.format = QStringLiteral("SMFﾌｫｰﾏｯﾄ  ") + QString::number(format);
+    texts.tracks = QStringLiteral("トラック数  ") + QString::number(tracks);
     return texts;
 }
 
@@ -26,57 +26,57 @@ std::optional<Player::SongFile> Player::prepareSong(const intake::SongEntry& ent
     SongFile song;
     const ContainerKind kind = containerKind(entry);
     if (kind == ContainerKind::Folder) {
-        if (!QFileInfo(entry.Container + u'/' + entry.Name).isFile()) {
-            qCInfo(lcPlayer) << "song file missing, nothing loaded:" << entry.Container
-                             << entry.Name;
+        if (!QFileInfo(entry.container + u'/' + entry.name).isFile()) {
+            qCInfo(lcPlayer) << "song file missing, nothing loaded:" << entry.container
+                             << entry.name;
             return std::nullopt;
         }
-        song.folder = entry.Container + u'/';
+        song.folder = entry.container + u'/';
     } else {
-        if (!QFileInfo(entry.Container).isFile()) {
-            qCInfo(lcPlayer) << "archive missing, nothing loaded:" << entry.Container;
+        if (!QFileInfo(entry.container).isFile()) {
+            qCInfo(lcPlayer) << "archive missing, nothing loaded:" << entry.container;
             return std::nullopt;
         }
         bool extract = false;
         const SongPreparation& prep = services_.preparation;
         if (kind == ContainerKind::Rar) {
-            extract = module_.HaveUnrar;
+            extract = module_.haveRarReader;
         } else {
             // Without the library, the archiver program has the member unpacked already
             // when it unpacked this archive last.
             const QString lastLhasa = prep.lastLhasaArchive ? prep.lastLhasaArchive() : QString();
             const bool haveLibrary =
-                kind == ContainerKind::Lzh ? module_.HaveUnlha32 : module_.HaveUnzip32;
-            extract = (entry.Container != lastLhasa && settings_.UseLhasa) || haveLibrary;
+                kind == ContainerKind::Lzh ? module_.haveLzhReader : module_.haveZipReader;
+            extract = (entry.container != lastLhasa && settings_.useLhasa) || haveLibrary;
         }
         if (extract && prep.extract) {
-            prep.extract(entry.Container, entry.Name, view().ownerWindow());
+            prep.extract(entry.container, entry.name, view().ownerWindow());
         }
-        song.folder = module_.WorkFolder;
+        song.folder = module_.workFolder;
     }
-    song.file = entry.Name;
-    if (isRecomposerName(entry.Name)) {
+    song.file = entry.name;
+    if (isRecomposerName(entry.name)) {
         const auto& convert = services_.preparation.convertRcp;
-        song.file = convert ? convert(song.folder + entry.Name) : QString();
-        song.folder = module_.WorkFolder;
+        song.file = convert ? convert(song.folder + entry.name) : QString();
+        song.folder = module_.workFolder;
     }
     return song;
 }
 
-void Player::PlayEntry(std::int16_t index) {
-    if (index < 0 || index > state_.ListLast()) {
+void Player::playEntry(std::int16_t index) {
+    if (index < 0 || index > state_.listLast()) {
         return;
     }
-    state_.PreviousEntry = state_.CurrentEntry;
-    state_.CurrentEntry = index;
-    const bool shuffle = settings_.Repeat == static_cast<std::int16_t>(RepeatModes::Shuffle);
-    if (const auto position = positionOfEntry(index, shuffle, state_.ShuffleOrder)) {
-        state_.PlayOrderPos = *position;
+    state_.previousEntry = state_.currentEntry;
+    state_.currentEntry = index;
+    const bool shuffle = settings_.repeat == static_cast<std::int16_t>(RepeatModes::Shuffle);
+    if (const auto position = positionOfEntry(index, shuffle, state_.shuffleOrder)) {
+        state_.playOrderPos = *position;
     }
-    engine_.MidiClose();
+    engine_.midiClose();
 
     // A copy: extraction and the reset let events run, and they may change the list.
-    const intake::SongEntry entry = state_.PlayList[static_cast<std::size_t>(index)];
+    const intake::SongEntry entry = state_.playList[static_cast<std::size_t>(index)];
     const std::optional<SongFile> song = prepareSong(entry);
     if (!song) {
         return;
@@ -84,16 +84,16 @@ void Player::PlayEntry(std::int16_t index) {
     engine_.setFileName(song->folder + song->file);
 
     if (inMain()) {
-        view().selectLine(state_.CurrentEntry);
+        view().selectLine(state_.currentEntry);
     }
-    state_.DocumentPath = findDocument(song->folder, engine_.FileName());
+    state_.documentPath = findDocument(song->folder, engine_.fileName());
 
-    const int slot = ResetDevice();
-    state_.SlotInUse = slot;
-    const std::int16_t device = settings_.Slot[static_cast<std::size_t>(slot)].Device;
+    const int slot = resetDevice();
+    state_.slotInUse = slot;
+    const std::int16_t device = settings_.deviceSlots[static_cast<std::size_t>(slot)].device;
     if (refusedDevice_ == device) {
         // Refused once already (and told); the session opens on the device in use.
-        engine_.MidiOpen(engine_.FileName());
+        engine_.midiOpen(engine_.fileName());
     } else {
         engine_.setDevice(device);
     }
@@ -101,59 +101,59 @@ void Player::PlayEntry(std::int16_t index) {
     applySpeedOnLoad();
 
     setNow(QStringLiteral("00:00"));
-    setTitle(entry.Title);
+    setTitle(entry.title);
     setTitleLeft(kTitleStartLeft);
     if (inMain()) {
-        main_.HasDocument = !state_.DocumentPath.isEmpty();
+        main_.hasDocument = !state_.documentPath.isEmpty();
     }
     showCaption();
-    if (inMain() && main_.InfoShown) {
+    if (inMain() && main_.infoShown) {
         view().showFileInfo(currentFileInfo());
     }
 
-    state_.PlayRequested = true;
-    state_.StoppedTime = 0;
+    state_.playRequested = true;
+    state_.stoppedTime = 0;
     setStatus(QStringLiteral("PLAY"));
-    engine_.MidiPlay();
+    engine_.midiPlay();
     view().stateChanged();
 }
 
 void Player::applySpeedOnLoad() {
     SpeedState& s = speed();
-    if (s.Double || s.Half) {
+    if (s.doubleSpeed || s.halfSpeed) {
         applySpeed(s);
     }
-    setTotal(intake::FormatTime(timeAtSpeed(engine_.PlayTime(), s)));
+    setTotal(intake::formatTime(timeAtSpeed(engine_.playTime(), s)));
 }
 
 void Player::applySpeed(SpeedState& s) {
     // Without a session the tempo query fails; a tempo of 0 is not written.
-    const std::int32_t bpm = engine_.Bpm();
+    const std::int32_t bpm = engine_.bpm();
     if (bpm <= 0) {
         return;
     }
-    s.BaseTempo = toTempo16(bpm);
-    engine_.setBpm(tempoForSpeed(s.BaseTempo, s));
-    s.SpeedTempo = toTempo16(engine_.Bpm());
+    s.baseTempo = toTempo16(bpm);
+    engine_.setBpm(tempoForSpeed(s.baseTempo, s));
+    s.speedTempo = toTempo16(engine_.bpm());
 }
 
-void Player::OpenDocument() {
-    if (!state_.DocumentPath.isEmpty() && services_.openDocument) {
-        services_.openDocument(state_.DocumentPath, module_.ProgramFolder);
+void Player::openDocument() {
+    if (!state_.documentPath.isEmpty() && services_.openDocument) {
+        services_.openDocument(state_.documentPath, module_.programFolder);
     }
 }
 
 FileInfoTexts Player::currentFileInfo() {
-    const std::int16_t current = state_.CurrentEntry;
-    const intake::SongEntry entry = current >= 0 && current <= state_.ListLast()
-                                        ? state_.PlayList[static_cast<std::size_t>(current)]
+    const std::int16_t current = state_.currentEntry;
+    const intake::SongEntry entry = current >= 0 && current <= state_.listLast()
+                                        ? state_.playList[static_cast<std::size_t>(current)]
                                         : intake::SongEntry{};
-    return fileInfoTexts(entry, engine_.Copyright(), engine_.Division(), engine_.Format(),
-                         engine_.Tracks());
+    return fileInfoTexts(entry, engine_.copyright(), engine_.division(), engine_.format(),
+                         engine_.tracks());
 }
 
 void Player::setInfoShown(bool shown) {
-    main_.InfoShown = shown;
+    main_.infoShown = shown;
 }
 
 }  // namespace vesk::player

@@ -15,24 +15,24 @@ RepeatIndicator repeatIndicator(std::int16_t mode) {
     RepeatIndicator indicator;
     switch (validRepeatMode(mode)) {
         case 1:
-            indicator.Rep = QStringLiteral("1");
+            indicator.repeat = QStringLiteral("1");
             break;
         case 3:
-            indicator.Rep = QStringLiteral("SHUFF");
+            indicator.repeat = QStringLiteral("SHUFF");
             break;
         case 0:
-            indicator.NoRep = QStringLiteral("NO REPEAT");
+            indicator.noRepeat = QStringLiteral("NO REPEAT");
             break;
         default:
             break;
     }
-    indicator.ImageVisible = validRepeatMode(mode) != 0;
+    indicator.imageVisible = validRepeatMode(mode) != 0;
     return indicator;
 }
 
 void Player::repeatCommand(std::int16_t index) {
     const std::int16_t mode = validRepeatMode(index);
-    settings_.Repeat = mode;
+    settings_.repeat = mode;
     if (mode == static_cast<std::int16_t>(RepeatModes::Shuffle)) {
         rebuildShuffleOrder();
     }
@@ -41,9 +41,9 @@ void Player::repeatCommand(std::int16_t index) {
 }
 
 void Player::rebuildShuffleOrder() {
-    const std::int16_t last = state_.ListLast();
+    const std::int16_t last = state_.listLast();
     if (last >= 0) {
-        state_.ShuffleOrder = buildShuffleOrder(last, random_);
+        state_.shuffleOrder = buildShuffleOrder(last, random_);
     }
 }
 
@@ -51,23 +51,23 @@ void Player::changeSpeed(bool toDouble) {
     if (!inMain()) {
         return;
     }
-    SpeedState& s = main_.Speed;
+    SpeedState& s = main_.speed;
     // From normal speed the engine plays the song's own tempo; from a speed, BaseTempo.
-    const bool wasScaled = s.Double || s.Half;
+    const bool wasScaled = s.doubleSpeed || s.halfSpeed;
     if (toDouble) {
-        s.Double = !s.Double;
-        s.Half = false;
+        s.doubleSpeed = !s.doubleSpeed;
+        s.halfSpeed = false;
     } else {
-        s.Half = !s.Half;
-        s.Double = false;
+        s.halfSpeed = !s.halfSpeed;
+        s.doubleSpeed = false;
     }
-    if (wasScaled && s.BaseTempo > 0) {
-        engine_.setBpm(s.BaseTempo);
+    if (wasScaled && s.baseTempo > 0) {
+        engine_.setBpm(s.baseTempo);
     }
-    if (s.Double || s.Half) {
+    if (s.doubleSpeed || s.halfSpeed) {
         applySpeed(s);
     }
-    setTotal(intake::FormatTime(timeAtSpeed(engine_.PlayTime(), s)));
+    setTotal(intake::formatTime(timeAtSpeed(engine_.playTime(), s)));
     view().stateChanged();
 }
 
@@ -81,16 +81,16 @@ void Player::halfSpeedCommand() {
 
 void Player::chooseDevice(const QString& choice, int slot) {
     app::applyDeviceChoice(settings_, choice);
-    state_.Choice.AutoChosen = slot < 0;
-    state_.Choice.DeviceAChosen = slot == 0;
-    state_.Choice.DeviceBChosen = slot == 1;
+    state_.choice.autoChosen = slot < 0;
+    state_.choice.deviceAChosen = slot == 0;
+    state_.choice.deviceBChosen = slot == 1;
     if (slot < 0) {
-        slot = ChooseDeviceSlot();
+        slot = chooseDeviceSlot();
     }
-    if (engine_.Status() == QLatin1String("playing")) {
-        engine_.setDevice(settings_.Slot[static_cast<std::size_t>(slot)].Device);
+    if (engine_.status() == QLatin1String("playing")) {
+        engine_.setDevice(settings_.deviceSlots[static_cast<std::size_t>(slot)].device);
     }
-    state_.SlotInUse = slot;
+    state_.slotInUse = slot;
     setDeviceShown(slot);
     view().stateChanged();
 }
@@ -108,7 +108,7 @@ void Player::autoDeviceCommand() {
 }
 
 void Player::scrollCommand() {
-    main_.Scroll = !main_.Scroll;
+    main_.scroll = !main_.scroll;
     view().stateChanged();
 }
 

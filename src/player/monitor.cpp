@@ -27,8 +27,8 @@ void Player::monitorTick(int tickMs) {
         return;
     }
     inTick_ = true;
-    if (!module_.HandoffFolder.isEmpty()) {
-        if (const auto line = platform::takeHandoffFile(module_.HandoffFolder)) {
+    if (!module_.handoffFolder.isEmpty()) {
+        if (const auto line = platform::takeHandoffFile(module_.handoffFolder)) {
             qCDebug(lcPlayer) << "handed over:" << *line;
             view().openCommandLine(*line);
         }
@@ -36,7 +36,7 @@ void Player::monitorTick(int tickMs) {
     if (inMain()) {
         keepWindowPosition();
     }
-    if (state_.PlayRequested) {
+    if (state_.playRequested) {
         followPlayback(tickMs);
     }
     inTick_ = false;
@@ -47,22 +47,22 @@ void Player::keepWindowPosition() {
     if (!where) {
         return;
     }
-    const bool topChanged = where->y() != settings_.Top;
-    const bool leftChanged = where->x() != settings_.Left;
-    if (main_.InfoShown && (topChanged || leftChanged)) {
+    const bool topChanged = where->y() != settings_.top;
+    const bool leftChanged = where->x() != settings_.left;
+    if (main_.infoShown && (topChanged || leftChanged)) {
         view().followInfoWindow(topChanged, leftChanged);
     }
-    settings_.Top = where->y();
-    settings_.Left = where->x();
+    settings_.top = where->y();
+    settings_.left = where->x();
 }
 
 void Player::keepSpeed() {
     SpeedState& s = speed();
-    if (!s.Double && !s.Half) {
+    if (!s.doubleSpeed && !s.halfSpeed) {
         return;
     }
     // The song changed its own tempo: apply the speed to the new one.
-    if (engine_.Bpm() != s.SpeedTempo) {
+    if (engine_.bpm() != s.speedTempo) {
         applySpeed(s);
     }
 }
@@ -70,76 +70,76 @@ void Player::keepSpeed() {
 void Player::followPlayback(int tickMs) {
     keepSpeed();
     if (inMain()) {
-        const std::int32_t now = engine_.NowPos();
-        const QString text = intake::FormatTime(timeAtSpeed(now, main_.Speed));
-        if (main_.InfoShown) {
-            view().setBpmText(QStringLiteral("BPM  ") + QString::number(engine_.Bpm()));
+        const std::int32_t now = engine_.nowPos();
+        const QString text = intake::formatTime(timeAtSpeed(now, main_.speed));
+        if (main_.infoShown) {
+            view().setBpmText(QStringLiteral("BPM  ") + QString::number(engine_.bpm()));
         }
-        if (text != main_.NowText) {
+        if (text != main_.nowText) {
             setNow(text);
         }
-        const std::int32_t playTime = engine_.PlayTime();
+        const std::int32_t playTime = engine_.playTime();
         if (playTime > 0) {
             const int range = view().positionBarRange();
             const double width = std::floor(double(range) * double(now) / double(playTime));
             const int bar = static_cast<int>(std::clamp(width, 0.0, double(std::max(range, 0))));
-            if (bar != main_.PositionBarWidth) {
+            if (bar != main_.positionBarWidth) {
                 setPositionBar(bar);
             }
         }
         scrollTitle(tickMs);
     }
 
-    if (engine_.Status() != QLatin1String("stopped")) {
-        state_.StoppedTime = 0;
+    if (engine_.status() != QLatin1String("stopped")) {
+        state_.stoppedTime = 0;
         return;
     }
-    state_.StoppedTime =
-        addCapped(state_.StoppedTime, tickMs, std::numeric_limits<std::int16_t>::max());
-    if (state_.StoppedTime > kEndOfSongMs) {
+    state_.stoppedTime =
+        addCapped(state_.stoppedTime, tickMs, std::numeric_limits<std::int16_t>::max());
+    if (state_.stoppedTime > kEndOfSongMs) {
         songEnded();
     }
 }
 
 void Player::scrollTitle(int tickMs) {
-    if (!main_.Scroll) {
+    if (!main_.scroll) {
         setTitleLeft(kTitleStartLeft);
         return;
     }
-    if (main_.TitleLeft == kTitleStartLeft) {
-        main_.ScrollWait = addCapped(main_.ScrollWait, tickMs, kScrollRestMs);
+    if (main_.titleLeft == kTitleStartLeft) {
+        main_.scrollWait = addCapped(main_.scrollWait, tickMs, kScrollRestMs);
     } else {
-        main_.ScrollWait = kScrollRestMs;
+        main_.scrollWait = kScrollRestMs;
     }
-    if (main_.ScrollWait < kScrollRestMs) {
+    if (main_.scrollWait < kScrollRestMs) {
         return;
     }
-    int left = main_.TitleLeft - std::max(1, tickMs / kScrollMsPerPixel);
+    int left = main_.titleLeft - std::max(1, tickMs / kScrollMsPerPixel);
     if (left <= -view().titleWidth()) {
         left = kTitleStartLeft;
-        main_.ScrollWait = 0;
+        main_.scrollWait = 0;
     }
     setTitleLeft(left);
 }
 
 void Player::songEnded() {
-    if (settings_.Repeat == static_cast<std::int16_t>(RepeatModes::Single)) {
+    if (settings_.repeat == static_cast<std::int16_t>(RepeatModes::Single)) {
         engine_.setNowPos(0);
         return;
     }
-    const std::int16_t p = nextPosition(state_.PlayOrderPos, state_.ListLast());
-    state_.CurrentEntry = p;
-    state_.PlayOrderPos = p;
-    if (settings_.Repeat == static_cast<std::int16_t>(RepeatModes::None) && p == 0) {
-        TransportStop();
-        engine_.MidiClose();
-        state_.PlayRequested = false;
+    const std::int16_t p = nextPosition(state_.playOrderPos, state_.listLast());
+    state_.currentEntry = p;
+    state_.playOrderPos = p;
+    if (settings_.repeat == static_cast<std::int16_t>(RepeatModes::None) && p == 0) {
+        transportStop();
+        engine_.midiClose();
+        state_.playRequested = false;
         return;
     }
-    if (settings_.Repeat == static_cast<std::int16_t>(RepeatModes::Shuffle)) {
-        state_.CurrentEntry = entryAtPosition(p, true, state_.ShuffleOrder);
+    if (settings_.repeat == static_cast<std::int16_t>(RepeatModes::Shuffle)) {
+        state_.currentEntry = entryAtPosition(p, true, state_.shuffleOrder);
     }
-    PlayEntry(state_.CurrentEntry);
+    playEntry(state_.currentEntry);
 }
 
 }  // namespace vesk::player

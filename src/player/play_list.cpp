@@ -9,7 +9,7 @@
 
 namespace vesk::player {
 
-QString ShortTitle(const QString& title) {
+QString shortTitle(const QString& title) {
     if (platform::cp932ByteLength(title) <= kShortTitleBytes) {
         return title;
     }
@@ -44,7 +44,7 @@ QString ShortTitle(const QString& title) {
     return head + QStringLiteral("...");
 }
 
-QString ListLine(std::int16_t index, const QString& title) {
+QString listLine(std::int16_t index, const QString& title) {
     QString number = QString::number(index + 1);
     if (index < 99) {
         number.prepend(u'0');
@@ -52,42 +52,42 @@ QString ListLine(std::int16_t index, const QString& title) {
     if (index < 9) {
         number.prepend(u'0');
     }
-    return number + QStringLiteral("：") + ShortTitle(title);
+    return number + QStringLiteral("：") + shortTitle(title);
 }
 
-QString SongCaption(std::int16_t currentEntry, std::int16_t listLast, const QString& title,
+QString songCaption(std::int16_t currentEntry, std::int16_t listLast, const QString& title,
                     const QString& appTitle) {
     if (currentEntry < 0 || currentEntry > listLast) {
         return appTitle;
     }
-    return QStringLiteral("[") + intake::TrackCounter(currentEntry, listLast) +
+    return QStringLiteral("[") + intake::trackCounter(currentEntry, listLast) +
            QStringLiteral("] ") + title + QStringLiteral(" - ") + appTitle;
 }
 
-void Player::UpDate_List(std::int16_t start) {
+void Player::updateList(std::int16_t start) {
     if (start <= -1) {
         start = -1;
         view().clearList();
     }
-    const std::int16_t last = state_.ListLast();
+    const std::int16_t last = state_.listLast();
     for (int i = start + 1; i <= last; ++i) {
-        view().appendLine(ListLine(static_cast<std::int16_t>(i),
-                                   state_.PlayList[static_cast<std::size_t>(i)].Title));
+        view().appendLine(listLine(static_cast<std::int16_t>(i),
+                                   state_.playList[static_cast<std::size_t>(i)].title));
     }
     updateEnableFlags();
 }
 
-void Player::SwapEntries(std::int16_t a, std::int16_t b, bool keepCurrent) {
-    const std::int16_t last = state_.ListLast();
+void Player::swapEntries(std::int16_t a, std::int16_t b, bool keepCurrent) {
+    const std::int16_t last = state_.listLast();
     if (a < 0 || b < 0 || a > last || b > last) {
         return;
     }
-    std::swap(state_.PlayList[static_cast<std::size_t>(a)],
-              state_.PlayList[static_cast<std::size_t>(b)]);
+    std::swap(state_.playList[static_cast<std::size_t>(a)],
+              state_.playList[static_cast<std::size_t>(b)]);
     if (keepCurrent) {
         return;
     }
-    std::int16_t& current = state_.CurrentEntry;
+    std::int16_t& current = state_.currentEntry;
     if (current == a) {
         current = b;
     } else if (current == b) {
@@ -98,30 +98,30 @@ void Player::SwapEntries(std::int16_t a, std::int16_t b, bool keepCurrent) {
     }
 }
 
-void Player::DeleteEntry(std::int16_t selected) {
-    const std::int16_t last = state_.ListLast();
+void Player::deleteEntry(std::int16_t selected) {
+    const std::int16_t last = state_.listLast();
     if (selected < 0 || selected > last) {
         return;
     }
-    if (selected == state_.CurrentEntry) {
-        TransportStop();
+    if (selected == state_.currentEntry) {
+        transportStop();
     }
     for (std::int16_t i = selected; i < last; ++i) {
         const auto next = static_cast<std::int16_t>(i + 1);
-        SwapEntries(i, next, true);
-        view().setLine(i, ListLine(i, state_.PlayList[static_cast<std::size_t>(i)].Title));
+        swapEntries(i, next, true);
+        view().setLine(i, listLine(i, state_.playList[static_cast<std::size_t>(i)].title));
     }
-    state_.PlayList.pop_back();
+    state_.playList.pop_back();
     view().removeLastLine();
 
     // The current song, the play order and its position keep naming the same songs.
-    std::int16_t& current = state_.CurrentEntry;
+    std::int16_t& current = state_.currentEntry;
     if (current == selected) {
         current = -1;
     } else if (current > selected) {
         --current;
     }
-    std::vector<std::int16_t>& order = state_.ShuffleOrder;
+    std::vector<std::int16_t>& order = state_.shuffleOrder;
     std::optional<std::int16_t> removedPos;
     if (const auto it = std::find(order.begin(), order.end(), selected); it != order.end()) {
         removedPos = static_cast<std::int16_t>(it - order.begin());
@@ -132,24 +132,24 @@ void Player::DeleteEntry(std::int16_t selected) {
             --index;
         }
     }
-    if (settings_.Repeat == static_cast<std::int16_t>(RepeatModes::Shuffle)) {
-        if (removedPos && state_.PlayOrderPos > *removedPos) {
-            --state_.PlayOrderPos;
+    if (settings_.repeat == static_cast<std::int16_t>(RepeatModes::Shuffle)) {
+        if (removedPos && state_.playOrderPos > *removedPos) {
+            --state_.playOrderPos;
         }
-    } else if (state_.PlayOrderPos > selected) {
-        --state_.PlayOrderPos;
+    } else if (state_.playOrderPos > selected) {
+        --state_.playOrderPos;
     }
     updateEnableFlags();
     showCaption();
 }
 
 void Player::showCaption() {
-    const std::int16_t current = state_.CurrentEntry;
-    const std::int16_t last = state_.ListLast();
+    const std::int16_t current = state_.currentEntry;
+    const std::int16_t last = state_.listLast();
     const QString title = current >= 0 && current <= last
-                              ? state_.PlayList[static_cast<std::size_t>(current)].Title
+                              ? state_.playList[static_cast<std::size_t>(current)].title
                               : QString();
-    setCaptionText(SongCaption(current, last, title, module_.AppTitle));
+    setCaptionText(songCaption(current, last, title, module_.appTitle));
 }
 
 }  // namespace vesk::player

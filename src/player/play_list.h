@@ -14,14 +14,14 @@ inline constexpr int kShortTitleBytes = 56;
 
 // The title as a list line shows it: at most 56 CP932 bytes, a longer one cut with ".."
 // or "..." so that no double-byte character is split.
-QString ShortTitle(const QString& title);
+QString shortTitle(const QString& title);
 
 // "001：Title" for entry 0; three digits up to entry 999, then as many as needed.
-QString ListLine(std::int16_t index, const QString& title);
+QString listLine(std::int16_t index, const QString& title);
 
 // "[003/012] Song - VESK MIDI PLAYER", or the application title alone when
 // `currentEntry` names no entry of a list ending at `listLast`.
-QString SongCaption(std::int16_t currentEntry, std::int16_t listLast, const QString& title,
+QString songCaption(std::int16_t currentEntry, std::int16_t listLast, const QString& title,
                     const QString& appTitle);
 
 }  // namespace vesk::player

@@ -9,7 +9,7 @@ Q_LOGGING_CATEGORY(lcPlayer, "vesk.player")
 
 namespace vesk::player {
 
-Player::Player(engine::Vesk_Engine& engine, app::Settings& settings, const app::ModuleState& module,
+Player::Player(engine::Engine& engine, app::Settings& settings, const app::ModuleState& module,
                platform::UserInteraction& interaction, RandomSource& random,
                PlayerServices services)
     : engine_(engine),
@@ -26,88 +26,88 @@ void Player::attachView(PlayerView& view, WindowMode mode) {
 
 void Player::setStatus(const QString& text) {
     if (inMain()) {
-        main_.StatusText = text;
+        main_.statusText = text;
         view().setStatusText(text);
     }
 }
 
 void Player::setNow(const QString& text) {
     if (inMain()) {
-        main_.NowText = text;
+        main_.nowText = text;
         view().setNowText(text);
     }
 }
 
 void Player::setTotal(const QString& text) {
     if (inMain()) {
-        main_.TotalText = text;
+        main_.totalText = text;
         view().setTotalText(text);
     }
 }
 
 void Player::setTitle(const QString& text) {
     if (inMain()) {
-        main_.TitleText = text;
+        main_.titleText = text;
         view().setTitleText(text);
     }
 }
 
 void Player::setTitleLeft(int left) {
     if (inMain()) {
-        main_.TitleLeft = left;
+        main_.titleLeft = left;
         view().setTitleLeft(left);
     }
 }
 
 void Player::setPositionBar(int width) {
     if (inMain()) {
-        main_.PositionBarWidth = width;
+        main_.positionBarWidth = width;
         view().setPositionBarWidth(width);
     }
 }
 
 void Player::setDeviceShown(int slot) {
     if (inMain()) {
-        main_.DeviceShown = slot;
+        main_.deviceShown = slot;
         view().setDeviceIndicator(slot);
     }
 }
 
 void Player::setCaptionText(const QString& caption) {
     if (inMain()) {
-        main_.Caption = caption;
+        main_.caption = caption;
         view().setCaption(caption);
     }
 }
 
 void Player::setCanPause(bool canPause) {
     if (inMain()) {
-        main_.CanPause = canPause;
+        main_.canPause = canPause;
         view().stateChanged();
     }
 }
 
 void Player::setTrayMenu(bool play, bool pause, bool stop, bool prev) {
     if (!inMain()) {
-        tray_.PlayEnabled = play;
-        tray_.PauseEnabled = pause;
-        tray_.StopEnabled = stop;
-        tray_.PrevEnabled = prev;
+        tray_.playEnabled = play;
+        tray_.pauseEnabled = pause;
+        tray_.stopEnabled = stop;
+        tray_.prevEnabled = prev;
         view().stateChanged();
     }
 }
 
 void Player::updateEnableFlags() {
-    const std::int16_t last = state_.ListLast();
+    const std::int16_t last = state_.listLast();
     const bool any = last >= 0;
     const bool several = last >= 1;
-    main_.CanPlay = any;
-    main_.CanPause = any;
-    main_.CanStop = any;
-    main_.CanPrev = any;
-    main_.CanDelete = any;
-    main_.CanNext = several;
-    main_.CanBack = several;
+    main_.canPlay = any;
+    main_.canPause = any;
+    main_.canStop = any;
+    main_.canPrev = any;
+    main_.canDelete = any;
+    main_.canNext = several;
+    main_.canBack = several;
     view().stateChanged();
 }
 
@@ -120,27 +120,27 @@ void Player::rewindDisplay() {
 void Player::enterTray(PlayerView& trayView) {
     // The tray goes on at the speed in force, from the tempos the main window wrote, so a
     // song already at double speed is not doubled again.
-    tray_.Speed = main_.Speed;
+    tray_.speed = main_.speed;
     attachView(trayView, WindowMode::Tray);
-    repeatCommand(settings_.Repeat);
-    const bool playing = engine_.Status() == QLatin1String("playing");
-    setTrayMenu(!engine_.FileName().isEmpty() && !playing, playing, playing, playing);
+    repeatCommand(settings_.repeat);
+    const bool playing = engine_.status() == QLatin1String("playing");
+    setTrayMenu(!engine_.fileName().isEmpty() && !playing, playing, playing, playing);
 }
 
 void Player::returnFromTray(PlayerView& mainView) {
     main_ = MainWindowState{};
     attachView(mainView, WindowMode::Main);
-    UpDate_List(-1);
-    setDeviceShown(state_.SlotInUse);
-    const std::int16_t last = state_.ListLast();
+    updateList(-1);
+    setDeviceShown(state_.slotInUse);
+    const std::int16_t last = state_.listLast();
     if (last == -1) {
         return;
     }
-    view().selectLine(state_.CurrentEntry);
-    setCaptionText(SongCaption(state_.CurrentEntry, last, engine_.Title(), module_.AppTitle));
-    setTitle(engine_.Title());
-    setTotal(intake::FormatTime(engine_.PlayTime()));
-    const QString status = engine_.Status();
+    view().selectLine(state_.currentEntry);
+    setCaptionText(songCaption(state_.currentEntry, last, engine_.title(), module_.appTitle));
+    setTitle(engine_.title());
+    setTotal(intake::formatTime(engine_.playTime()));
+    const QString status = engine_.status();
     if (status == QLatin1String("playing")) {
         setStatus(QStringLiteral("PLAY"));
     } else if (status == QLatin1String("stopped")) {

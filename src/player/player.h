@@ -12,7 +12,7 @@
 
 #include "config/module_state.h"
 #include "config/settings.h"
-#include "engine/vesk_engine.h"
+#include "engine/engine.h"
 #include "platform/user_interaction.h"
 #include "player/player_state.h"
 #include "player/player_view.h"
@@ -31,7 +31,7 @@ struct PlayerServices {
 
 class Player {
   public:
-    Player(engine::Vesk_Engine& engine, app::Settings& settings, const app::ModuleState& module,
+    Player(engine::Engine& engine, app::Settings& settings, const app::ModuleState& module,
            platform::UserInteraction& interaction, RandomSource& random, PlayerServices services);
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
@@ -44,24 +44,24 @@ class Player {
     const PlayerState& state() const { return state_; }
     const MainWindowState& mainWindow() const { return main_; }
     const TrayState& tray() const { return tray_; }
-    std::int16_t RepeatMode() const { return settings_.Repeat; }
+    std::int16_t repeatMode() const { return settings_.repeat; }
 
     // Song list (play_list.cpp).
     // Rebuilds the display from scratch (start -1) or appends the lines after `start`.
-    void UpDate_List(std::int16_t start);
-    void SwapEntries(std::int16_t a, std::int16_t b, bool keepCurrent);
+    void updateList(std::int16_t start);
+    void swapEntries(std::int16_t a, std::int16_t b, bool keepCurrent);
     // Removes entry `selected`; an index outside the list changes nothing.
-    void DeleteEntry(std::int16_t selected);
+    void deleteEntry(std::int16_t selected);
     // Writes the caption for the current entry.
     void showCaption();
 
     // Transport (transport.cpp). In tray mode these are the tray menu's commands.
-    void TransportPlay();
-    void TransportPause();
-    void TransportStop();
-    void TransportPrev();
-    void TransportNext();
-    void TransportBack();
+    void transportPlay();
+    void transportPause();
+    void transportStop();
+    void transportPrev();
+    void transportNext();
+    void transportBack();
 
     // The sequencer as the windows see it: whether a song sounds or nothing is loaded,
     // whether a session is open, closing it, the song's length and a jump in it (ms).
@@ -76,14 +76,14 @@ class Player {
     void monitorTick(int tickMs = 250);
 
     // Loading (loader.cpp).
-    void PlayEntry(std::int16_t index);
-    void OpenDocument();
+    void playEntry(std::int16_t index);
+    void openDocument();
     FileInfoTexts currentFileInfo();
     void setInfoShown(bool shown);
 
     // Device (device_reset.cpp).
-    int ChooseDeviceSlot();
-    int ResetDevice();
+    int chooseDeviceSlot();
+    int resetDevice();
 
     // Menu commands (menu_state.cpp).
     void repeatCommand(std::int16_t index);
@@ -103,7 +103,7 @@ class Player {
 
   private:
     bool inMain() const { return mode_ == WindowMode::Main; }
-    SpeedState& speed() { return inMain() ? main_.Speed : tray_.Speed; }
+    SpeedState& speed() { return inMain() ? main_.speed : tray_.speed; }
     PlayerView& view() { return *view_; }
 
     void setStatus(const QString& text);
@@ -138,7 +138,7 @@ class Player {
     // `slot` -1 is the automatic choice.
     void chooseDevice(const QString& choice, int slot);
 
-    engine::Vesk_Engine& engine_;
+    engine::Engine& engine_;
     app::Settings& settings_;
     const app::ModuleState& module_;
     platform::UserInteraction& interaction_;

@@ -19,27 +19,27 @@ enum class RepeatModes : std::int16_t { None = 0, Single = 1, All = 2, Shuffle =
 // The speed in force: at most one of Double and Half. BaseTempo is the song's own tempo,
 // SpeedTempo the tempo last written for the speed as the engine reported it back.
 struct SpeedState {
-    bool Double = false;
-    bool Half = false;
-    std::int16_t BaseTempo = 0;
-    std::int16_t SpeedTempo = 0;
+    bool doubleSpeed = false;
+    bool halfSpeed = false;
+    std::int16_t baseTempo = 0;
+    std::int16_t speedTempo = 0;
 };
 
 struct PlayerState {
-    std::vector<intake::SongEntry> PlayList;
-    std::int16_t CurrentEntry = 0;
-    std::int16_t PreviousEntry = -2;
-    std::int16_t PlayOrderPos = 0;
-    std::vector<std::int16_t> ShuffleOrder;
-    bool PlayRequested = false;
-    std::int16_t StoppedTime = 0;
-    QString DocumentPath;
-    DeviceChoiceFlags Choice;
+    std::vector<intake::SongEntry> playList;
+    std::int16_t currentEntry = 0;
+    std::int16_t previousEntry = -2;
+    std::int16_t playOrderPos = 0;
+    std::vector<std::int16_t> shuffleOrder;
+    bool playRequested = false;
+    std::int16_t stoppedTime = 0;
+    QString documentPath;
+    DeviceChoiceFlags choice;
     // The slot of the song loaded last, or the one a device command chose.
-    int SlotInUse = 0;
+    int slotInUse = 0;
 
-    std::int16_t ListLast() const {
-        const auto count = std::min<std::size_t>(PlayList.size(), kMaxEntries);
+    std::int16_t listLast() const {
+        const auto count = std::min<std::size_t>(playList.size(), kMaxEntries);
         return static_cast<std::int16_t>(static_cast<int>(count) - 1);
     }
 };
@@ -47,35 +47,35 @@ struct PlayerState {
 // The main window's state. Labels are kept here as they were last written, so commands
 // that put a text back (the status word, the title) read it from here.
 struct MainWindowState {
-    SpeedState Speed;
-    bool InfoShown = false;
-    bool HasDocument = false;
-    bool CanPlay = false;
-    bool CanPause = false;
-    bool CanStop = false;
-    bool CanPrev = false;
-    bool CanNext = false;
-    bool CanBack = false;
-    bool CanDelete = false;
-    bool Scroll = true;
-    std::int16_t ScrollWait = 0;
-    int TitleLeft = kTitleStartLeft;
-    QString StatusText;
-    QString NowText = QStringLiteral("00:00");
-    QString TotalText = QStringLiteral("00:00");
-    QString TitleText;
-    QString Caption;
-    int DeviceShown = 0;
-    int PositionBarWidth = 1;
+    SpeedState speed;
+    bool infoShown = false;
+    bool hasDocument = false;
+    bool canPlay = false;
+    bool canPause = false;
+    bool canStop = false;
+    bool canPrev = false;
+    bool canNext = false;
+    bool canBack = false;
+    bool canDelete = false;
+    bool scroll = true;
+    std::int16_t scrollWait = 0;
+    int titleLeft = kTitleStartLeft;
+    QString statusText;
+    QString nowText = QStringLiteral("00:00");
+    QString totalText = QStringLiteral("00:00");
+    QString titleText;
+    QString caption;
+    int deviceShown = 0;
+    int positionBarWidth = 1;
 };
 
 // The tray window's speed, taken from the main window at tray entry, and its menu states.
 struct TrayState {
-    SpeedState Speed;
-    bool PlayEnabled = true;
-    bool PauseEnabled = false;
-    bool StopEnabled = false;
-    bool PrevEnabled = false;
+    SpeedState speed;
+    bool playEnabled = true;
+    bool pauseEnabled = false;
+    bool stopEnabled = false;
+    bool prevEnabled = false;
 };
 
 }  // namespace vesk::player

@@ -16,21 +16,21 @@ inline constexpr int kScrollMsPerPixel = 50;
 
 // The labels of the file-information window, complete texts.
 struct FileInfoTexts {
-    QString Arch;
-    QString Copy;
-    QString Div;
-    QString File;
-    QString Smf;
-    QString Trk;
+    QString archive;
+    QString copyright;
+    QString division;
+    QString file;
+    QString format;
+    QString tracks;
 
     bool operator==(const FileInfoTexts&) const = default;
 };
 
 // The repeat indicator of the main window for one repeat mode.
 struct RepeatIndicator {
-    QString Rep;
-    QString NoRep;
-    bool ImageVisible = false;
+    QString repeat;
+    QString noRepeat;
+    bool imageVisible = false;
 
     bool operator==(const RepeatIndicator&) const = default;
 };

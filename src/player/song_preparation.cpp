@@ -9,7 +9,7 @@
 namespace vesk::player {
 
 ContainerKind containerKind(const intake::SongEntry& entry) {
-    const QString tail = entry.Container.right(4).toUpper();
+    const QString tail = entry.container.right(4).toUpper();
     if (tail == QLatin1String(".LZH")) {
         return ContainerKind::Lzh;
     }
@@ -31,9 +31,9 @@ bool isRecomposerName(const QString& name) {
 
 SongPreparation standardPreparation(const app::ModuleState& module) {
     SongPreparation preparation;
-    const QString workFolder = module.WorkFolder;
+    const QString workFolder = module.workFolder;
     preparation.convertRcp = [workFolder](const QString& path) {
-        return intake::ConvertRcp(path, workFolder);
+        return intake::convertRcp(path, workFolder);
     };
     return preparation;
 }
@@ -45,8 +45,8 @@ QString existingFile(const QString& path) {
     if (QFileInfo(path).isFile()) {
         return path;
     }
-    const QString folder = intake::GetFolder(path);
-    const QString name = intake::GetFileName(path);
+    const QString folder = intake::getFolder(path);
+    const QString name = intake::getFileName(path);
     if (name.isEmpty()) {
         return {};
     }

@@ -11,20 +11,20 @@ std::int16_t toTempo16(std::int32_t bpm) {
 }
 
 std::int32_t tempoForSpeed(std::int16_t base, const SpeedState& speed) {
-    if (speed.Double) {
+    if (speed.doubleSpeed) {
         return std::int32_t{base} * 2;
     }
-    if (speed.Half) {
+    if (speed.halfSpeed) {
         return base / 2;
     }
     return base;
 }
 
 std::int32_t timeAtSpeed(std::int32_t ms, const SpeedState& speed) {
-    if (speed.Double) {
+    if (speed.doubleSpeed) {
         return ms / 2;
     }
-    if (speed.Half) {
+    if (speed.halfSpeed) {
         return static_cast<std::int32_t>(
             std::clamp<std::int64_t>(std::int64_t{ms} * 2, std::numeric_limits<std::int32_t>::min(),
                                      std::numeric_limits<std::int32_t>::max()));

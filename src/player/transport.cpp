@@ -10,49 +10,49 @@ bool isShuffle(std::int16_t repeatMode) {
 
 }  // namespace
 
-void Player::TransportPlay() {
+void Player::transportPlay() {
     setStatus(QStringLiteral("PLAY"));
     setCanPause(true);
-    const QString status = engine_.Status();
+    const QString status = engine_.status();
     if (status == QLatin1String("paused")) {
-        state_.PlayRequested = true;
-        engine_.MidiPlay();
+        state_.playRequested = true;
+        engine_.midiPlay();
     } else if (status != QLatin1String("playing")) {
         // With no current song (it was deleted) PLAY starts from the top of the list.
-        const std::int16_t current = state_.CurrentEntry;
-        PlayEntry(current >= 0 && current <= state_.ListLast() ? current : 0);
+        const std::int16_t current = state_.currentEntry;
+        playEntry(current >= 0 && current <= state_.listLast() ? current : 0);
     }
     setTrayMenu(false, true, true, true);
 }
 
-void Player::TransportPause() {
+void Player::transportPause() {
     setStatus(QStringLiteral("PAUSE"));
-    engine_.MidiPause();
-    state_.PlayRequested = false;
+    engine_.midiPause();
+    state_.playRequested = false;
     setCanPause(false);
-    setTrayMenu(true, false, tray_.StopEnabled, tray_.PrevEnabled);
+    setTrayMenu(true, false, tray_.stopEnabled, tray_.prevEnabled);
 }
 
-void Player::TransportStop() {
-    state_.PlayRequested = false;
+void Player::transportStop() {
+    state_.playRequested = false;
     rewindDisplay();
     setStatus(QStringLiteral("STOP"));
-    engine_.MidiStop();
-    setTrayMenu(true, false, tray_.StopEnabled, false);
+    engine_.midiStop();
+    setTrayMenu(true, false, tray_.stopEnabled, false);
 }
 
-void Player::TransportPrev() {
-    const QString remembered = main_.StatusText;
+void Player::transportPrev() {
+    const QString remembered = main_.statusText;
     if (inMain()) {
         setStatus(QStringLiteral("PREV"));
         interaction_.processEvents();
     }
-    switch (engine_.LastCommand()) {
+    switch (engine_.lastCommand()) {
         case engine::kSessionPlaying:
             engine_.setNowPos(0);
             break;
         case engine::kSessionPaused:
-            engine_.MidiStop();
+            engine_.midiStop();
             break;
         default:
             break;
@@ -61,58 +61,58 @@ void Player::TransportPrev() {
 }
 
 void Player::moveTo(std::int16_t index) {
-    state_.CurrentEntry = index;
-    PlayEntry(index);
+    state_.currentEntry = index;
+    playEntry(index);
     if (inMain()) {
-        view().selectLine(state_.CurrentEntry);
+        view().selectLine(state_.currentEntry);
     }
     setTrayMenu(false, true, true, true);
 }
 
-void Player::TransportNext() {
-    const QString remembered = main_.StatusText;
+void Player::transportNext() {
+    const QString remembered = main_.statusText;
     setStatus(QStringLiteral("NEXT"));
-    const std::int16_t last = state_.ListLast();
-    const bool shuffle = isShuffle(settings_.Repeat);
-    const std::int16_t index = shuffle ? entryAtPosition(nextPosition(state_.PlayOrderPos, last),
-                                                         true, state_.ShuffleOrder)
-                                       : nextIndex(state_.CurrentEntry, last);
+    const std::int16_t last = state_.listLast();
+    const bool shuffle = isShuffle(settings_.repeat);
+    const std::int16_t index = shuffle ? entryAtPosition(nextPosition(state_.playOrderPos, last),
+                                                         true, state_.shuffleOrder)
+                                       : nextIndex(state_.currentEntry, last);
     moveTo(index);
     setStatus(remembered);
 }
 
-void Player::TransportBack() {
-    const QString remembered = main_.StatusText;
+void Player::transportBack() {
+    const QString remembered = main_.statusText;
     setStatus(QStringLiteral("BACK"));
-    const std::int16_t last = state_.ListLast();
-    const bool shuffle = isShuffle(settings_.Repeat);
+    const std::int16_t last = state_.listLast();
+    const bool shuffle = isShuffle(settings_.repeat);
     const std::int16_t index = shuffle
-                                   ? entryAtPosition(previousPosition(state_.PlayOrderPos, last),
-                                                     true, state_.ShuffleOrder)
-                                   : backIndex(state_.CurrentEntry, last);
+                                   ? entryAtPosition(previousPosition(state_.playOrderPos, last),
+                                                     true, state_.shuffleOrder)
+                                   : backIndex(state_.currentEntry, last);
     moveTo(index);
     setStatus(remembered);
 }
 
 bool Player::isPlaying() {
-    return engine_.Status() == QLatin1String("playing");
+    return engine_.status() == QLatin1String("playing");
 }
 
 bool Player::isIdle() {
-    const QString status = engine_.Status();
+    const QString status = engine_.status();
     return status.isEmpty() || status == QLatin1String("stopped");
 }
 
 bool Player::sessionOpen() const {
-    return engine_.LastCommand() != engine::kSessionClosed;
+    return engine_.lastCommand() != engine::kSessionClosed;
 }
 
 void Player::closeSession() {
-    engine_.MidiClose();
+    engine_.midiClose();
 }
 
 std::int32_t Player::songLength() const {
-    return engine_.PlayTime();
+    return engine_.playTime();
 }
 
 void Player::seekTo(std::int32_t position) {

@@ -82,10 +82,10 @@ TEST(DllVersion, TextsOfComponents) {
     ComponentProbes probes;
     probes.rcpcv = [] { return ComponentVersion{"1.0", "own"}; };
     probes.unrar = [] { return std::optional<ComponentVersion>(); };
-    EXPECT_EQ(GetDllVersion("RCPCV", probes), "Ver 1.00  own");
-    EXPECT_EQ(GetDllVersion("UNRAR", probes), NotInstalled);
-    EXPECT_EQ(GetDllVersion("UNLHA32", probes), NotInstalled);
-    EXPECT_EQ(GetDllVersion("OTHER", probes), "");
+    EXPECT_EQ(componentVersion("RCPCV", probes), "Ver 1.00  own");
+    EXPECT_EQ(componentVersion("UNRAR", probes), NotInstalled);
+    EXPECT_EQ(componentVersion("UNLHA32", probes), NotInstalled);
+    EXPECT_EQ(componentVersion("OTHER", probes), "");
 }
 
 }  // namespace
@@ -96,13 +96,14 @@ namespace {
 
 TEST(DllVersion, TheBuiltInComponentsAreInstalled) {
     const ComponentProbes probes = installedComponents();
-    const QString text = GetDllVersion("RCPCV", probes);
+    const QString text = componentVersion("RCPCV", probes);
     EXPECT_TRUE(text.startsWith("Ver 1.")) << text.toStdString();
     EXPECT_GT(text.indexOf("  "), 0);
     ModuleState module;
     probeComponents(module, probes);
-    EXPECT_TRUE(module.HaveUnlha32 && module.HaveUnzip32 && module.HaveUnrar && module.HaveRcpcv);
-    EXPECT_TRUE(GetDllVersion("UNZIP32", probes).contains("libarchive"));
+    EXPECT_TRUE(module.haveLzhReader && module.haveZipReader && module.haveRarReader &&
+                module.haveRcpConverter);
+    EXPECT_TRUE(componentVersion("UNZIP32", probes).contains("libarchive"));
 }
 
 }  // namespace

@@ -32,11 +32,11 @@ TEST(ConfigReader, HeaderOnlyGivesDefaults) {
     EXPECT_EQ(r.settings, Settings());
     EXPECT_FALSE(r.top.has_value());
     EXPECT_FALSE(r.deviceCommand.has_value());
-    EXPECT_EQ(r.settings.Slot[0].ResetCode, "F0 7E 7F 09 01 F7");
-    EXPECT_EQ(r.settings.Slot[1].ResetCode, "1");
-    EXPECT_EQ(r.settings.Slot[1].Key, "1");
-    EXPECT_EQ(r.settings.Slot[1].Device, 1);
-    EXPECT_EQ(r.settings.Slot[0].Device, -1);
+    EXPECT_EQ(r.settings.deviceSlots[0].resetCode, "F0 7E 7F 09 01 F7");
+    EXPECT_EQ(r.settings.deviceSlots[1].resetCode, "1");
+    EXPECT_EQ(r.settings.deviceSlots[1].keywords, "1");
+    EXPECT_EQ(r.settings.deviceSlots[1].device, 1);
+    EXPECT_EQ(r.settings.deviceSlots[0].device, -1);
 }
 
 TEST(ConfigReader, KeysAndValuesAreTrimmedAndSplitAtFirstEquals) {
@@ -49,15 +49,15 @@ TEST(ConfigReader, KeysAndValuesAreTrimmedAndSplitAtFirstEquals) {
         "UNKNOWN=5\r\n"
         "=7\r\n");
     ASSERT_TRUE(r.valid);
-    EXPECT_EQ(r.settings.LhasaPath, "/opt/lha/bin/lha");
-    EXPECT_EQ(r.settings.LFile, "");
-    EXPECT_EQ(r.settings.Slot[0].ResetCode, "F0 41 10 42 12 40 00 7F 00 41 F7");
-    EXPECT_EQ(r.settings.Slot[1].Key, "SC-88,a=b=c");
+    EXPECT_EQ(r.settings.lhasaPath, "/opt/lha/bin/lha");
+    EXPECT_EQ(r.settings.lastFile, "");
+    EXPECT_EQ(r.settings.deviceSlots[0].resetCode, "F0 41 10 42 12 40 00 7F 00 41 F7");
+    EXPECT_EQ(r.settings.deviceSlots[1].keywords, "SC-88,a=b=c");
 }
 
 TEST(ConfigReader, LastValueWinsAndValueKeepsCase) {
     ConfigReadResult r = read("LFILE=/Music/Old\r\nlfile=/Music/New Songs\r\n");
-    EXPECT_EQ(r.settings.LFile, "/Music/New Songs");
+    EXPECT_EQ(r.settings.lastFile, "/Music/New Songs");
 }
 
 TEST(ConfigReader, LeadingNumberRule) {
@@ -72,8 +72,8 @@ TEST(ConfigReader, LeadingNumberRule) {
     EXPECT_EQ(leadingNumber("１２"), 0.0);  // full-width digits are not numbers here
 
     ConfigReadResult r = read("DEVICE-A=3 (SC-88)\r\nRESET-B=x\r\nTOP=1500.75px\r\n");
-    EXPECT_EQ(r.settings.Slot[0].Device, 3);
-    EXPECT_EQ(r.settings.Slot[1].Reset, 0);
+    EXPECT_EQ(r.settings.deviceSlots[0].device, 3);
+    EXPECT_EQ(r.settings.deviceSlots[1].resetType, 0);
     ASSERT_TRUE(r.top.has_value());
     EXPECT_DOUBLE_EQ(*r.top, 1500.75);
 }
@@ -88,48 +88,48 @@ TEST(ConfigReader, SixteenBitFieldsRoundHalvesToEvenAndClamp) {
     EXPECT_EQ(toInt32(1e12), 2147483647);
 
     ConfigReadResult r = read("DEVICE-B=1.5\r\nRESET-A=0.5\r\nDEVICE-A=99999\r\n");
-    EXPECT_EQ(r.settings.Slot[1].Device, 2);
-    EXPECT_EQ(r.settings.Slot[0].Reset, 0);
-    EXPECT_EQ(r.settings.Slot[0].Device, 32767);
+    EXPECT_EQ(r.settings.deviceSlots[1].device, 2);
+    EXPECT_EQ(r.settings.deviceSlots[0].resetType, 0);
+    EXPECT_EQ(r.settings.deviceSlots[0].device, 32767);
 }
 
 TEST(ConfigReader, RepeatOutsideTheMenuFallsBackToNone) {
-    EXPECT_EQ(read("REPEAT=3\r\n").settings.Repeat, 3);
-    EXPECT_EQ(read("REPEAT=2.5\r\n").settings.Repeat, 2);
-    EXPECT_EQ(read("REPEAT=4\r\n").settings.Repeat, 0);
-    EXPECT_EQ(read("REPEAT=-1\r\n").settings.Repeat, 0);
-    EXPECT_EQ(read("REPEAT=70000\r\n").settings.Repeat, 0);
+    EXPECT_EQ(read("REPEAT=3\r\n").settings.repeat, 3);
+    EXPECT_EQ(read("REPEAT=2.5\r\n").settings.repeat, 2);
+    EXPECT_EQ(read("REPEAT=4\r\n").settings.repeat, 0);
+    EXPECT_EQ(read("REPEAT=-1\r\n").settings.repeat, 0);
+    EXPECT_EQ(read("REPEAT=70000\r\n").settings.repeat, 0);
 }
 
 TEST(ConfigReader, BooleansAreAnyNonZeroNumber) {
-    EXPECT_TRUE(read("USEB=2\r\n").settings.UseB);
-    EXPECT_TRUE(read("USEB=-1\r\n").settings.UseB);
-    EXPECT_TRUE(read("USEB=0.1\r\n").settings.UseB);
-    EXPECT_FALSE(read("USEB=yes\r\n").settings.UseB);
-    EXPECT_FALSE(read("USEB=0\r\n").settings.UseB);
-    EXPECT_TRUE(read("USELHASA=1\r\n").settings.UseLhasa);
+    EXPECT_TRUE(read("USEB=2\r\n").settings.useDeviceB);
+    EXPECT_TRUE(read("USEB=-1\r\n").settings.useDeviceB);
+    EXPECT_TRUE(read("USEB=0.1\r\n").settings.useDeviceB);
+    EXPECT_FALSE(read("USEB=yes\r\n").settings.useDeviceB);
+    EXPECT_FALSE(read("USEB=0\r\n").settings.useDeviceB);
+    EXPECT_TRUE(read("USELHASA=1\r\n").settings.useLhasa);
 }
 
 TEST(ConfigReader, DeviceNumberIsExactAndDecidesKeyCheck) {
     ConfigReadResult lower = read("DEVICENUMBER=auto\r\n");
-    EXPECT_EQ(lower.settings.DeviceNumber, "A");
+    EXPECT_EQ(lower.settings.deviceNumber, "A");
     EXPECT_FALSE(lower.deviceCommand.has_value());
 
     ConfigReadResult autoChoice = read("KEYCHECK=0\r\nDEVICENUMBER=Auto\r\n");
-    EXPECT_EQ(autoChoice.settings.DeviceNumber, "Auto");
-    EXPECT_TRUE(autoChoice.settings.KeyCheck);
+    EXPECT_EQ(autoChoice.settings.deviceNumber, "Auto");
+    EXPECT_TRUE(autoChoice.settings.keyCheck);
     EXPECT_EQ(autoChoice.deviceCommand, QStringLiteral("Auto"));
 
     ConfigReadResult a = read("KEYCHECK=1\r\nDEVICENUMBER=A\r\n");
-    EXPECT_FALSE(a.settings.KeyCheck);
+    EXPECT_FALSE(a.settings.keyCheck);
 
     // A KEYCHECK after the device line is read as it stands.
     ConfigReadResult late = read("DEVICENUMBER=B\r\nKEYCHECK=0\r\n");
-    EXPECT_EQ(late.settings.DeviceNumber, "B");
-    EXPECT_FALSE(late.settings.KeyCheck);
+    EXPECT_EQ(late.settings.deviceNumber, "B");
+    EXPECT_FALSE(late.settings.keyCheck);
 
     ConfigReadResult junk = read("DEVICENUMBER=B\r\nDEVICENUMBER=C\r\n");
-    EXPECT_EQ(junk.settings.DeviceNumber, "B");
+    EXPECT_EQ(junk.settings.deviceNumber, "B");
     EXPECT_EQ(junk.deviceCommand, QStringLiteral("B"));
 }
 
@@ -137,13 +137,13 @@ TEST(ConfigReader, OldCp932FilesAreRead) {
     QByteArray file = "[VESK MIDI INIT FILE]\r\nLFILE=";
     file += platform::encodeCp932(QStringLiteral("/音楽/ﾐﾃﾞｨ"));
     file += "\r\n";
-    EXPECT_EQ(readConfig(file).settings.LFile, QStringLiteral("/音楽/ﾐﾃﾞｨ"));
+    EXPECT_EQ(readConfig(file).settings.lastFile, QStringLiteral("/音楽/ﾐﾃﾞｨ"));
 }
 
 TEST(ConfigWriter, WritesTheLinesInOrderWithCrLf) {
     Settings s;
-    s.Top = -150;
-    s.LFile = QStringLiteral("/home/u/曲");
+    s.top = -150;
+    s.lastFile = QStringLiteral("/home/u/曲");
     QList<QByteArray> lines = writeConfig(s).split('\n');
     ASSERT_EQ(lines.size(), 28);  // 27 lines and the empty rest after the last CR LF
     EXPECT_EQ(lines.last(), "");
@@ -171,17 +171,18 @@ TEST(ConfigWriter, WritesTheLinesInOrderWithCrLf) {
 
 TEST(ConfigWriter, RoundTripIsStable) {
     Settings s;
-    s.Top = 1234;
-    s.Left = -15;
-    s.Repeat = 3;
-    s.LFile = QStringLiteral("/mnt/データ/MIDI = songs");
-    s.UseB = true;
+    s.top = 1234;
+    s.left = -15;
+    s.repeat = 3;
+    s.lastFile = QStringLiteral("/mnt/データ/MIDI = songs");
+    s.useDeviceB = true;
     applyDeviceChoice(s, QStringLiteral("Auto"));
-    s.Slot[0] = {QString(), QStringLiteral("F0 41 10 42 12 40 00 7F 00 41 F7"), 1, 0};
-    s.Slot[1] = {QStringLiteral("SC-55,MT-32"), QStringLiteral("F0 43 10 4C 00 00 7E 00 F7"), 2, 3};
-    s.UseLhasa = true;
-    s.LhasaPath = QStringLiteral("/usr/local/bin/lha");
-    s.SoundFont = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
+    s.deviceSlots[0] = {QString(), QStringLiteral("F0 41 10 42 12 40 00 7F 00 41 F7"), 1, 0};
+    s.deviceSlots[1] = {QStringLiteral("SC-55,MT-32"), QStringLiteral("F0 43 10 4C 00 00 7E 00 F7"),
+                        2, 3};
+    s.useLhasa = true;
+    s.lhasaPath = QStringLiteral("/usr/local/bin/lha");
+    s.soundFont = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
     ConfigReadResult r = readConfig(writeConfig(s));
     ASSERT_TRUE(r.valid);
     EXPECT_EQ(r.settings, s);
@@ -190,10 +191,10 @@ TEST(ConfigWriter, RoundTripIsStable) {
 
 TEST(ConfigWriter, LineBreaksInValuesCannotSplitTheFile) {
     Settings s;
-    s.LFile = QStringLiteral("/tmp/a\nREPEAT=3");
+    s.lastFile = QStringLiteral("/tmp/a\nREPEAT=3");
     ConfigReadResult r = readConfig(writeConfig(s));
-    EXPECT_EQ(r.settings.Repeat, 0);
-    EXPECT_EQ(r.settings.LFile, "/tmp/a REPEAT=3");
+    EXPECT_EQ(r.settings.repeat, 0);
+    EXPECT_EQ(r.settings.lastFile, "/tmp/a REPEAT=3");
 }
 
 TEST(ConfigFile, LocationAndAtomicSave) {
@@ -214,11 +215,11 @@ TEST(ConfigFile, LocationAndAtomicSave) {
     EXPECT_FALSE(loadConfigFile(path).exists);
     EXPECT_TRUE(loadConfigFile(path).read.valid);
     Settings s;
-    s.Repeat = 2;
+    s.repeat = 2;
     ASSERT_TRUE(saveConfigFile(path, s).ok);
     ConfigLoad load = loadConfigFile(path);
     EXPECT_TRUE(load.exists);
-    EXPECT_EQ(load.read.settings.Repeat, 2);
+    EXPECT_EQ(load.read.settings.repeat, 2);
     EXPECT_EQ(QDir(user + QStringLiteral("/veskmidi")).entryList(QDir::Files).size(), 1)
         << "no temporary file is left beside the configuration";
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/vesk_engine.h"
+#include "engine/engine.h"
 #include "support/fake_sequencer.h"
 #include "support/recording_midi_output.h"
 #include "support/temp_dir.h"
@@ -18,14 +18,14 @@ struct HeaderFile : ::testing::Test {
     test::FakeSequencer seq;
     platform::RecordingMidiOutputService out;
     platform::RecordingInteraction ui;
-    Vesk_Engine engine{seq, out, ui};
+    Engine engine{seq, out, ui};
     QString song =
         dir.write("song.mid", smfHeader(1, 2, 480) + track(meta(3, "First") + meta(2, "(C) A")) +
                                   track(meta(3, "Second")));
 };
 
 TEST_F(HeaderFile, SettingFileNameClosesTheSessionAndMeasuresTheLength) {
-    engine.MidiPlay();
+    engine.midiPlay();
     seq.clear();
     seq.answers["status DataOnly length"] = {0, "83456"};
     seq.answers["close DataOnly"] = {9, ""};
@@ -36,17 +36,17 @@ TEST_F(HeaderFile, SettingFileNameClosesTheSessionAndMeasuresTheLength) {
                         "set DataOnly time format milliseconds", "status DataOnly length",
                         "close DataOnly"}));
     EXPECT_EQ(seq.replyLengths[4], 16);
-    EXPECT_EQ(engine.LastCommand(), kSessionClosed);
-    EXPECT_EQ(engine.Ret(), 9);
-    EXPECT_EQ(engine.PlayTime(), 83456);
-    EXPECT_EQ(engine.Title(), "First");
-    EXPECT_EQ(engine.Copyright(), "(C) A");
-    EXPECT_EQ(engine.Tracks(), 2);
+    EXPECT_EQ(engine.lastCommand(), kSessionClosed);
+    EXPECT_EQ(engine.lastResult(), 9);
+    EXPECT_EQ(engine.playTime(), 83456);
+    EXPECT_EQ(engine.title(), "First");
+    EXPECT_EQ(engine.copyright(), "(C) A");
+    EXPECT_EQ(engine.tracks(), 2);
     EXPECT_TRUE(ui.shown.empty());
 
     seq.answers["status DataOnly length"] = {263, "12"};
     engine.setFileName(song);
-    EXPECT_EQ(engine.PlayTime(), 0);
+    EXPECT_EQ(engine.playTime(), 0);
 }
 
 TEST_F(HeaderFile, FailedReadsShowAMessageAndKeepThePreviousSong) {
@@ -65,19 +65,19 @@ TEST_F(HeaderFile, FailedReadsShowAMessageAndKeepThePreviousSong) {
     };
     for (const Case& c : cases) {
         ui.shown.clear();
-        engine.MidiPlay();
+        engine.midiPlay();
         seq.clear();
         engine.setFileName(c.path);
-        EXPECT_EQ(engine.FileName(), c.path);
-        EXPECT_EQ(engine.Title(), "First");
-        EXPECT_EQ(engine.Format(), 1);
+        EXPECT_EQ(engine.fileName(), c.path);
+        EXPECT_EQ(engine.title(), "First");
+        EXPECT_EQ(engine.format(), 1);
         EXPECT_EQ(seq.commands, (Commands{"stop Tavorin", "close Tavorin"}))
             << c.path.toStdString();
         ASSERT_EQ(ui.shown.size(), 1u);
         EXPECT_EQ(ui.shown[0].text, QString::fromUtf8(c.message));
         EXPECT_EQ(ui.shown[0].icon, platform::MessageIcon::Critical);
         EXPECT_EQ(ui.shown[0].caption, "VESK MIDI PLAYER");
-        EXPECT_EQ(engine.GetMidiTitle(c.path), "");
+        EXPECT_EQ(engine.getMidiTitle(c.path), "");
     }
 }
 
@@ -85,20 +85,20 @@ TEST_F(HeaderFile, OnlyTheFirstKilobyteIsScanned) {
     const QByteArray filler = meta(0x7F, QByteArray(250, 'x')).repeated(4);
     const QString path =
         dir.write("long-intro.mid", smfHeader(0, 1, 96) + track(filler + meta(3, "Too late")));
-    EXPECT_EQ(engine.GetMidiTitle(path), "long-intro");
+    EXPECT_EQ(engine.getMidiTitle(path), "long-intro");
 }
 
 TEST_F(HeaderFile, GetMidiTitleLeavesTheEngineAlone) {
-    engine.MidiPlay();
+    engine.midiPlay();
     seq.clear();
     seq.answers["play Tavorin"] = {3, ""};
-    engine.MidiPlay();
-    EXPECT_EQ(engine.GetMidiTitle(song), "First");
-    EXPECT_EQ(engine.GetMidiTitle(dir.file("none.mid")), "");
+    engine.midiPlay();
+    EXPECT_EQ(engine.getMidiTitle(song), "First");
+    EXPECT_EQ(engine.getMidiTitle(dir.file("none.mid")), "");
     EXPECT_EQ(seq.commands.size(), 1u);
-    EXPECT_EQ(engine.Ret(), 3);
-    EXPECT_EQ(engine.LastCommand(), kSessionPlaying);
-    EXPECT_EQ(engine.Title(), "");
+    EXPECT_EQ(engine.lastResult(), 3);
+    EXPECT_EQ(engine.lastCommand(), kSessionPlaying);
+    EXPECT_EQ(engine.title(), "");
     EXPECT_TRUE(ui.shown.empty());
 }
 

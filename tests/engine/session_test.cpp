@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "engine/engine.h"
 #include "engine/reply_number.h"
-#include "engine/vesk_engine.h"
 #include "support/fake_sequencer.h"
 #include "support/recording_midi_output.h"
 #include "support/temp_dir.h"
@@ -24,66 +24,66 @@ struct Session : ::testing::Test {
     test::FakeSequencer seq;
     platform::RecordingMidiOutputService out{2};
     platform::RecordingInteraction ui;
-    Vesk_Engine engine{seq, out, ui};
+    Engine engine{seq, out, ui};
 };
 
 TEST_F(Session, FreshEngineReadsClosedDefaults) {
-    Vesk_Engine fresh{seq, out, ui};
-    EXPECT_EQ(fresh.Device(), -1);
-    EXPECT_EQ(fresh.LastCommand(), kSessionClosed);
-    EXPECT_EQ(fresh.Status(), "");
-    EXPECT_EQ(fresh.NowPos(), 0);
-    EXPECT_EQ(fresh.Copyright(), "-");
+    Engine fresh{seq, out, ui};
+    EXPECT_EQ(fresh.device(), -1);
+    EXPECT_EQ(fresh.lastCommand(), kSessionClosed);
+    EXPECT_EQ(fresh.status(), "");
+    EXPECT_EQ(fresh.nowPos(), 0);
+    EXPECT_EQ(fresh.copyright(), "-");
 }
 
 TEST_F(Session, TransportCommandsOpenWhenClosedAndSetLastCommand) {
     // The UTF-8 path goes into the open command between quotes.
     EXPECT_NE(open().find("\xE6\x9B\xB2.mid\""), std::string::npos);
-    engine.MidiPlay();
+    engine.midiPlay();
     EXPECT_EQ(seq.commands, (Commands{open(), "set Tavorin port -1", "play Tavorin"}));
-    EXPECT_EQ(engine.LastCommand(), kSessionPlaying);
+    EXPECT_EQ(engine.lastCommand(), kSessionPlaying);
 
     seq.clear();
-    engine.MidiPause();
-    engine.MidiStop();
-    engine.MidiPlay();
+    engine.midiPause();
+    engine.midiStop();
+    engine.midiPlay();
     EXPECT_EQ(seq.commands,
               (Commands{"pause Tavorin", "seek Tavorin to start", "stop Tavorin", "play Tavorin"}));
 
-    Vesk_Engine closed{seq, out, ui};
+    Engine closed{seq, out, ui};
     seq.clear();
-    closed.MidiStop();
+    closed.midiStop();
     EXPECT_EQ(seq.commands, (Commands{"open \"\" alias Tavorin", "set Tavorin port -1",
                                       "seek Tavorin to start", "stop Tavorin"}));
-    EXPECT_EQ(closed.LastCommand(), kSessionStopped);
+    EXPECT_EQ(closed.lastCommand(), kSessionStopped);
 }
 
 TEST_F(Session, CloseStopsOnlyAStartedSession) {
-    engine.MidiClose();
-    engine.MidiOpen(QStringLiteral("/ignored.mid"));
-    EXPECT_EQ(engine.LastCommand(), kSessionOpened);
-    engine.MidiClose();
+    engine.midiClose();
+    engine.midiOpen(QStringLiteral("/ignored.mid"));
+    EXPECT_EQ(engine.lastCommand(), kSessionOpened);
+    engine.midiClose();
     EXPECT_EQ(seq.commands,
               (Commands{"close Tavorin", open(), "set Tavorin port -1", "close Tavorin"}));
-    for (auto start : {&Vesk_Engine::MidiPlay, &Vesk_Engine::MidiPause, &Vesk_Engine::MidiStop}) {
+    for (auto start : {&Engine::midiPlay, &Engine::midiPause, &Engine::midiStop}) {
         (engine.*start)();
         seq.clear();
-        engine.MidiClose();
+        engine.midiClose();
         EXPECT_EQ(seq.commands, (Commands{"stop Tavorin", "close Tavorin"}));
-        EXPECT_EQ(engine.LastCommand(), kSessionClosed);
+        EXPECT_EQ(engine.lastCommand(), kSessionClosed);
     }
 }
 
 TEST_F(Session, RetKeepsTheLastStoredCode) {
     seq.answers[open()] = {263, ""};
-    engine.MidiPlay();
-    EXPECT_EQ(engine.Ret(), 0);
+    engine.midiPlay();
+    EXPECT_EQ(engine.lastResult(), 0);
     seq.answers["stop Tavorin"] = {5, ""};
-    engine.MidiStop();
-    EXPECT_EQ(engine.Ret(), 5);
+    engine.midiStop();
+    EXPECT_EQ(engine.lastResult(), 5);
     seq.answers["close Tavorin"] = {7, ""};
-    engine.MidiClose();
-    EXPECT_EQ(engine.Ret(), 7);
+    engine.midiClose();
+    EXPECT_EQ(engine.lastResult(), 7);
 }
 
 TEST_F(Session, DeviceRangeFollowsTheDeviceCount) {
@@ -91,33 +91,33 @@ TEST_F(Session, DeviceRangeFollowsTheDeviceCount) {
     engine.setDevice(-1);
     EXPECT_EQ(seq.commands,
               (Commands{open(), "set Tavorin port 1", open(), "set Tavorin port -1"}));
-    EXPECT_EQ(engine.LastCommand(), kSessionClosed);
+    EXPECT_EQ(engine.lastCommand(), kSessionClosed);
     EXPECT_TRUE(ui.shown.empty());
 
     seq.clear();
     engine.setDevice(2);
     engine.setDevice(-2);
-    EXPECT_EQ(engine.Device(), -1);
+    EXPECT_EQ(engine.device(), -1);
     EXPECT_TRUE(seq.commands.empty());
     ASSERT_EQ(ui.shown.size(), 2u);
     EXPECT_EQ(ui.shown[0].text, QStringLiteral("指定した値が不正です"));
     EXPECT_EQ(ui.shown[0].icon, platform::MessageIcon::Critical);
     EXPECT_EQ(ui.shown[0].caption, QStringLiteral("VESK MIDI PLAYER"));
 
-    engine.MidiPlay();
+    engine.midiPlay();
     seq.clear();
     engine.setDevice(0);
     EXPECT_EQ(seq.commands, (Commands{"set Tavorin port 0"}));
-    EXPECT_EQ(engine.LastCommand(), kSessionPlaying);
+    EXPECT_EQ(engine.lastCommand(), kSessionPlaying);
 }
 
 TEST_F(Session, QueriesParseRepliesAndIgnoreFailedOnes) {
     seq.answers["status Tavorin position"] = {0, " 83456 ms"};
     seq.answers["status Tavorin Tempo"] = {0, "120.6"};
     seq.answers["status Tavorin mode"] = {0, "playing"};
-    EXPECT_EQ(engine.NowPos(), 83456);
-    EXPECT_EQ(engine.Bpm(), 121);
-    EXPECT_EQ(engine.Status(), "playing");
+    EXPECT_EQ(engine.nowPos(), 83456);
+    EXPECT_EQ(engine.bpm(), 121);
+    EXPECT_EQ(engine.status(), "playing");
     EXPECT_EQ(seq.commands,
               (Commands{"set Tavorin time format milliseconds", "status Tavorin position",
                         "status Tavorin Tempo", "status Tavorin mode"}));
@@ -126,27 +126,27 @@ TEST_F(Session, QueriesParseRepliesAndIgnoreFailedOnes) {
     for (auto& [command, answer] : seq.answers) {
         answer.code = 282;
     }
-    EXPECT_EQ(engine.NowPos(), 0);
-    EXPECT_EQ(engine.Bpm(), 0);
-    EXPECT_EQ(engine.Status(), "");
-    EXPECT_EQ(engine.Ret(), 282);
+    EXPECT_EQ(engine.nowPos(), 0);
+    EXPECT_EQ(engine.bpm(), 0);
+    EXPECT_EQ(engine.status(), "");
+    EXPECT_EQ(engine.lastResult(), 282);
 }
 
 TEST_F(Session, WritingPositionOrTempoKeepsLastCommand) {
-    engine.MidiPause();
+    engine.midiPause();
     seq.clear();
     engine.setNowPos(0);
     engine.setBpm(240);
     EXPECT_EQ(seq.commands, (Commands{"set Tavorin time format milliseconds", "play Tavorin from 0",
                                       "set Tavorin Tempo 240"}));
-    EXPECT_EQ(engine.LastCommand(), kSessionPaused);
+    EXPECT_EQ(engine.lastCommand(), kSessionPaused);
 
-    Vesk_Engine closed{seq, out, ui};
+    Engine closed{seq, out, ui};
     seq.clear();
     closed.setBpm(60);
     EXPECT_EQ(seq.commands.back(), "set Tavorin Tempo 60");
     EXPECT_EQ(seq.commands.size(), 3u);
-    EXPECT_EQ(closed.LastCommand(), kSessionClosed);
+    EXPECT_EQ(closed.lastCommand(), kSessionClosed);
 }
 
 TEST(ReplyNumber, LeadingDecimalNumber) {

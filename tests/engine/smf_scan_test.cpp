@@ -20,31 +20,31 @@ QString titleOf(const QByteArray& firstTrack, const QByteArray& secondTrack = {}
     if (!secondTrack.isEmpty()) {
         block += track(secondTrack);
     }
-    return scanSmfBlock(block, kPath).Title;
+    return scanSmfBlock(block, kPath).title;
 }
 
 TEST(SmfScan, HeaderValuesAndMetaTexts) {
     const QByteArray block = smfHeader(1, 3, 480) + track(meta(3, "Song") + meta(2, "(C) Me"));
     const SmfInfo info = scanSmfBlock(block, kPath);
-    EXPECT_EQ(info.ErrorCode, kSmfOk);
-    EXPECT_EQ(info.Format, 1);
-    EXPECT_EQ(info.Tracks, 3);
-    EXPECT_EQ(info.Division, 480);
-    EXPECT_EQ(info.Title, "Song");
-    EXPECT_EQ(info.Copyright, "(C) Me");
+    EXPECT_EQ(info.errorCode, kSmfOk);
+    EXPECT_EQ(info.format, 1);
+    EXPECT_EQ(info.tracks, 3);
+    EXPECT_EQ(info.division, 480);
+    EXPECT_EQ(info.title, "Song");
+    EXPECT_EQ(info.copyright, "(C) Me");
     // Bytes before the first track chunk are not meta events.
     const QByteArray early = smfHeader(0, 1, 96) + meta(2, "Early") + meta(3, "Early") + track({});
-    EXPECT_EQ(scanSmfBlock(early, kPath).Copyright, "");
-    EXPECT_EQ(scanSmfBlock(early, kPath).Title, "tune");
+    EXPECT_EQ(scanSmfBlock(early, kPath).copyright, "");
+    EXPECT_EQ(scanSmfBlock(early, kPath).title, "tune");
 
     // A RIFF wrapper puts the header at offset 20, and values with the top bit set keep
     // their bit pattern.
     const QByteArray rmi = "RIFF" + test::be(0, 4) + "RMIDdata" + test::be(0, 4) +
                            smfHeader(0xFFFF, 1, 0xE728) + track(meta(1, "Wrapped"));
     const SmfInfo wrapped = scanSmfBlock(rmi, kPath);
-    EXPECT_EQ(wrapped.Format, -1);
-    EXPECT_EQ(wrapped.Division, static_cast<std::int16_t>(0xE728));
-    EXPECT_EQ(wrapped.Title, "Wrapped");
+    EXPECT_EQ(wrapped.format, -1);
+    EXPECT_EQ(wrapped.division, static_cast<std::int16_t>(0xE728));
+    EXPECT_EQ(wrapped.title, "Wrapped");
 }
 
 TEST(SmfScan, TitleComesFromTheEarliestTextOfTheFirstTrack) {
@@ -52,7 +52,7 @@ TEST(SmfScan, TitleComesFromTheEarliestTextOfTheFirstTrack) {
     EXPECT_EQ(titleOf(meta(1, "Memo") + meta(3, "Song")), "Memo");
     EXPECT_EQ(titleOf(meta(0x7F, "x"), meta(3, "Second")), "tune");
     // A copyright found in any track counts.
-    EXPECT_EQ(scanSmfBlock(smfHeader(1, 2, 96) + track({}) + track(meta(2, "C2")), kPath).Copyright,
+    EXPECT_EQ(scanSmfBlock(smfHeader(1, 2, 96) + track({}) + track(meta(2, "C2")), kPath).copyright,
               "C2");
 }
 
@@ -61,36 +61,36 @@ TEST(SmfScan, EmptyAndUntitledTitlesFallBackToTheFileName) {
     EXPECT_EQ(titleOf(meta(3, "UnTitled")), "tune");
     EXPECT_EQ(titleOf(meta(3, "Untitled 2")), "Untitled 2");
     EXPECT_EQ(titleOf(meta(3, "")), "tune");
-    EXPECT_EQ(scanSmfBlock(smfHeader(0, 1, 96) + track({}), QStringLiteral("a/b")).Title, "b");
-    EXPECT_EQ(scanSmfBlock(smfHeader(0, 1, 96) + track({}), QStringLiteral("x.midi")).Title, "x.");
+    EXPECT_EQ(scanSmfBlock(smfHeader(0, 1, 96) + track({}), QStringLiteral("a/b")).title, "b");
+    EXPECT_EQ(scanSmfBlock(smfHeader(0, 1, 96) + track({}), QStringLiteral("x.midi")).title, "x.");
 }
 
 TEST(SmfScan, TwentySpacesEndAText) {
     EXPECT_EQ(titleOf(meta(3, "Song" + QByteArray(20, ' ') + "junk")), "Song");
     EXPECT_EQ(titleOf(meta(3, "A" + QByteArray(19, ' ') + "B")), "A" + QString(19, u' ') + "B");
     const QByteArray block = smfHeader(0, 1, 96) + track(meta(2, QByteArray(30, ' ')));
-    EXPECT_EQ(scanSmfBlock(block, kPath).Copyright, "");
+    EXPECT_EQ(scanSmfBlock(block, kPath).copyright, "");
 }
 
 TEST(SmfScan, TextsAreCutAtTheEndOfTheBlock) {
     const QByteArray block = smfHeader(0, 1, 96) + track(meta(3, "Complete title"));
     const qsizetype at = block.indexOf("Complete");
-    EXPECT_EQ(scanSmfBlock(block.left(at + 5), kPath).Title, "Compl");
+    EXPECT_EQ(scanSmfBlock(block.left(at + 5), kPath).title, "Compl");
     // The length byte itself lies past the block.
-    EXPECT_EQ(scanSmfBlock(block.left(at - 1), kPath).Title, "tune");
+    EXPECT_EQ(scanSmfBlock(block.left(at - 1), kPath).title, "tune");
 }
 
 TEST(SmfScan, UnreadableHeadersAndMissingTracks) {
-    EXPECT_EQ(scanSmfBlock("RIFF....no header here", kPath).ErrorCode, kSmfHeaderUnreadable);
-    EXPECT_EQ(scanSmfBlock({}, kPath).ErrorCode, kSmfHeaderUnreadable);
+    EXPECT_EQ(scanSmfBlock("RIFF....no header here", kPath).errorCode, kSmfHeaderUnreadable);
+    EXPECT_EQ(scanSmfBlock({}, kPath).errorCode, kSmfHeaderUnreadable);
     const QByteArray header = smfHeader(1, 2, 96);
-    EXPECT_EQ(scanSmfBlock(header.left(13), kPath).ErrorCode, kSmfHeaderUnreadable);
-    EXPECT_EQ(scanSmfBlock(header, kPath).Division, 96);
+    EXPECT_EQ(scanSmfBlock(header.left(13), kPath).errorCode, kSmfHeaderUnreadable);
+    EXPECT_EQ(scanSmfBlock(header, kPath).division, 96);
     // Meta events without any "MTrk" are not looked at.
     const SmfInfo noTrack = scanSmfBlock(header + meta(3, "Loose") + meta(2, "C"), kPath);
-    EXPECT_EQ(noTrack.ErrorCode, kSmfOk);
-    EXPECT_EQ(noTrack.Title, "tune");
-    EXPECT_EQ(noTrack.Copyright, "");
+    EXPECT_EQ(noTrack.errorCode, kSmfOk);
+    EXPECT_EQ(noTrack.title, "tune");
+    EXPECT_EQ(noTrack.copyright, "");
 }
 
 TEST(SmfScan, JapaneseTitlesInShiftJisAndUtf8) {
@@ -112,9 +112,9 @@ TEST(SmfScan, ArbitraryBytesNeverBreakTheScan) {
                           tags[random() % std::size(tags)]);
         }
         const SmfInfo info = scanSmfBlock(block, kPath);
-        ASSERT_TRUE(info.ErrorCode == kSmfOk || info.ErrorCode == kSmfHeaderUnreadable);
-        ASSERT_LE(info.Title.size(), 255);
-        ASSERT_LE(info.Copyright.size(), 255);
+        ASSERT_TRUE(info.errorCode == kSmfOk || info.errorCode == kSmfHeaderUnreadable);
+        ASSERT_LE(info.title.size(), 255);
+        ASSERT_LE(info.copyright.size(), 255);
     }
 }
 

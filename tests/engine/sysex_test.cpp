@@ -2,8 +2,8 @@
 
 #include <thread>
 
+#include "engine/engine.h"
 #include "engine/hex_bytes.h"
-#include "engine/vesk_engine.h"
 #include "support/fake_sequencer.h"
 #include "support/recording_midi_output.h"
 
@@ -83,19 +83,19 @@ struct SendExLogged : ::testing::Test {
     test::FakeSequencer seq;
     SteppingInteraction ui;
     LoggingOutput out{ui};
-    Vesk_Engine engine{seq, out, ui, "VESK MIDI PLAYER", ui};
+    Engine engine{seq, out, ui, "VESK MIDI PLAYER", ui};
 };
 
 TEST_F(SendExLogged, WaitsForTheCompletionNoticeBetweenSendAndReset) {
     ui.completeAfter = 3;
-    engine.SendEx("F0 7E 7F 09 01 F7");
+    engine.sendEx("F0 7E 7F 09 01 F7");
     EXPECT_EQ(ui.log, (Log{"open -1", "send 6", "events", "events", "events", "reset", "close"}));
 }
 
 TEST_F(SendExLogged, GivesUpWaitingAfterTheTimeLimit) {
-    engine.SendEx("F0 F7");
-    EXPECT_GE(ui.time, Vesk_Engine::sysExWaitLimit(2));
-    EXPECT_LT(ui.time, Vesk_Engine::sysExWaitLimit(2) + std::chrono::milliseconds(200));
+    engine.sendEx("F0 F7");
+    EXPECT_GE(ui.time, Engine::sysExWaitLimit(2));
+    EXPECT_LT(ui.time, Engine::sysExWaitLimit(2) + std::chrono::milliseconds(200));
     EXPECT_EQ(Log(ui.log.end() - 2, ui.log.end()), (Log{"reset", "close"}));
 }
 
@@ -103,16 +103,16 @@ struct SendExRecorded : ::testing::Test {
     test::FakeSequencer seq;
     platform::RecordingMidiOutputService out{2};
     platform::RecordingInteraction ui;
-    Vesk_Engine engine{seq, out, ui};
+    Engine engine{seq, out, ui};
 };
 
 TEST_F(SendExRecorded, ClosesAPlayingSessionThenSendsOneLongMessage) {
     engine.setDevice(1);
-    engine.MidiPlay();
+    engine.midiPlay();
     seq.clear();
-    engine.SendEx("f0 41 10 42 12 40 00 7f 00 41 f7");
+    engine.sendEx("f0 41 10 42 12 40 00 7f 00 41 f7");
     EXPECT_EQ(seq.commands, (std::vector<std::string>{"stop Tavorin", "close Tavorin"}));
-    EXPECT_EQ(engine.LastCommand(), kSessionClosed);
+    EXPECT_EQ(engine.lastCommand(), kSessionClosed);
     const auto sent = out.messages();
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_TRUE(sent[0].longMessage);
@@ -124,24 +124,24 @@ TEST_F(SendExRecorded, ClosesAPlayingSessionThenSendsOneLongMessage) {
 }
 
 TEST_F(SendExRecorded, RefusedTextsAndFailuresSendNothing) {
-    engine.MidiPlay();
-    engine.SendEx("");
-    EXPECT_EQ(engine.LastCommand(), kSessionPlaying);
+    engine.midiPlay();
+    engine.sendEx("");
+    EXPECT_EQ(engine.lastCommand(), kSessionPlaying);
     EXPECT_EQ(out.openCount(), 0);
 
-    engine.SendEx("F0 7E  F7");
+    engine.sendEx("F0 7E  F7");
     EXPECT_EQ(out.openCount(), 1);
     EXPECT_EQ(out.openDevices(), 0);
     EXPECT_TRUE(out.messages().empty());
 
     out.setOpenResult(4);
-    engine.SendEx("F0 F7");
-    EXPECT_EQ(engine.Ret(), 4);
+    engine.sendEx("F0 F7");
+    EXPECT_EQ(engine.lastResult(), 4);
     EXPECT_EQ(out.openCount(), 1);
 
     out.setOpenResult(0);
     out.setLongMsgResult(11);
-    engine.SendEx("F0 F7");
+    engine.sendEx("F0 F7");
     EXPECT_EQ(ui.eventRuns, 0);
     ASSERT_EQ(out.messages().size(), 1u);
     EXPECT_TRUE(out.messages()[0].reset);

@@ -30,15 +30,15 @@ Settings firstSettings() {
 
 Settings secondSettings() {
     Settings s;
-    s.Top = 1234;
-    s.Left = 4321;
-    s.Repeat = 2;
-    s.LFile = QStringLiteral("/曲/お気に入り.mlt");
-    s.UseB = true;
-    s.DeviceNumber = QStringLiteral("Auto");
-    s.Slot[1] = DeviceSlot{QStringLiteral("GS,SC"),
-                           QStringLiteral("F0 41 10 42 12 40 00 7F 00 41 F7"), 2, 1};
-    s.SoundFont = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
+    s.top = 1234;
+    s.left = 4321;
+    s.repeat = 2;
+    s.lastFile = QStringLiteral("/曲/お気に入り.mlt");
+    s.useDeviceB = true;
+    s.deviceNumber = QStringLiteral("Auto");
+    s.deviceSlots[1] = DeviceSlot{QStringLiteral("GS,SC"),
+                                  QStringLiteral("F0 41 10 42 12 40 00 7F 00 41 F7"), 2, 1};
+    s.soundFont = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
     return s;
 }
 
@@ -133,10 +133,10 @@ TEST(ConfigWriteKilled, LeavesTheOldOrTheNewFileNeverABrokenOne) {
 // take the file: one clear message, the old file as it was, and the quit goes on.
 void expectRefusedSave(const QString& configPath, const QString& oldPath, const QByteArray& old) {
     ui::test::WindowRig rig;
-    rig.module.ConfigPath = configPath;
+    rig.module.configPath = configPath;
     ui::F_1& w = rig.open();
     rig.openSongs(2);
-    rig.settings.LFile = "/changed.mlt";
+    rig.settings.lastFile = "/changed.mlt";
     rig.interaction.shown.clear();
     w.SaveConfig();
     ASSERT_EQ(rig.interaction.shown.size(), 1u);
@@ -153,7 +153,7 @@ void expectRefusedSave(const QString& configPath, const QString& oldPath, const 
                   QStringList());
     }
     // The list in memory is untouched by the failed save.
-    EXPECT_EQ(rig.player->state().PlayList.size(), 2u);
+    EXPECT_EQ(rig.player->state().playList.size(), 2u);
 }
 
 TEST(ConfigRefused, ReadOnlyFolder) {
@@ -210,7 +210,7 @@ TEST(ConfigRefused, DiskThatTakesNoMoreBytes) {
     const QByteArray old = test::readAll(path);
     // The window is made before the limit so only the save meets it.
     ui::test::WindowRig rig;
-    rig.module.ConfigPath = path;
+    rig.module.configPath = path;
     ui::F_1& w = rig.open();
     rig.openSongs(2);
     {

@@ -43,7 +43,7 @@ TEST(HandoffBurst, FiveHundredHandOffsDuringAnAddAreAllTakenInWhole) {
         rig.dir.write(QStringLiteral("folder/f%1.mid").arg(n, 3, 10, QChar(u'0')),
                       songBytes("F" + QByteArray::number(n)));
     }
-    const QString handoffFolder = rig.module.HandoffFolder;
+    const QString handoffFolder = rig.module.handoffFolder;
     const QString songs = rig.songsFolder() + "/" + deep;
 
     std::atomic<int> written{0};
@@ -119,29 +119,29 @@ TEST(HandoffBurst, FiveHundredHandOffsDuringAnAddAreAllTakenInWhole) {
 
     QSet<QString> handedIn;
     int folderEntries = 0;
-    for (const auto& entry : rig.player->state().PlayList) {
-        if (entry.Container.endsWith("/folder")) {
+    for (const auto& entry : rig.player->state().playList) {
+        if (entry.container.endsWith("/folder")) {
             ++folderEntries;
-        } else if (entry.Name.startsWith('h')) {
-            EXPECT_FALSE(handedIn.contains(entry.Name)) << "twice: " << entry.Name.toStdString();
-            handedIn.insert(entry.Name);
-            EXPECT_EQ(entry.Title, "H");
+        } else if (entry.name.startsWith('h')) {
+            EXPECT_FALSE(handedIn.contains(entry.name)) << "twice: " << entry.name.toStdString();
+            handedIn.insert(entry.name);
+            EXPECT_EQ(entry.title, "H");
         }
     }
     EXPECT_EQ(handedIn.size(), kHandoffs + kDuringAdd);
     EXPECT_EQ(folderEntries, kFolderSongs);
-    EXPECT_EQ(rig.player->state().PlayList.size(),
+    EXPECT_EQ(rig.player->state().playList.size(),
               std::size_t{2 + kHandoffs + kDuringAdd + kFolderSongs});
     for (const auto& shown : rig.interaction.shown) {
         ADD_FAILURE() << "message: " << shown.text.toStdString();
     }
     // The list the window shows is the play list, line for line, with no line twice.
     const auto* shown = w.findChild<SongList*>("SongList");
-    const auto& list = rig.player->state().PlayList;
+    const auto& list = rig.player->state().playList;
     ASSERT_EQ(shown->count(), static_cast<int>(list.size()));
     for (int i = 0; i < shown->count(); ++i) {
-        ASSERT_EQ(shown->item(i)->text(), player::ListLine(static_cast<std::int16_t>(i),
-                                                           list[static_cast<std::size_t>(i)].Title))
+        ASSERT_EQ(shown->item(i)->text(), player::listLine(static_cast<std::int16_t>(i),
+                                                           list[static_cast<std::size_t>(i)].title))
             << "line " << i;
     }
 }

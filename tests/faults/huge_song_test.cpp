@@ -65,14 +65,14 @@ struct Measure {
 void openAndPlay(PlayerRig& rig, const QString& path, const char* what) {
     Measure measure;
     const QString title = intake::songTitle(path);
-    rig.player->state().PlayList.push_back(
+    rig.player->state().playList.push_back(
         intake::SongEntry{QFileInfo(path).fileName(), QFileInfo(path).absolutePath(), title});
-    rig.player->PlayEntry(rig.player->state().ListLast());
+    rig.player->playEntry(rig.player->state().listLast());
     rig.run(2000);
-    rig.player->TransportStop();
-    rig.engine.MidiClose();
+    rig.player->transportStop();
+    rig.engine.midiClose();
     measure.report(what);
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionClosed);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
 }
 
 TEST(HugeSong, ThreeHundredMegabytesAreRefusedWithoutReadingThem) {
@@ -89,16 +89,16 @@ TEST(HugeSong, ThreeHundredMegabytesAreRefusedWithoutReadingThem) {
         ASSERT_TRUE(file.resize(kHugeBytes));
     }
     openAndPlay(rig, tail, "300 MB song with a real track");
-    EXPECT_NE(rig.engine.Status(), "playing");
+    EXPECT_NE(rig.engine.status(), "playing");
     openAndPlay(rig, claim, "300 MB song claimed by one track");
-    EXPECT_NE(rig.engine.Status(), "playing");
+    EXPECT_NE(rig.engine.status(), "playing");
 
     // The player goes on with an ordinary song afterwards.
     rig.addSong("ok.mid", "Fine", 3000);
-    rig.player->PlayEntry(rig.player->state().ListLast());
+    rig.player->playEntry(rig.player->state().listLast());
     rig.run(500);
-    EXPECT_EQ(rig.engine.Status(), "playing");
-    EXPECT_EQ(rig.engine.Title(), "Fine");
+    EXPECT_EQ(rig.engine.status(), "playing");
+    EXPECT_EQ(rig.engine.title(), "Fine");
 }
 
 TEST(HugeSong, AbsurdTrackCountsStayBounded) {
@@ -120,9 +120,9 @@ TEST(HugeSong, AbsurdTrackCountsStayBounded) {
     openAndPlay(rig, present, "65535 tracks present");
 
     rig.addSong("ok.mid", "Fine", 3000);
-    rig.player->PlayEntry(rig.player->state().ListLast());
+    rig.player->playEntry(rig.player->state().listLast());
     rig.run(500);
-    EXPECT_EQ(rig.engine.Status(), "playing");
+    EXPECT_EQ(rig.engine.status(), "playing");
 }
 
 }  // namespace

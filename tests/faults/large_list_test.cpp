@@ -56,7 +56,7 @@ TEST(LargeList, FullListTakesInSavesDeletesAndRefusesMore) {
     const QString listPath = rig.dir.file("big.mlt");
     {
         Stopwatch watch("save 32767 entries");
-        ASSERT_TRUE(intake::SaveMultiList(listPath, entries).ok);
+        ASSERT_TRUE(intake::saveMultiList(listPath, entries).ok);
     }
 
     {
@@ -64,32 +64,32 @@ TEST(LargeList, FullListTakesInSavesDeletesAndRefusesMore) {
         rig.dialogs.answers.push_back(listPath);
         w.addFileCommand();
     }
-    const auto& list = rig.player->state().PlayList;
+    const auto& list = rig.player->state().playList;
     ASSERT_EQ(list.size(), std::size_t{player::kMaxEntries});
     EXPECT_EQ(shown->count(), player::kMaxEntries);
     EXPECT_TRUE(rig.interaction.shown.empty());
-    EXPECT_EQ(list[0].Title, "One 0");
-    EXPECT_EQ(list[32766].Title, "One 62");  // 32766 % 64 == 62, an even entry
-    EXPECT_EQ(rig.player->state().ListLast(), 32766);
+    EXPECT_EQ(list[0].title, "One 0");
+    EXPECT_EQ(list[32766].title, "One 62");  // 32766 % 64 == 62, an even entry
+    EXPECT_EQ(rig.player->state().listLast(), 32766);
 
     const QString again = rig.dir.file("again.mlt");
     {
         Stopwatch watch("save the full list again");
-        ASSERT_TRUE(intake::SaveMultiList(again, list).ok);
+        ASSERT_TRUE(intake::saveMultiList(again, list).ok);
     }
     EXPECT_EQ(vesk::test::readAll(again), vesk::test::readAll(listPath));
 
     {
         Stopwatch watch("delete 5 entries near the top");
         for (int i = 0; i < 5; ++i) {
-            rig.player->DeleteEntry(1);
+            rig.player->deleteEntry(1);
         }
     }
     ASSERT_EQ(list.size(), std::size_t{player::kMaxEntries - 5});
     EXPECT_EQ(shown->count(), player::kMaxEntries - 5);
-    EXPECT_EQ(list[0].Title, "One 0");
-    EXPECT_EQ(list[1].Title, "One 6");
-    EXPECT_EQ(list.back().Title, "One 62");
+    EXPECT_EQ(list[0].title, "One 0");
+    EXPECT_EQ(list[1].title, "One 6");
+    EXPECT_EQ(list.back().title, "One 62");
 
     // Room for five more: the first five of the list come in, the rest are refused with
     // one message, and nothing already there is lost.
@@ -100,10 +100,10 @@ TEST(LargeList, FullListTakesInSavesDeletesAndRefusesMore) {
     }
     ASSERT_EQ(list.size(), std::size_t{player::kMaxEntries});
     EXPECT_EQ(shown->count(), player::kMaxEntries);
-    EXPECT_EQ(list[1].Title, "One 6");
-    EXPECT_EQ(list[32761].Title, "One 62");
-    EXPECT_EQ(list[32762].Title, "One 0");
-    EXPECT_EQ(list[32766].Title, "One 4");
+    EXPECT_EQ(list[1].title, "One 6");
+    EXPECT_EQ(list[32761].title, "One 62");
+    EXPECT_EQ(list[32762].title, "One 0");
+    EXPECT_EQ(list[32766].title, "One 4");
     ASSERT_EQ(rig.interaction.shown.size(), 1u);
     EXPECT_EQ(rig.interaction.shown[0].text,
               QStringLiteral(
@@ -114,13 +114,13 @@ TEST(LargeList, FullListTakesInSavesDeletesAndRefusesMore) {
     w.addFileCommand();
     EXPECT_EQ(list.size(), std::size_t{player::kMaxEntries});
     EXPECT_EQ(rig.interaction.shown.size(), 2u);
-    EXPECT_EQ(list[32766].Title, "One 4");
+    EXPECT_EQ(list[32766].title, "One 4");
 
     {
         Stopwatch watch("play the last entry");
-        rig.player->PlayEntry(32766);
+        rig.player->playEntry(32766);
     }
-    EXPECT_EQ(rig.engine.Status(), "playing");
+    EXPECT_EQ(rig.engine.status(), "playing");
     EXPECT_EQ(w.windowTitle(), "[32767/32767] One 4 - VESK MIDI PLAYER");
 }
 

@@ -26,23 +26,23 @@ TEST(SongRemovedWhilePlaying, PlaysOnEndsCleanlyAndTheNextSongPlays) {
     const QString b = rig.addSong("b.mid", "B", 3000);
     const QString c = rig.addSong("c.mid", "C", 3000);
     Player& p = *rig.player;
-    p.UpDate_List(-1);
+    p.updateList(-1);
     p.repeatCommand(0);
-    p.PlayEntry(0);
+    p.playEntry(0);
     rig.run(1000);
-    ASSERT_EQ(rig.engine.Status(), "playing");
+    ASSERT_EQ(rig.engine.status(), "playing");
     const int notesBefore = noteOns(rig);
 
     ASSERT_TRUE(QFile::remove(a));
     rig.run(1000);
-    EXPECT_EQ(rig.engine.Status(), "playing");
-    EXPECT_EQ(rig.engine.FileName(), a);
+    EXPECT_EQ(rig.engine.status(), "playing");
+    EXPECT_EQ(rig.engine.fileName(), a);
     // On to the end of the first song and into the second.
-    for (int i = 0; i < 40 && rig.engine.FileName() == a; ++i) {
+    for (int i = 0; i < 40 && rig.engine.fileName() == a; ++i) {
         rig.run(250);
     }
-    ASSERT_EQ(rig.engine.FileName(), b);
-    EXPECT_EQ(rig.engine.Status(), "playing");
+    ASSERT_EQ(rig.engine.fileName(), b);
+    EXPECT_EQ(rig.engine.status(), "playing");
 
     // Cut to a bare header while it plays: it still plays from what was read.
     {
@@ -51,17 +51,17 @@ TEST(SongRemovedWhilePlaying, PlaysOnEndsCleanlyAndTheNextSongPlays) {
         ASSERT_TRUE(file.resize(14));
     }
     rig.run(1000);
-    EXPECT_EQ(rig.engine.Status(), "playing");
+    EXPECT_EQ(rig.engine.status(), "playing");
     EXPECT_GT(noteOns(rig), notesBefore) << "the second song sounded";
-    p.TransportStop();
-    EXPECT_EQ(rig.engine.Status(), "stopped");
+    p.transportStop();
+    EXPECT_EQ(rig.engine.status(), "stopped");
 
-    p.PlayEntry(2);
+    p.playEntry(2);
     rig.run(500);
-    EXPECT_EQ(rig.engine.FileName(), c);
-    EXPECT_EQ(rig.engine.Status(), "playing");
-    rig.engine.MidiClose();
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionClosed);
+    EXPECT_EQ(rig.engine.fileName(), c);
+    EXPECT_EQ(rig.engine.status(), "playing");
+    rig.engine.midiClose();
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
 }
 
 TEST(SongRemovedWhilePlaying, ABrokenNextSongHoldsTheListUntilTheUserMovesOn) {
@@ -70,9 +70,9 @@ TEST(SongRemovedWhilePlaying, ABrokenNextSongHoldsTheListUntilTheUserMovesOn) {
     const QString b = rig.addSong("b.mid", "B", 1000);
     const QString c = rig.addSong("c.mid", "C", 1000);
     Player& p = *rig.player;
-    p.UpDate_List(-1);
+    p.updateList(-1);
     p.repeatCommand(2);
-    p.PlayEntry(0);
+    p.playEntry(0);
     rig.run(500);
     ASSERT_TRUE(QFile::remove(a));
     {
@@ -84,22 +84,22 @@ TEST(SongRemovedWhilePlaying, ABrokenNextSongHoldsTheListUntilTheUserMovesOn) {
     // reports "stopped", so the list waits there (no loop of retries, no flood of messages).
     rig.run(30000);
     EXPECT_EQ(rig.view.named("select"), (QStringList{"0", "1"}));
-    EXPECT_EQ(p.state().CurrentEntry, 1);
-    EXPECT_EQ(rig.engine.Status(), "");
+    EXPECT_EQ(p.state().currentEntry, 1);
+    EXPECT_EQ(rig.engine.status(), "");
     EXPECT_LE(rig.interaction.shown.size(), 1u);
 
-    p.TransportNext();
+    p.transportNext();
     rig.run(500);
-    EXPECT_EQ(rig.engine.FileName(), c);
-    EXPECT_EQ(rig.engine.Status(), "playing");
+    EXPECT_EQ(rig.engine.fileName(), c);
+    EXPECT_EQ(rig.engine.status(), "playing");
     // Coming round to the deleted first song holds the list the same way.
     rig.run(5000);
-    EXPECT_EQ(p.state().CurrentEntry, 0);
-    EXPECT_EQ(rig.engine.Status(), "");
+    EXPECT_EQ(p.state().currentEntry, 0);
+    EXPECT_EQ(rig.engine.status(), "");
     EXPECT_LE(rig.interaction.shown.size(), 2u);
-    p.TransportStop();
-    rig.engine.MidiClose();
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionClosed);
+    p.transportStop();
+    rig.engine.midiClose();
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ TEST_P(EveryKind, PlayableMembersBecomeEntriesOfTheArchiveAndTheWorkFolderIsEmpt
     const QString archive =
         songs.write(QString::fromLatin1(GetParam().name), GetParam().build(twoSongsAndNotes()));
 
-    auto entries = intake().AddFiles(archive);
+    auto entries = intake().addFiles(archive);
 
     ASSERT_EQ(entries.size(), 3u) << reporter.texts().join(u'\n').toStdString();
     EXPECT_EQ(entries[0], (SongEntry{QStringLiteral("a.MID"), archive, QStringLiteral("Song A")}));
@@ -57,7 +57,7 @@ TEST_P(EveryKind, AnArchiveOfTextMembersOnlyReportsNoSupportedFiles) {
         QString::fromLatin1(GetParam().name),
         GetParam().build({file("readme.txt", "a"), file("song.doc", "b"), file("x.rcp", "c")}));
 
-    EXPECT_TRUE(intake().AddFiles(archive).empty());
+    EXPECT_TRUE(intake().addFiles(archive).empty());
 
     EXPECT_EQ(reporter.texts(),
               QStringList{QStringLiteral("このﾌｫﾙﾀﾞには対応したﾌｧｲﾙが存在しません")});
@@ -67,7 +67,7 @@ TEST_P(EveryKind, AnArchiveOfTextMembersOnlyReportsNoSupportedFiles) {
 TEST_P(EveryKind, AnArchiveOfPicturesOnlyAddsNothingSilently) {
     const QString archive = songs.write(QString::fromLatin1(GetParam().name),
                                         GetParam().build({file("cover.jpg", "\xFF\xD8")}));
-    EXPECT_TRUE(intake().AddFiles(archive).empty());
+    EXPECT_TRUE(intake().addFiles(archive).empty());
     EXPECT_TRUE(reporter.messages.empty());
 }
 
@@ -86,10 +86,10 @@ TEST_F(IntakeTest, OlderFilesInTheWorkFolderAreNeitherListedNorDeleted) {
     const QString archive =
         songs.write(QStringLiteral("new.zip"), buildZip({file("n.mid", smallSong("N"))}));
 
-    auto entries = intake().AddFiles(archive);
+    auto entries = intake().addFiles(archive);
 
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].Name, QStringLiteral("n.mid"));
+    EXPECT_EQ(entries[0].name, QStringLiteral("n.mid"));
     EXPECT_EQ(workFiles(), QStringList{QStringLiteral("playing.mid")});
 }
 
@@ -117,11 +117,11 @@ TEST_F(IntakeTest, JapaneseMemberNamesAreDecodedFromCp932) {
     };
     for (const auto& [name, bytes] : archives) {
         SCOPED_TRACE(name.toStdString());
-        auto entries = intake().AddFiles(songs.write(name, bytes));
+        auto entries = intake().addFiles(songs.write(name, bytes));
         QStringList names;
         for (const SongEntry& e : entries) {
-            names.append(e.Name);
-            EXPECT_FALSE(e.Title.isEmpty());
+            names.append(e.name);
+            EXPECT_FALSE(e.title.isEmpty());
         }
         QStringList expected{songName, tableName};
         if (name.endsWith(u"zip")) {
@@ -154,9 +154,9 @@ TEST_F(IntakeTest, TraversalAbsoluteAndLinkMembersAreRefused) {
     };
     for (const auto& [name, bytes] : archives) {
         SCOPED_TRACE(name.toStdString());
-        auto entries = intake().AddFiles(songs.write(name, bytes));
+        auto entries = intake().addFiles(songs.write(name, bytes));
         ASSERT_EQ(entries.size(), 1u);
-        EXPECT_EQ(entries[0].Name, QStringLiteral("ok.mid"));
+        EXPECT_EQ(entries[0].name, QStringLiteral("ok.mid"));
         EXPECT_TRUE(workContents().isEmpty());
     }
     EXPECT_FALSE(QFileInfo::exists(work.path() + QStringLiteral("/../up.mid")));
@@ -167,7 +167,7 @@ TEST_F(IntakeTest, TraversalAbsoluteAndLinkMembersAreRefused) {
 TEST_F(IntakeTest, ZipLinkMembersNeverBecomeLinks) {
     const ArchiveMember link{"evil.mid", "/etc/passwd", ArchiveMember::Kind::Symlink, false};
     const QString archive = songs.write(QStringLiteral("l.zip"), buildZip({link}));
-    extractor.ExtractArchive(archive, QStringLiteral("*.mid"), reporter);
+    extractor.extractArchive(archive, QStringLiteral("*.mid"), reporter);
     const QFileInfo written(work.path() + QStringLiteral("/evil.mid"));
     EXPECT_FALSE(written.isSymLink());
 }
@@ -179,7 +179,7 @@ TEST_F(IntakeTest, ALinkPlantedInTheWorkFolderIsReplacedNotFollowed) {
     const QString archive = songs.write(
         QStringLiteral("p.zip"), buildZip({file("x.mid", smallSong("X")), file("dir/y.mid", "y")}));
 
-    auto outcome = extractor.ExtractArchive(archive, QStringLiteral("*.mid"), reporter);
+    auto outcome = extractor.extractArchive(archive, QStringLiteral("*.mid"), reporter);
 
     EXPECT_EQ(readAll(outside), QByteArray("keep me"));
     EXPECT_FALSE(QFileInfo::exists(songs.path() + QStringLiteral("/y.mid")));
@@ -192,7 +192,7 @@ TEST_F(IntakeTest, MembersInSubFoldersAreWrittenBelowTheWorkFolderAndCleanedUp) 
         QStringLiteral("s.zip"),
         buildZip({file("set/deep.mid", smallSong("D")), file("top.mid", smallSong("T"))}));
 
-    auto outcome = extractor.ExtractArchive(archive, QStringLiteral("*.mid"), reporter);
+    auto outcome = extractor.extractArchive(archive, QStringLiteral("*.mid"), reporter);
     EXPECT_TRUE(QFileInfo::exists(work.path() + QStringLiteral("/set/deep.mid")));
     EXPECT_EQ(outcome.createdFolders, QStringList{work.path() + QStringLiteral("/set")});
     for (const QString& f : outcome.written) {
@@ -201,9 +201,9 @@ TEST_F(IntakeTest, MembersInSubFoldersAreWrittenBelowTheWorkFolderAndCleanedUp) 
     QDir().rmdir(work.path() + QStringLiteral("/set"));
 
     // The scan looks only at the work folder itself, like at any other folder.
-    auto entries = intake().AddFiles(archive);
+    auto entries = intake().addFiles(archive);
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].Name, QStringLiteral("top.mid"));
+    EXPECT_EQ(entries[0].name, QStringLiteral("top.mid"));
     EXPECT_TRUE(workContents().isEmpty());
 }
 
@@ -214,14 +214,14 @@ TEST_F(IntakeTest, SizeBoundsStopAnOversizedMemberAndTheArchive) {
         buildZip({file("a.mid", QByteArray(900, 'a')), file("b.mid", QByteArray(2000, 'b')),
                   file("c.mid", QByteArray(900, 'c')), file("d.mid", QByteArray(10, 'd'))}));
 
-    auto outcome = small.ExtractArchive(archive, QStringLiteral("*.mid"), reporter);
+    auto outcome = small.extractArchive(archive, QStringLiteral("*.mid"), reporter);
 
     EXPECT_EQ(outcome.written, QStringList{work.path() + QStringLiteral("/a.mid")});
     EXPECT_EQ(workFiles(), QStringList{QStringLiteral("a.mid")});
 
     const QString rar = songs.write(QStringLiteral("bomb.rar"),
                                     buildRar4({file("big.mid", QByteArray(2000, 'b'))}));
-    small.ExtractArchive(rar, QStringLiteral("*.mid"), reporter);
+    small.extractArchive(rar, QStringLiteral("*.mid"), reporter);
     EXPECT_EQ(reporter.texts(), QStringList{QStringLiteral("Write error")});
     EXPECT_EQ(reporter.messages[0].caption, QStringLiteral("Error"));
     EXPECT_EQ(reporter.messages[0].icon, platform::MessageIcon::Exclamation);
@@ -233,7 +233,7 @@ TEST_F(IntakeTest, LzhAndZipPatternsAreWildcardsOrOneExactName) {
                                                        file("xmid", "3"), file("a1.txt", "4")}));
     auto extract = [&](const QString& patterns) {
         QStringList names;
-        for (const QString& f : extractor.ExtractArchive(archive, patterns, reporter).written) {
+        for (const QString& f : extractor.extractArchive(archive, patterns, reporter).written) {
             names.append(QFileInfo(f).fileName());
             QFile::remove(f);
         }
@@ -253,8 +253,8 @@ TEST_F(IntakeTest, RarFollowsItsOwnMatchingRule) {
     auto extract = [&](const QString& patterns) {
         QStringList names;
         for (const QString& f :
-             extractor.ExtractRar(archive, module.WorkFolder, patterns, reporter).written) {
-            names.append(f.mid(module.WorkFolder.size()));
+             extractor.extractRar(archive, module.workFolder, patterns, reporter).written) {
+            names.append(f.mid(module.workFolder.size()));
             QFile::remove(f);
         }
         return names;
@@ -277,9 +277,9 @@ TEST_F(IntakeTest, RarOpenFailuresShowOneMessageUnderTheErrorCaption) {
     broken[20] = static_cast<char>(broken[20] ^ 0x55);  // first file header's CRC
     const QString damaged = songs.write(QStringLiteral("damaged.rar"), broken);
 
-    EXPECT_TRUE(intake().AddFiles(notRar).empty());
-    EXPECT_TRUE(intake().AddFiles(missing).empty());
-    EXPECT_TRUE(intake().AddFiles(damaged).empty());
+    EXPECT_TRUE(intake().addFiles(notRar).empty());
+    EXPECT_TRUE(intake().addFiles(missing).empty());
+    EXPECT_TRUE(intake().addFiles(damaged).empty());
 
     EXPECT_EQ(reporter.texts(), (QStringList{notRar + QStringLiteral(" is not RAR archive"),
                                              QStringLiteral("Cannot open ") + missing,
@@ -297,17 +297,17 @@ TEST_F(IntakeTest, RarMemberFailuresGiveOneMessageEachAndTheOthersGoOn) {
         songs.write(QStringLiteral("two.rar"), buildRar4({file("blocked.mid", smallSong("Blocked")),
                                                           file("good.mid", smallSong("Good"))}));
 
-    auto entries = intake().AddFiles(archive);
+    auto entries = intake().addFiles(archive);
 
     EXPECT_EQ(reporter.texts(), QStringList{QStringLiteral("File create error")});
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].Name, QStringLiteral("good.mid"));
+    EXPECT_EQ(entries[0].name, QStringLiteral("good.mid"));
 
     QByteArray cut = buildRar4({file("cut.mid", smallSong("Cut"))});
     cut.truncate(cut.indexOf("MThd") + 10);
     reporter.messages.clear();
     const QString truncated = songs.write(QStringLiteral("cut.rar"), cut);
-    EXPECT_TRUE(intake().AddFiles(truncated).empty());
+    EXPECT_TRUE(intake().addFiles(truncated).empty());
     EXPECT_EQ(reporter.texts(), QStringList{QStringLiteral("Read error")});
     EXPECT_FALSE(QFileInfo::exists(work.path() + QStringLiteral("/cut.mid")));
 }
@@ -330,32 +330,32 @@ TEST_F(IntakeTest, ArbitraryBytesNamedAsArchivesNeverCrash) {
                                                                                  {"l.lzh", lzh},
                                                                                  {"e.zip", {}},
                                                                                  {"e.lzh", {}}}) {
-        intake().AddFiles(songs.write(name, bytes));
+        intake().addFiles(songs.write(name, bytes));
     }
     EXPECT_TRUE(workContents().isEmpty());
 }
 
 TEST_F(IntakeTest, TheExternalArchiverIsUsedOnlyWithoutTheReader) {
-    if (!QFileInfo(settings.LhasaPath).isExecutable()) {
-        GTEST_SKIP() << "no archiver at " << settings.LhasaPath.toStdString();
+    if (!QFileInfo(settings.lhasaPath).isExecutable()) {
+        GTEST_SKIP() << "no archiver at " << settings.lhasaPath.toStdString();
     }
-    settings.UseLhasa = true;
+    settings.useLhasa = true;
     const QString lzh = songs.write(
         QStringLiteral("ext.lzh"),
         buildLzh({file("one.mid", smallSong("One")), file("two.mid", smallSong("Two"))}, 1));
 
-    extractor.ExtractArchive(lzh, QStringLiteral("one.mid"), reporter);
-    EXPECT_TRUE(extractor.LastLhasaArchive().isEmpty());
+    extractor.extractArchive(lzh, QStringLiteral("one.mid"), reporter);
+    EXPECT_TRUE(extractor.lastLhasaArchive().isEmpty());
     EXPECT_EQ(workFiles(), QStringList{QStringLiteral("one.mid")});
     QFile::remove(work.path() + QStringLiteral("/one.mid"));
 
-    module.HaveUnlha32 = false;
-    auto outcome = extractor.ExtractArchive(lzh, QStringLiteral("one.mid"), reporter);
+    module.haveLzhReader = false;
+    auto outcome = extractor.extractArchive(lzh, QStringLiteral("one.mid"), reporter);
     EXPECT_FALSE(outcome.tracked);
-    EXPECT_EQ(extractor.LastLhasaArchive(), lzh);
+    EXPECT_EQ(extractor.lastLhasaArchive(), lzh);
     EXPECT_EQ(workFiles(), (QStringList{QStringLiteral("one.mid"), QStringLiteral("two.mid")}));
 
-    auto entries = intake().AddFiles(lzh);
+    auto entries = intake().addFiles(lzh);
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[1], (SongEntry{QStringLiteral("two.mid"), lzh, QStringLiteral("Two")}));
     EXPECT_TRUE(workFiles().isEmpty());
@@ -363,14 +363,14 @@ TEST_F(IntakeTest, TheExternalArchiverIsUsedOnlyWithoutTheReader) {
     const ArchiveMember link{"evil.mid", "/etc/passwd", ArchiveMember::Kind::Symlink, false};
     const QString hostile =
         songs.write(QStringLiteral("hostile.lzh"), buildLzh({file("../up.mid", "x"), link}, 2));
-    extractor.ExtractArchive(hostile, QStringLiteral("*.mid"), reporter);
+    extractor.extractArchive(hostile, QStringLiteral("*.mid"), reporter);
     EXPECT_FALSE(QFileInfo::exists(work.path() + QStringLiteral("/../up.mid")));
     EXPECT_FALSE(QFileInfo(work.path() + QStringLiteral("/evil.mid")).isSymLink());
 
-    module.HaveUnzip32 = false;
+    module.haveZipReader = false;
     const QString zip = songs.write(QStringLiteral("ext.zip"), buildZip({file("z.mid", "z")}));
-    extractor.ExtractArchive(zip, QStringLiteral("*.mid"), reporter);
-    EXPECT_EQ(extractor.LastLhasaArchive(), zip);
+    extractor.extractArchive(zip, QStringLiteral("*.mid"), reporter);
+    EXPECT_EQ(extractor.lastLhasaArchive(), zip);
 }
 
 TEST(ArchiveProbe, EachReaderReportsLibarchiveAndItsFormat) {

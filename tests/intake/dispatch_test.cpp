@@ -12,14 +12,14 @@ TEST_F(IntakeTest, MidiAndRmiInAnyLetterCaseBecomeEntriesWithTheirFolder) {
     songs.write(QStringLiteral("TWO.RMI"), smallSong("Second"));
     auto in = intake();
 
-    auto one = in.AddFiles(songs.file(QStringLiteral("One.Mid")));
-    auto two = in.AddFiles(songs.file(QStringLiteral("TWO.RMI")));
+    auto one = in.addFiles(songs.file(QStringLiteral("One.Mid")));
+    auto two = in.addFiles(songs.file(QStringLiteral("TWO.RMI")));
 
     ASSERT_EQ(one.size(), 1u);
     EXPECT_EQ(one[0],
               (SongEntry{QStringLiteral("One.Mid"), songs.path(), QStringLiteral("First song")}));
     ASSERT_EQ(two.size(), 1u);
-    EXPECT_EQ(two[0].Title, QStringLiteral("Second"));
+    EXPECT_EQ(two[0].title, QStringLiteral("Second"));
     EXPECT_TRUE(reporter.messages.empty());
     EXPECT_EQ(reporter.shown.size(), 2u);
     EXPECT_EQ(reporter.eventRuns, 2);
@@ -30,8 +30,8 @@ TEST_F(IntakeTest, UnsupportedExtensionsGetTheMessageWithTheQuotedPath) {
     const QString text = songs.write(QStringLiteral("notes.txt"), "hello");
     auto in = intake();
 
-    EXPECT_TRUE(in.AddFiles(midi).empty());
-    EXPECT_TRUE(in.AddFiles(text).empty());
+    EXPECT_TRUE(in.addFiles(midi).empty());
+    EXPECT_TRUE(in.addFiles(text).empty());
 
     ASSERT_EQ(reporter.messages.size(), 2u);
     EXPECT_EQ(reporter.messages[0].text,
@@ -43,11 +43,11 @@ TEST_F(IntakeTest, UnsupportedExtensionsGetTheMessageWithTheQuotedPath) {
 
 TEST_F(IntakeTest, UnreadableMidiStillBecomesAnEntryWithAnEmptyTitle) {
     const QString broken = songs.write(QStringLiteral("broken.mid"), "not a song");
-    auto entries = intake().AddFiles(broken);
+    auto entries = intake().addFiles(broken);
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].Name, QStringLiteral("broken.mid"));
-    EXPECT_TRUE(entries[0].Title.isEmpty());
-    auto missing = intake().AddFiles(songs.file(QStringLiteral("gone.mid")));
+    EXPECT_EQ(entries[0].name, QStringLiteral("broken.mid"));
+    EXPECT_TRUE(entries[0].title.isEmpty());
+    auto missing = intake().addFiles(songs.file(QStringLiteral("gone.mid")));
     ASSERT_EQ(missing.size(), 1u);
     EXPECT_TRUE(reporter.messages.empty());
 }
@@ -56,23 +56,23 @@ TEST_F(IntakeTest, MultiSelectionSkipsRecomposerFilesWithoutTheConverter) {
     songs.write(QStringLiteral("a.mid"), smallSong("A"));
     songs.write(QStringLiteral("b.rcp"), "RCM-PC98V2.0(C)COME ON MUSIC");
     songs.write(QStringLiteral("c.mid"), smallSong("C"));
-    module.HaveRcpcv = false;
+    module.haveRcpConverter = false;
     const QString selection = songs.path() + QChar(0) + QStringLiteral("a.mid") + QChar(0) +
                               QStringLiteral("b.rcp") + QChar(0) + QStringLiteral("c.mid");
 
-    auto entries = intake().AddFiles(selection);
+    auto entries = intake().addFiles(selection);
 
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0], (SongEntry{QStringLiteral("a.mid"), songs.path(), QStringLiteral("A")}));
-    EXPECT_EQ(entries[1].Name, QStringLiteral("c.mid"));
-    EXPECT_EQ(entries[1].Container, songs.path());
+    EXPECT_EQ(entries[1].name, QStringLiteral("c.mid"));
+    EXPECT_EQ(entries[1].container, songs.path());
     EXPECT_TRUE(reporter.messages.empty());
 }
 
 TEST_F(IntakeTest, FailedRecomposerConversionShowsItsMessageAndAddsNothing) {
-    module.HaveRcpcv = true;
+    module.haveRcpConverter = true;
     const QString bad = songs.write(QStringLiteral("bad.R36"), "definitely not a Recomposer song");
-    EXPECT_TRUE(intake().AddFiles(bad).empty());
+    EXPECT_TRUE(intake().addFiles(bad).empty());
     ASSERT_EQ(reporter.messages.size(), 1u);
     EXPECT_EQ(reporter.messages[0].text, QStringLiteral("ﾚｺﾝﾎﾟｰｻﾞﾌｧｲﾙのコンバートに失敗しました"));
     EXPECT_EQ(reporter.messages[0].icon, MessageIcon::Critical);
@@ -80,8 +80,8 @@ TEST_F(IntakeTest, FailedRecomposerConversionShowsItsMessageAndAddsNothing) {
 }
 
 TEST_F(IntakeTest, ArchivesWithoutAReaderShowWhichOneIsNeeded) {
-    module.HaveUnlha32 = module.HaveUnzip32 = module.HaveUnrar = false;
-    settings.UseLhasa = false;
+    module.haveLzhReader = module.haveZipReader = module.haveRarReader = false;
+    settings.useLhasa = false;
     const QString lzh =
         songs.write(QStringLiteral("a.Lzh"), buildLzh({file("x.mid", smallSong("X"))}, 0));
     const QString zip =
@@ -90,9 +90,9 @@ TEST_F(IntakeTest, ArchivesWithoutAReaderShowWhichOneIsNeeded) {
         songs.write(QStringLiteral("c.rar"), buildRar4({file("x.mid", smallSong("X"))}));
     auto in = intake();
 
-    EXPECT_TRUE(in.AddFiles(lzh).empty());
-    EXPECT_TRUE(in.AddFiles(zip).empty());
-    EXPECT_TRUE(in.AddFiles(rar).empty());
+    EXPECT_TRUE(in.addFiles(lzh).empty());
+    EXPECT_TRUE(in.addFiles(zip).empty());
+    EXPECT_TRUE(in.addFiles(rar).empty());
 
     EXPECT_EQ(reporter.texts(),
               (QStringList{QStringLiteral("LHA書庫の利用にはUNLHA32.DLLもしくはLhasaが必要です。"),

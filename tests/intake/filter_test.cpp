@@ -6,24 +6,25 @@
 namespace vesk::test {
 namespace {
 
-using intake::OpenFilesFilter;
+using intake::openFilesFilter;
 
 TEST(OpenFilesFilter, OffersOnlyWhatCanBeTakenNow) {
     app::ModuleState module;
     app::Settings settings;
-    settings.UseLhasa = false;
-    EXPECT_EQ(OpenFilesFilter(module, settings),
+    settings.useLhasa = false;
+    EXPECT_EQ(openFilesFilter(module, settings),
               QStringLiteral("対応ﾌｧｲﾙ|*.mid;*.rmi;*.mlt;*.MLT|MIDIﾌｧｲﾙ (*.MID *.RMI)|*.mid;*.rmi"
                              "|ﾏﾙﾁﾘｽﾄﾌｧｲﾙ (*.MLT)|*.MLT"));
 
-    settings.UseLhasa = true;
-    const QString lhasa = OpenFilesFilter(module, settings);
+    settings.useLhasa = true;
+    const QString lhasa = openFilesFilter(module, settings);
     EXPECT_TRUE(lhasa.startsWith(QStringLiteral("対応ﾌｧｲﾙ|*.mid;*.rmi;*.mlt;*.LZH;*.ZIP;*.MLT|")));
     EXPECT_FALSE(lhasa.contains(QStringLiteral("RAR")));
 
-    module.HaveRcpcv = module.HaveUnrar = module.HaveUnlha32 = module.HaveUnzip32 = true;
-    settings.UseLhasa = false;
-    EXPECT_EQ(OpenFilesFilter(module, settings),
+    module.haveRcpConverter = module.haveRarReader = module.haveLzhReader = module.haveZipReader =
+        true;
+    settings.useLhasa = false;
+    EXPECT_EQ(openFilesFilter(module, settings),
               QStringLiteral(
                   "対応ﾌｧｲﾙ|*.mid;*.rmi;*.mlt;*.RCP;*.R18;*.R36;*.G18;*.G36;*.LZH;*.ZIP;*.RAR;*.MLT"
                   "|MIDIﾌｧｲﾙ (*.MID *.RMI)|*.mid;*.rmi"

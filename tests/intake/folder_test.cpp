@@ -25,7 +25,7 @@ TEST_F(IntakeTest, FolderScanTakesMidiThenArchivesThenListsInFixedOrder) {
     songs.write(QStringLiteral(".hidden.mid"), smallSong("H"));
     songs.write(QStringLiteral("sub/inner.mid"), smallSong("I"));
 
-    auto entries = intake().AddFolder(songs.path(), songs.path());
+    auto entries = intake().addFolder(songs.path(), songs.path());
 
     const std::vector<SongEntry> expected{
         {"A.MID", songs.path(), "A"}, {"b.mid", songs.path(), "B"}, {"c.rmi", songs.path(), "C"},
@@ -41,7 +41,7 @@ TEST_F(IntakeTest, FolderWithoutSupportedFilesIsReported) {
     songs.write(QStringLiteral("only.rcp"), "x");
     songs.write(QStringLiteral("song.midi"), "x");
     for (const QString& folder : {songs.path(), songs.file(QStringLiteral("missing"))}) {
-        EXPECT_TRUE(intake().AddFolder(folder, folder).empty());
+        EXPECT_TRUE(intake().addFolder(folder, folder).empty());
     }
     EXPECT_EQ(reporter.texts(), (QStringList{"このﾌｫﾙﾀﾞには対応したﾌｧｲﾙが存在しません",
                                              "このﾌｫﾙﾀﾞには対応したﾌｧｲﾙが存在しません"}));
@@ -53,9 +53,9 @@ TEST_F(IntakeTest, NamesWithinOnePatternAreSortedIgnoringCase) {
         songs.write(QString::fromLatin1(name), smallSong(name));
     }
     QStringList names;
-    for (const SongEntry& e : intake().AddFolder(songs.path() + u'/', QStringLiteral("given"))) {
-        names.append(e.Name);
-        EXPECT_EQ(e.Container, QStringLiteral("given"));
+    for (const SongEntry& e : intake().addFolder(songs.path() + u'/', QStringLiteral("given"))) {
+        names.append(e.name);
+        EXPECT_EQ(e.container, QStringLiteral("given"));
     }
     EXPECT_EQ(names, (QStringList{"1.mid", "10.mid", "a.MID", "b.mid", "B2.mid", "C.mid"}));
 }

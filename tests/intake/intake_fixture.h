@@ -50,10 +50,10 @@ class RecordingReporter : public intake::IntakeReporter {
 class IntakeTest : public ::testing::Test {
   protected:
     IntakeTest() {
-        module.WorkFolder = work.path() + u'/';
-        module.HaveUnlha32 = true;
-        module.HaveUnzip32 = true;
-        module.HaveUnrar = true;
+        module.workFolder = work.path() + u'/';
+        module.haveLzhReader = true;
+        module.haveZipReader = true;
+        module.haveRarReader = true;
         QDir().mkpath(work.path() + QStringLiteral("/FileNames"));
     }
 

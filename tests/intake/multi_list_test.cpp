@@ -6,20 +6,20 @@
 namespace vesk::test {
 namespace {
 
-using intake::MakeMltText;
+using intake::makeMltText;
 using intake::SongEntry;
 
 SongEntry song(const char* container, const char* name) {
     SongEntry e;
-    e.Container = QString::fromUtf8(container);
-    e.Name = QString::fromUtf8(name);
+    e.container = QString::fromUtf8(container);
+    e.name = QString::fromUtf8(name);
     return e;
 }
 
 TEST(MakeMltText, RunsBecomeBlocksAndLoneEntriesFullPaths) {
     const std::vector<SongEntry> list{song("/m/set", "a.mid"), song("/m/set", "b.mid"),
                                       song("/m/set", "c.mid"), song("/m", "single.mid")};
-    EXPECT_EQ(MakeMltText(list),
+    EXPECT_EQ(makeMltText(list),
               QStringLiteral("MultiListFile Copyright(C)Studio Tavorin\r\n"
                              "APP /m/set\r\n    a.mid\r\n    b.mid\r\n    c.mid\r\nEND APP\r\n"
                              "/m/single.mid"));
@@ -28,12 +28,12 @@ TEST(MakeMltText, RunsBecomeBlocksAndLoneEntriesFullPaths) {
 TEST(MakeMltText, AFinalBlockHasNoEndLine) {
     const std::vector<SongEntry> list{song("/m", "x.mid"), song("/a/p.lzh", "one.mid"),
                                       song("/a/p.lzh", "two.mid")};
-    EXPECT_EQ(MakeMltText(list),
+    EXPECT_EQ(makeMltText(list),
               QStringLiteral("MultiListFile Copyright(C)Studio Tavorin\r\n/m/x.mid\r\n"
                              "APP /a/p.lzh\r\n    one.mid\r\n    two.mid"));
-    EXPECT_EQ(MakeMltText({}), QStringLiteral("MultiListFile Copyright(C)Studio Tavorin"));
+    EXPECT_EQ(makeMltText({}), QStringLiteral("MultiListFile Copyright(C)Studio Tavorin"));
     // The container comparison is exact: letter case makes two runs.
-    EXPECT_EQ(MakeMltText({song("/M", "a.mid"), song("/m", "b.mid")}),
+    EXPECT_EQ(makeMltText({song("/M", "a.mid"), song("/m", "b.mid")}),
               QStringLiteral("MultiListFile Copyright(C)Studio Tavorin\r\n/M/a.mid\r\n/m/b.mid"));
 }
 
@@ -42,7 +42,7 @@ TEST(SaveMultiList, NeedsTwoEntriesAndWritesUtf8WithCrLf) {
     EXPECT_TRUE(intake::listCanBeSaved(2));
     TempDir dir;
     const QString path = dir.file(QStringLiteral("l.mlt"));
-    ASSERT_TRUE(intake::SaveMultiList(path, {song("/曲", "あ.mid"), song("/x", "b.mid")}).ok);
+    ASSERT_TRUE(intake::saveMultiList(path, {song("/曲", "あ.mid"), song("/x", "b.mid")}).ok);
     EXPECT_EQ(
         readAll(path),
         QByteArray("MultiListFile Copyright(C)Studio Tavorin\r\n/\xE6\x9B\xB2/\xE3\x81\x82.mid\r\n"
@@ -62,8 +62,8 @@ TEST_F(IntakeTest, SavedListsReadBackToTheSameEntries) {
     };
     for (const auto& list : lists) {
         const QString path = songs.file(QStringLiteral("saved.mlt"));
-        ASSERT_TRUE(intake::SaveMultiList(path, list).ok);
-        EXPECT_EQ(intake().AddFiles(path), list);
+        ASSERT_TRUE(intake::saveMultiList(path, list).ok);
+        EXPECT_EQ(intake().addFiles(path), list);
     }
     EXPECT_TRUE(reporter.messages.empty());
 }
@@ -84,7 +84,7 @@ TEST_F(IntakeTest, ListReaderTakesHereBlocksCommentsAndAppNames) {
                                      "/full/path.mid\r\n"
                                      "// trailing comment\r\n");
 
-    auto entries = intake().AddFiles(list);
+    auto entries = intake().addFiles(list);
 
     const std::vector<SongEntry> expected{{"apple.mid", songs.path(), "Apple"},
                                           {"two.mid", songs.path(), "Two"},
@@ -100,26 +100,26 @@ TEST_F(IntakeTest, ListLinesAreNotCheckedForTheirKind) {
     const QString list = songs.write(QStringLiteral("k.mlt"),
                                      "MULTILISTFILE COPYRIGHT(C)STUDIO TAVORIN\n"
                                      "/x/inner.mlt\n/x/song.rcp\n\n/x/last.mid");
-    auto entries = intake().AddFiles(list);
+    auto entries = intake().addFiles(list);
     ASSERT_EQ(entries.size(), 4u);
-    EXPECT_EQ(entries[0].Name, QStringLiteral("inner.mlt"));
-    EXPECT_EQ(entries[1].Name, QStringLiteral("song.rcp"));
+    EXPECT_EQ(entries[0].name, QStringLiteral("inner.mlt"));
+    EXPECT_EQ(entries[1].name, QStringLiteral("song.rcp"));
     // An empty line is a song line too.
     EXPECT_EQ(entries[2], (SongEntry{"", "", ""}));
-    EXPECT_EQ(entries[3].Name, QStringLiteral("last.mid"));
+    EXPECT_EQ(entries[3].name, QStringLiteral("last.mid"));
 }
 
 TEST_F(IntakeTest, AWrongHeaderIsReportedWithThePath) {
     const QString list = songs.write(QStringLiteral("bad.mlt"), " [MIDILIST]\r\n/x/a.mid\r\n");
-    EXPECT_TRUE(intake().AddFiles(list).empty());
+    EXPECT_TRUE(intake().addFiles(list).empty());
     ASSERT_EQ(reporter.messages.size(), 1u);
     EXPECT_EQ(reporter.messages[0].text,
               list + QStringLiteral("\r\nこれはMIDIリストではありません"));
     EXPECT_EQ(reporter.messages[0].icon, platform::MessageIcon::Critical);
 
     reporter.messages.clear();
-    EXPECT_TRUE(intake().AddFiles(songs.file(QStringLiteral("missing.mlt"))).empty());
-    EXPECT_TRUE(intake().AddFiles(songs.write(QStringLiteral("empty.mlt"), "")).size() == 0);
+    EXPECT_TRUE(intake().addFiles(songs.file(QStringLiteral("missing.mlt"))).empty());
+    EXPECT_TRUE(intake().addFiles(songs.write(QStringLiteral("empty.mlt"), "")).size() == 0);
     EXPECT_EQ(reporter.messages.size(), 1u);
 }
 
@@ -130,7 +130,7 @@ TEST_F(IntakeTest, WindowsListsInCp932AreRead) {
                                              "曲\\ソング.mid\r\n表.mid\r\n"));
     const QString list = songs.write(QStringLiteral("win.mlt"), bytes);
 
-    auto entries = intake().AddFiles(list);
+    auto entries = intake().addFiles(list);
 
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0], (SongEntry{"ソング.mid", songs.path() + QStringLiteral("/曲"), "Song"}));
@@ -149,7 +149,7 @@ TEST_F(IntakeTest, ArchiveMembersInAListAreExtractedForTheirTitles) {
                                               rar + QStringLiteral("/r.mid\n"))
                                                  .toUtf8());
 
-    auto entries = intake().AddFiles(list);
+    auto entries = intake().addFiles(list);
 
     const std::vector<SongEntry> expected{
         {"two.mid", zip, "Two"}, {"gone.mid", zip, ""}, {"r.mid", rar, "R"}};
@@ -157,10 +157,10 @@ TEST_F(IntakeTest, ArchiveMembersInAListAreExtractedForTheirTitles) {
     // Members read for a list stay in the work folder.
     EXPECT_EQ(workFiles(), (QStringList{"r.mid", "two.mid"}));
 
-    module.HaveUnzip32 = false;
-    settings.UseLhasa = false;
+    module.haveZipReader = false;
+    settings.useLhasa = false;
     QFile::remove(work.path() + QStringLiteral("/two.mid"));
-    auto without = intake().AddFiles(list);
+    auto without = intake().addFiles(list);
     ASSERT_EQ(without.size(), 3u);
     EXPECT_EQ(without[0], (SongEntry{"two.mid", zip, ""}));
 }

@@ -8,52 +8,52 @@ namespace {
 const QChar Nul(0);
 
 TEST(PathText, FixTrimCutsAtFirstNul) {
-    EXPECT_EQ(FixTrim(QStringLiteral("abc") + Nul + "def" + Nul), "abc");
-    EXPECT_EQ(FixTrim("abc"), "abc");
-    EXPECT_EQ(FixTrim(QString(Nul)), "");
+    EXPECT_EQ(fixTrim(QStringLiteral("abc") + Nul + "def" + Nul), "abc");
+    EXPECT_EQ(fixTrim("abc"), "abc");
+    EXPECT_EQ(fixTrim(QString(Nul)), "");
 }
 
 TEST(PathText, FileNameAndFolderSplitAPath) {
-    EXPECT_EQ(GetFileName("/music/a/b.mid"), "b.mid");
-    EXPECT_EQ(GetFolder("/music/a/b.mid"), "/music/a");
-    EXPECT_EQ(GetFileName("b.mid"), "b.mid");
-    EXPECT_EQ(GetFolder("b.mid"), "");
-    EXPECT_EQ(GetFileName("/music/a/"), "");
-    EXPECT_EQ(GetFolder("/music/a/"), "/music/a");
+    EXPECT_EQ(getFileName("/music/a/b.mid"), "b.mid");
+    EXPECT_EQ(getFolder("/music/a/b.mid"), "/music/a");
+    EXPECT_EQ(getFileName("b.mid"), "b.mid");
+    EXPECT_EQ(getFolder("b.mid"), "");
+    EXPECT_EQ(getFileName("/music/a/"), "");
+    EXPECT_EQ(getFolder("/music/a/"), "/music/a");
     // A file in the root: its folder is empty, and joining gives the path back.
-    EXPECT_EQ(GetFolder("/b.mid"), "");
-    EXPECT_EQ(GetFolder("/b.mid") + PathSeparator + GetFileName("/b.mid"), "/b.mid");
+    EXPECT_EQ(getFolder("/b.mid"), "");
+    EXPECT_EQ(getFolder("/b.mid") + PathSeparator + getFileName("/b.mid"), "/b.mid");
     // Only "/" separates; a backslash is an ordinary character of a Linux file name.
-    EXPECT_EQ(GetFileName("/m/a\\b.mid"), "a\\b.mid");
-    EXPECT_EQ(GetFolder("C:\\a\\b.mid"), "");
+    EXPECT_EQ(getFileName("/m/a\\b.mid"), "a\\b.mid");
+    EXPECT_EQ(getFolder("C:\\a\\b.mid"), "");
 }
 
 TEST(PathText, MultiSelectionGivesFolderAndLastName) {
     const QString selection = QStringLiteral("/music") + Nul + "one.mid" + Nul + "two.rcp";
-    EXPECT_EQ(GetFolder(selection), "/music");
-    EXPECT_EQ(GetFileName(selection), "two.rcp");
+    EXPECT_EQ(getFolder(selection), "/music");
+    EXPECT_EQ(getFileName(selection), "two.rcp");
     // A NUL wins over separators for the folder.
-    EXPECT_EQ(GetFolder(QStringLiteral("/a/b") + Nul + "c/d"), "/a/b");
+    EXPECT_EQ(getFolder(QStringLiteral("/a/b") + Nul + "c/d"), "/a/b");
 }
 
 TEST(PathText, TrackCounterPadsToThreeDigits) {
-    EXPECT_EQ(TrackCounter(0, 11), "001/012");
-    EXPECT_EQ(TrackCounter(0, -1), "001/000");
-    EXPECT_EQ(TrackCounter(8, 9), "009/010");
-    EXPECT_EQ(TrackCounter(9, 98), "010/099");
-    EXPECT_EQ(TrackCounter(98, 99), "099/100");
-    EXPECT_EQ(TrackCounter(999, 1000), "1000/1001");
+    EXPECT_EQ(trackCounter(0, 11), "001/012");
+    EXPECT_EQ(trackCounter(0, -1), "001/000");
+    EXPECT_EQ(trackCounter(8, 9), "009/010");
+    EXPECT_EQ(trackCounter(9, 98), "010/099");
+    EXPECT_EQ(trackCounter(98, 99), "099/100");
+    EXPECT_EQ(trackCounter(999, 1000), "1000/1001");
 }
 
 TEST(PathText, FormatTimeShowsMinutesAndSeconds) {
-    EXPECT_EQ(FormatTime(0), "00:00");
-    EXPECT_EQ(FormatTime(999), "00:00");
-    EXPECT_EQ(FormatTime(59999), "00:59");
-    EXPECT_EQ(FormatTime(61000), "01:01");
-    EXPECT_EQ(FormatTime(3600000), "60:00");
-    EXPECT_EQ(FormatTime(6000000), "100:00");
-    EXPECT_EQ(FormatTime(-5000), "00:00");
-    EXPECT_EQ(FormatTime(2147483647), "35791:23");
+    EXPECT_EQ(formatTime(0), "00:00");
+    EXPECT_EQ(formatTime(999), "00:00");
+    EXPECT_EQ(formatTime(59999), "00:59");
+    EXPECT_EQ(formatTime(61000), "01:01");
+    EXPECT_EQ(formatTime(3600000), "60:00");
+    EXPECT_EQ(formatTime(6000000), "100:00");
+    EXPECT_EQ(formatTime(-5000), "00:00");
+    EXPECT_EQ(formatTime(2147483647), "35791:23");
 }
 
 }  // namespace

@@ -60,9 +60,9 @@ TEST(ResetDeviceTest, TheChosenSlotsResetReachesTheDeviceThatPlaysTheSong) {
     rig.addSong("a.mid", "Piano");
     rig.addSong("b.mid", QStringLiteral("Ｒｏｌａｎｄ demo").toUtf8());
     p.autoDeviceCommand();
-    p.PlayEntry(0);
-    p.PlayEntry(1);
-    p.PlayEntry(0);
+    p.playEntry(0);
+    p.playEntry(1);
+    p.playEntry(0);
     EXPECT_EQ(rig.resets(),
               QStringList({"-1:F0 7E 7F 09 01 F7", "1:F0 41 10 42 12 40 00 7F 00 41 F7",
                            "-1:F0 7E 7F 09 01 F7"}));
@@ -73,19 +73,19 @@ TEST(ResetDeviceTest, TheChosenSlotsResetReachesTheDeviceThatPlaysTheSong) {
               QStringList({"Now Resetting...", "", "Piano", "Now Resetting..."}));
 
     // Codes of four characters or fewer send nothing.
-    rig.settings.Slot[0].ResetCode = "1";
-    p.PlayEntry(0);
+    rig.settings.deviceSlots[0].resetCode = "1";
+    p.playEntry(0);
     EXPECT_EQ(rig.resets().size(), 3);
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionPlaying);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionPlaying);
 }
 
 TEST(ResetDeviceTest, ADeviceTheEngineRefusesIsReportedOnceAndTheSongStillPlays) {
     PlayerRig rig;
     rig.addSong("a.mid", "Piano");
-    rig.settings.Slot[0].Device = 7;
-    rig.player->PlayEntry(0);
+    rig.settings.deviceSlots[0].device = 7;
+    rig.player->playEntry(0);
     EXPECT_EQ(rig.interaction.shown.size(), 1u);
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionPlaying);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionPlaying);
 }
 
 }  // namespace

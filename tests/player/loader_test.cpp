@@ -10,9 +10,9 @@ namespace {
 TEST(PlayEntryTest, IndicesOutsideTheListChangeNothing) {
     PlayerRig rig;
     rig.addSong("a.mid", "A");
-    rig.player->PlayEntry(-1);
-    rig.player->PlayEntry(1);
-    EXPECT_EQ(rig.player->state().PreviousEntry, -2);
+    rig.player->playEntry(-1);
+    rig.player->playEntry(1);
+    EXPECT_EQ(rig.player->state().previousEntry, -2);
     EXPECT_TRUE(rig.log.commands.isEmpty());
     EXPECT_TRUE(rig.view.calls.isEmpty());
 }
@@ -23,14 +23,14 @@ TEST(PlayEntryTest, LoadsInOrderAndShowsTheSong) {
         rig.addSong(QString("s%1.mid").arg(i), i == 3 ? "Song" : "x");
     }
     rig.player->setInfoShown(true);
-    rig.player->PlayEntry(3);
+    rig.player->playEntry(3);
     EXPECT_EQ(rig.view.named("caption").last(),
               QStringLiteral("[004/012] Song - VESK MIDI PLAYER"));
-    EXPECT_EQ(rig.view.info.File, QStringLiteral("ファイル名  s3.mid"));
-    EXPECT_EQ(rig.view.info.Smf, QStringLiteral("SMFﾌｫｰﾏｯﾄ  0"));
-    EXPECT_EQ(rig.view.info.Div, QStringLiteral("分解能  480"));
-    EXPECT_EQ(rig.view.info.Arch, QStringLiteral("書庫名  ") + rig.dir.path() + "/songs");
-    EXPECT_EQ(rig.player->mainWindow().TotalText, QStringLiteral("00:01"));
+    EXPECT_EQ(rig.view.info.file, QStringLiteral("ファイル名  s3.mid"));
+    EXPECT_EQ(rig.view.info.format, QStringLiteral("SMFﾌｫｰﾏｯﾄ  0"));
+    EXPECT_EQ(rig.view.info.division, QStringLiteral("分解能  480"));
+    EXPECT_EQ(rig.view.info.archive, QStringLiteral("書庫名  ") + rig.dir.path() + "/songs");
+    EXPECT_EQ(rig.player->mainWindow().totalText, QStringLiteral("00:01"));
     // The previous song is closed first; the song starts last, after its reset and port.
     const QStringList session =
         rig.log.commands.filter(QRegularExpression("^(close Tavorin|set Tavorin port|play)"));
@@ -44,26 +44,26 @@ TEST(PlayEntryTest, LoadsInOrderAndShowsTheSong) {
 TEST(PlayEntryTest, AMissingFileEndsTheLoadSilentlyAfterClosingThePreviousSong) {
     PlayerRig rig;
     rig.addSong("a.mid", "A");
-    rig.player->state().PlayList.push_back({"gone.mid", rig.dir.path() + "/songs", "Gone"});
-    rig.player->state().PlayList.push_back({"m.mid", rig.dir.path() + "/gone.lzh", "Member"});
+    rig.player->state().playList.push_back({"gone.mid", rig.dir.path() + "/songs", "Gone"});
+    rig.player->state().playList.push_back({"m.mid", rig.dir.path() + "/gone.lzh", "Member"});
     rig.player->repeatCommand(2);
     rig.player->doubleSpeedCommand();
-    rig.player->PlayEntry(0);
+    rig.player->playEntry(0);
     const auto viewCalls = rig.view.calls.size();
     for (std::int16_t index : {1, 2}) {
-        rig.player->PlayEntry(index);
-        EXPECT_EQ(rig.player->state().CurrentEntry, index);
-        EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionClosed);
-        EXPECT_TRUE(rig.player->state().PlayRequested);
+        rig.player->playEntry(index);
+        EXPECT_EQ(rig.player->state().currentEntry, index);
+        EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
+        EXPECT_TRUE(rig.player->state().playRequested);
     }
-    EXPECT_EQ(rig.player->state().PreviousEntry, 1);
+    EXPECT_EQ(rig.player->state().previousEntry, 1);
     EXPECT_EQ(rig.view.calls.size(), viewCalls);
     EXPECT_EQ(rig.resets().size(), 1);
     EXPECT_TRUE(rig.interaction.shown.empty());
     // With no session nothing is reported stopped, so the loop waits for the user.
     rig.run(5000);
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionClosed);
-    EXPECT_EQ(rig.engine.Status(), QString());
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
+    EXPECT_EQ(rig.engine.status(), QString());
     EXPECT_EQ(rig.loads(), 1);
 }
 
@@ -76,25 +76,25 @@ TEST(PlayEntryTest, TheLastDocumentFoundWinsAndOpensThroughTheDesktop) {
     PlayerRig rig(services);
     rig.addSong("song.mid", "S");
     const QString songs = rig.dir.path() + "/songs/";
-    rig.player->PlayEntry(0);
-    EXPECT_EQ(rig.player->state().DocumentPath, QString());
-    EXPECT_FALSE(rig.player->mainWindow().HasDocument);
-    rig.player->OpenDocument();
+    rig.player->playEntry(0);
+    EXPECT_EQ(rig.player->state().documentPath, QString());
+    EXPECT_FALSE(rig.player->mainWindow().hasDocument);
+    rig.player->openDocument();
     EXPECT_TRUE(opened.isEmpty());
 
     rig.dir.write("songs/README.DOC", "doc");
-    rig.player->PlayEntry(0);
-    EXPECT_EQ(rig.player->state().DocumentPath, songs + "README.DOC");
+    rig.player->playEntry(0);
+    EXPECT_EQ(rig.player->state().documentPath, songs + "README.DOC");
     rig.dir.write("songs/readme.txt", "txt");
-    rig.player->PlayEntry(0);
-    EXPECT_EQ(rig.player->state().DocumentPath, songs + "readme.txt");
+    rig.player->playEntry(0);
+    EXPECT_EQ(rig.player->state().documentPath, songs + "readme.txt");
     rig.dir.write("songs/song.txt", "txt");
     rig.dir.write("songs/song.doc", "doc");
-    rig.player->PlayEntry(0);
-    EXPECT_EQ(rig.player->state().DocumentPath, songs + "song.txt");
-    EXPECT_TRUE(rig.player->mainWindow().HasDocument);
-    rig.player->OpenDocument();
-    EXPECT_EQ(opened, QStringList({songs + "song.txt", rig.module.ProgramFolder}));
+    rig.player->playEntry(0);
+    EXPECT_EQ(rig.player->state().documentPath, songs + "song.txt");
+    EXPECT_TRUE(rig.player->mainWindow().hasDocument);
+    rig.player->openDocument();
+    EXPECT_EQ(opened, QStringList({songs + "song.txt", rig.module.programFolder}));
 }
 
 TEST(PlayEntryTest, RecomposerSongsPlayFromTheWorkFolderWithItsDocuments) {
@@ -116,21 +116,21 @@ TEST(PlayEntryTest, RecomposerSongsPlayFromTheWorkFolderWithItsDocuments) {
     rig.dir.write("d/tune.rcp", "RCM-PC98V2.0(C)COME ON MUSIC");
     rig.dir.write("d/readme.txt", "not this one");
     rig.dir.write("d/bad.rcp", "broken");
-    rig.player->state().PlayList = {{"tune.rcp", folder, "Tune"}, {"bad.rcp", folder, "Bad"}};
-    rig.settings.Slot[1].Key = "YAMAHA";
+    rig.player->state().playList = {{"tune.rcp", folder, "Tune"}, {"bad.rcp", folder, "Bad"}};
+    rig.settings.deviceSlots[1].keywords = "YAMAHA";
     rig.player->autoDeviceCommand();
-    rig.player->PlayEntry(0);
+    rig.player->playEntry(0);
     EXPECT_EQ(converted, QStringList({folder + "/tune.rcp"}));
-    EXPECT_EQ(rig.engine.FileName(), rig.module.WorkFolder + "tune.mid");
-    EXPECT_EQ(rig.player->state().DocumentPath, rig.module.WorkFolder + "tune.txt");
-    EXPECT_EQ(rig.player->state().SlotInUse, 1);
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionPlaying);
+    EXPECT_EQ(rig.engine.fileName(), rig.module.workFolder + "tune.mid");
+    EXPECT_EQ(rig.player->state().documentPath, rig.module.workFolder + "tune.txt");
+    EXPECT_EQ(rig.player->state().slotInUse, 1);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionPlaying);
 
     // A failed conversion leaves the work folder itself as the file: reported, not played.
-    rig.player->PlayEntry(1);
-    EXPECT_EQ(rig.engine.FileName(), rig.module.WorkFolder);
+    rig.player->playEntry(1);
+    EXPECT_EQ(rig.engine.fileName(), rig.module.workFolder);
     EXPECT_EQ(rig.interaction.shown.size(), 1u);
-    EXPECT_NE(rig.engine.Status(), QStringLiteral("playing"));
+    EXPECT_NE(rig.engine.status(), QStringLiteral("playing"));
 }
 
 TEST(PlayEntryTest, ArchiveMembersAreExtractedOnlyWhenTheyMustBe) {
@@ -146,21 +146,21 @@ TEST(PlayEntryTest, ArchiveMembersAreExtractedOnlyWhenTheyMustBe) {
     const QString zip = rig.dir.write("b.ZIP", "zip");
     const QString rar = rig.dir.write("c.rar", "rar");
     rig.dir.write("work/m.mid", songBytes("Member", 1000));
-    rig.player->state().PlayList = {{"m.mid", lzh, "L"}, {"m.mid", zip, "Z"}, {"m.mid", rar, "R"}};
-    rig.settings.UseLhasa = true;
+    rig.player->state().playList = {{"m.mid", lzh, "L"}, {"m.mid", zip, "Z"}, {"m.mid", rar, "R"}};
+    rig.settings.useLhasa = true;
     lastLhasa = lzh;
-    rig.player->PlayEntry(0);  // the archiver program unpacked this archive last
+    rig.player->playEntry(0);  // the archiver program unpacked this archive last
     EXPECT_TRUE(calls.isEmpty());
-    EXPECT_EQ(rig.engine.FileName(), rig.module.WorkFolder + "m.mid");
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionPlaying);
-    rig.player->PlayEntry(1);
+    EXPECT_EQ(rig.engine.fileName(), rig.module.workFolder + "m.mid");
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionPlaying);
+    rig.player->playEntry(1);
     EXPECT_EQ(calls, QStringList({zip + "|m.mid"}));
-    rig.player->PlayEntry(2);
+    rig.player->playEntry(2);
     EXPECT_EQ(calls.size(), 1);
-    rig.module.HaveUnrar = true;
-    rig.module.HaveUnlha32 = true;
-    rig.player->PlayEntry(2);
-    rig.player->PlayEntry(0);
+    rig.module.haveRarReader = true;
+    rig.module.haveLzhReader = true;
+    rig.player->playEntry(2);
+    rig.player->playEntry(0);
     EXPECT_EQ(calls.mid(1), QStringList({rar + "|m.mid", lzh + "|m.mid"}));
 }
 

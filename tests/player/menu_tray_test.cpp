@@ -15,15 +15,15 @@ TEST(RepeatCommandTest, IndicatorsAndTheShuffleOrder) {
 
     PlayerRig rig;
     Player& p = *rig.player;
-    p.state().ShuffleOrder = {7};
+    p.state().shuffleOrder = {7};
     p.repeatCommand(3);  // an empty list keeps the order it had
-    EXPECT_EQ(p.state().ShuffleOrder, std::vector<std::int16_t>{7});
+    EXPECT_EQ(p.state().shuffleOrder, std::vector<std::int16_t>{7});
     rig.addSong("a.mid", "A");
     p.repeatCommand(3);
-    EXPECT_EQ(p.state().ShuffleOrder, std::vector<std::int16_t>{0});
-    EXPECT_EQ(rig.settings.Repeat, 3);
+    EXPECT_EQ(p.state().shuffleOrder, std::vector<std::int16_t>{0});
+    EXPECT_EQ(rig.settings.repeat, 3);
     p.repeatCommand(-4);
-    EXPECT_EQ(rig.settings.Repeat, 0);
+    EXPECT_EQ(rig.settings.repeat, 0);
     EXPECT_EQ(rig.view.named("repeat").last(), QStringLiteral("0//NO REPEAT"));
 }
 
@@ -31,51 +31,51 @@ TEST(SpeedCommandTest, SpeedsStartFromTheSongsOwnTempoAndNeverCompound) {
     PlayerRig rig;
     Player& p = *rig.player;
     rig.addSong("a.mid", "A", 61000);
-    p.PlayEntry(0);
+    p.playEntry(0);
     p.doubleSpeedCommand();
-    EXPECT_EQ(rig.engine.Bpm(), 240);
-    EXPECT_EQ(p.mainWindow().TotalText, QStringLiteral("00:30"));
+    EXPECT_EQ(rig.engine.bpm(), 240);
+    EXPECT_EQ(p.mainWindow().totalText, QStringLiteral("00:30"));
     p.halfSpeedCommand();
-    EXPECT_EQ(rig.engine.Bpm(), 60);
-    EXPECT_FALSE(p.mainWindow().Speed.Double);
-    EXPECT_EQ(p.mainWindow().TotalText, QStringLiteral("02:02"));
+    EXPECT_EQ(rig.engine.bpm(), 60);
+    EXPECT_FALSE(p.mainWindow().speed.doubleSpeed);
+    EXPECT_EQ(p.mainWindow().totalText, QStringLiteral("02:02"));
     p.halfSpeedCommand();
-    EXPECT_EQ(rig.engine.Bpm(), 120);
-    EXPECT_EQ(p.mainWindow().TotalText, QStringLiteral("01:01"));
+    EXPECT_EQ(rig.engine.bpm(), 120);
+    EXPECT_EQ(p.mainWindow().totalText, QStringLiteral("01:01"));
 
     PlayerRig odd;
     odd.addSong("b.mid", "B", 1000, 125);
     odd.player->halfSpeedCommand();
-    odd.player->PlayEntry(0);
-    EXPECT_EQ(odd.engine.Bpm(), 62);
+    odd.player->playEntry(0);
+    EXPECT_EQ(odd.engine.bpm(), 62);
 }
 
 TEST(DeviceCommandTest, PlayingSongsSwitchAtOnceStoppedOnesAtTheNextLoad) {
     PlayerRig rig;
     Player& p = *rig.player;
     rig.addSong("a.mid", "A", 8000);
-    p.PlayEntry(0);
+    p.playEntry(0);
     rig.run(500);
     p.deviceBCommand();
     rig.run(500);
-    EXPECT_EQ(rig.engine.Device(), 1);
+    EXPECT_EQ(rig.engine.device(), 1);
     EXPECT_EQ(rig.view.named("device").last(), QStringLiteral("1"));
-    EXPECT_EQ(rig.settings.DeviceNumber, QStringLiteral("B"));
-    EXPECT_TRUE(rig.settings.KeyCheck);
-    EXPECT_TRUE(p.state().Choice.DeviceBChosen);
+    EXPECT_EQ(rig.settings.deviceNumber, QStringLiteral("B"));
+    EXPECT_TRUE(rig.settings.keyCheck);
+    EXPECT_TRUE(p.state().choice.deviceBChosen);
 
-    p.TransportStop();
+    p.transportStop();
     p.deviceACommand();
-    EXPECT_EQ(rig.engine.Device(), 1);
+    EXPECT_EQ(rig.engine.device(), 1);
     EXPECT_EQ(rig.view.named("device").last(), QStringLiteral("0"));
-    EXPECT_FALSE(rig.settings.KeyCheck);
+    EXPECT_FALSE(rig.settings.keyCheck);
 
     // Choosing the automatic choice twice keeps it chosen.
     p.autoDeviceCommand();
     p.autoDeviceCommand();
-    EXPECT_TRUE(p.state().Choice.AutoChosen);
-    EXPECT_FALSE(p.state().Choice.DeviceAChosen || p.state().Choice.DeviceBChosen);
-    EXPECT_EQ(rig.settings.DeviceNumber, QStringLiteral("Auto"));
+    EXPECT_TRUE(p.state().choice.autoChosen);
+    EXPECT_FALSE(p.state().choice.deviceAChosen || p.state().choice.deviceBChosen);
+    EXPECT_EQ(rig.settings.deviceNumber, QStringLiteral("Auto"));
 }
 
 struct TrayTest : ::testing::Test {
@@ -88,7 +88,7 @@ struct TrayTest : ::testing::Test {
     RecordingView tray;
     std::tuple<bool, bool, bool, bool> menu() const {
         const TrayState& t = p.tray();
-        return {t.PlayEnabled, t.PauseEnabled, t.StopEnabled, t.PrevEnabled};
+        return {t.playEnabled, t.pauseEnabled, t.stopEnabled, t.prevEnabled};
     }
 };
 
@@ -97,21 +97,21 @@ TEST_F(TrayTest, EnteringFollowsThePlayingStateAndBuildsANewShuffleOrder) {
     EXPECT_EQ(menu(), std::make_tuple(false, false, false, false));
     p.returnFromTray(rig.view);
 
-    p.PlayEntry(0);
-    rig.settings.Repeat = 3;
-    p.state().ShuffleOrder.clear();
+    p.playEntry(0);
+    rig.settings.repeat = 3;
+    p.state().shuffleOrder.clear();
     p.enterTray(tray);
     EXPECT_EQ(menu(), std::make_tuple(false, true, true, true));
-    EXPECT_EQ(p.state().ShuffleOrder.size(), 2u);
+    EXPECT_EQ(p.state().shuffleOrder.size(), 2u);
 
-    p.TransportPause();
+    p.transportPause();
     EXPECT_EQ(menu(), std::make_tuple(true, false, true, true));
     p.returnFromTray(rig.view);
     p.enterTray(tray);
     EXPECT_EQ(menu(), std::make_tuple(true, false, false, false));
-    p.TransportPlay();
+    p.transportPlay();
     EXPECT_EQ(menu(), std::make_tuple(false, true, true, true));
-    p.TransportStop();
+    p.transportStop();
     EXPECT_EQ(menu(), std::make_tuple(true, false, true, false));
 }
 
@@ -120,15 +120,15 @@ TEST_F(TrayTest, TheTrayLoopKeepsItsSpeedWritesNoDisplayAndStopsAtTheEnd) {
     p.doubleSpeedCommand();
     p.repeatCommand(0);
     p.enterTray(tray);
-    p.PlayEntry(2);
-    EXPECT_EQ(rig.engine.Bpm(), 240);
+    p.playEntry(2);
+    EXPECT_EQ(rig.engine.bpm(), 240);
     rig.run(750);
-    EXPECT_EQ(rig.engine.Bpm(), 200);
-    EXPECT_EQ(p.tray().Speed.SpeedTempo, 200);
-    EXPECT_EQ(p.mainWindow().Speed.SpeedTempo, 0);
+    EXPECT_EQ(rig.engine.bpm(), 200);
+    EXPECT_EQ(p.tray().speed.speedTempo, 200);
+    EXPECT_EQ(p.mainWindow().speed.speedTempo, 0);
     rig.run(5000);
-    EXPECT_FALSE(p.state().PlayRequested);
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionClosed);
+    EXPECT_FALSE(p.state().playRequested);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
     EXPECT_EQ(menu(), std::make_tuple(true, false, false, false));
     for (const QString& call : tray.calls) {
         EXPECT_TRUE(call.startsWith("repeat:")) << call.toStdString();
@@ -136,20 +136,20 @@ TEST_F(TrayTest, TheTrayLoopKeepsItsSpeedWritesNoDisplayAndStopsAtTheEnd) {
 }
 
 TEST_F(TrayTest, ReturningRebuildsTheListAndShowsTheSongInProgress) {
-    p.PlayEntry(1);
+    p.playEntry(1);
     p.doubleSpeedCommand();
     p.enterTray(tray);
-    p.TransportNext();
-    EXPECT_EQ(p.state().CurrentEntry, 0);
-    EXPECT_EQ(rig.engine.Bpm(), 240);
+    p.transportNext();
+    EXPECT_EQ(p.state().currentEntry, 0);
+    EXPECT_EQ(rig.engine.bpm(), 240);
     rig.view.calls.clear();
     p.returnFromTray(rig.view);
     EXPECT_EQ(rig.view.lines, QStringList({"001：A", "002：B"}));
-    EXPECT_EQ(p.mainWindow().Caption, QStringLiteral("[001/002] A - VESK MIDI PLAYER"));
-    EXPECT_EQ(p.mainWindow().StatusText, QStringLiteral("PLAY"));
-    EXPECT_EQ(p.mainWindow().TotalText, QStringLiteral("00:01"));
-    EXPECT_FALSE(p.mainWindow().Speed.Double);
-    EXPECT_EQ(rig.engine.Bpm(), 240);
+    EXPECT_EQ(p.mainWindow().caption, QStringLiteral("[001/002] A - VESK MIDI PLAYER"));
+    EXPECT_EQ(p.mainWindow().statusText, QStringLiteral("PLAY"));
+    EXPECT_EQ(p.mainWindow().totalText, QStringLiteral("00:01"));
+    EXPECT_FALSE(p.mainWindow().speed.doubleSpeed);
+    EXPECT_EQ(rig.engine.bpm(), 240);
     EXPECT_EQ(p.mode(), WindowMode::Main);
 }
 

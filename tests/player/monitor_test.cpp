@@ -11,7 +11,7 @@ struct MonitorTest : ::testing::Test {
         rig.addSong("a.mid", "A");
         rig.addSong("b.mid", "B");
         rig.addSong("c.mid", "C");
-        p.UpDate_List(-1);
+        p.updateList(-1);
     }
     // The entries loaded so far, in order.
     QStringList played() const { return rig.view.named("select"); }
@@ -21,22 +21,22 @@ struct MonitorTest : ::testing::Test {
 
 TEST_F(MonitorTest, ModeNonePlaysToTheEndOfTheListThenStopsAndCloses) {
     p.repeatCommand(0);
-    p.PlayEntry(0);
+    p.playEntry(0);
     rig.run(20000);
     EXPECT_EQ(played(), QStringList({"0", "1", "2"}));
-    EXPECT_FALSE(p.state().PlayRequested);
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionClosed);
-    EXPECT_EQ(p.mainWindow().StatusText, QStringLiteral("STOP"));
-    EXPECT_EQ(p.state().CurrentEntry, 0);
+    EXPECT_FALSE(p.state().playRequested);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
+    EXPECT_EQ(p.mainWindow().statusText, QStringLiteral("STOP"));
+    EXPECT_EQ(p.state().currentEntry, 0);
 }
 
 TEST_F(MonitorTest, ModeAllWrapsAndTheNinthStoppedTickAdvances) {
     p.repeatCommand(2);
-    p.PlayEntry(0);
+    p.playEntry(0);
     int stoppedTicks = 0;
     for (int tick = 0; tick < 200 && played().size() < 2; ++tick) {
         rig.run(250);
-        if (played().size() == 2 || rig.engine.Status() == QLatin1String("stopped")) {
+        if (played().size() == 2 || rig.engine.status() == QLatin1String("stopped")) {
             ++stoppedTicks;
         }
     }
@@ -45,26 +45,26 @@ TEST_F(MonitorTest, ModeAllWrapsAndTheNinthStoppedTickAdvances) {
     rig.run(20000);
     EXPECT_GE(played().size(), 6);
     EXPECT_EQ(played().mid(0, 6), QStringList({"0", "1", "2", "0", "1", "2"}));
-    EXPECT_TRUE(p.state().PlayRequested);
+    EXPECT_TRUE(p.state().playRequested);
 }
 
 TEST_F(MonitorTest, ModeSingleReplaysTheSameSongAboutTwoSecondsAfterItsEnd) {
     p.repeatCommand(1);
-    p.PlayEntry(1);
+    p.playEntry(1);
     rig.run(2750);  // the song ended at 1000 ms
-    EXPECT_EQ(rig.engine.Status(), QStringLiteral("stopped"));
+    EXPECT_EQ(rig.engine.status(), QStringLiteral("stopped"));
     rig.run(750);
-    EXPECT_EQ(rig.engine.Status(), QStringLiteral("playing"));
+    EXPECT_EQ(rig.engine.status(), QStringLiteral("playing"));
     EXPECT_EQ(played(), QStringList({"1"}));
-    EXPECT_LT(rig.engine.NowPos(), 1000);
+    EXPECT_LT(rig.engine.nowPos(), 1000);
 }
 
 TEST_F(MonitorTest, ShuffleFollowsTheShuffleOrderAndALeftOverPositionRestarts) {
     rig.random.values = {0.0};
     p.repeatCommand(3);
-    p.state().ShuffleOrder = {2, 0, 1};
-    p.PlayEntry(2);
-    ASSERT_EQ(p.state().PlayOrderPos, 0);
+    p.state().shuffleOrder = {2, 0, 1};
+    p.playEntry(2);
+    ASSERT_EQ(p.state().playOrderPos, 0);
     rig.run(12000);
     EXPECT_EQ(played().mid(0, 4), QStringList({"2", "0", "1", "2"}));
 
@@ -72,19 +72,19 @@ TEST_F(MonitorTest, ShuffleFollowsTheShuffleOrderAndALeftOverPositionRestarts) {
     other.addSong("a.mid", "A");
     other.addSong("b.mid", "B");
     other.player->repeatCommand(2);
-    other.player->PlayEntry(1);
-    other.player->state().PlayOrderPos = 9;  // a list that was longer
+    other.player->playEntry(1);
+    other.player->state().playOrderPos = 9;  // a list that was longer
     other.run(3500);
     EXPECT_EQ(other.view.named("select"), QStringList({"1", "0"}));
 }
 
 TEST_F(MonitorTest, NothingAdvancesWhilePlayIsNotRequested) {
     p.repeatCommand(2);
-    p.PlayEntry(0);
-    p.TransportStop();
+    p.playEntry(0);
+    p.transportStop();
     rig.run(5000);
     EXPECT_EQ(played(), QStringList({"0"}));
-    EXPECT_EQ(rig.engine.Status(), QStringLiteral("stopped"));
+    EXPECT_EQ(rig.engine.status(), QStringLiteral("stopped"));
 }
 
 TEST(MonitorSpeedTest, DoubleAndHalfSpeedSurviveATempoChangeInsideTheSong) {
@@ -92,25 +92,25 @@ TEST(MonitorSpeedTest, DoubleAndHalfSpeedSurviveATempoChangeInsideTheSong) {
         PlayerRig rig;
         rig.addSong("t.mid", "T", 4000, 120, 100, 1000);
         doubled ? rig.player->doubleSpeedCommand() : rig.player->halfSpeedCommand();
-        rig.player->PlayEntry(0);
-        EXPECT_EQ(rig.engine.Bpm(), doubled ? 240 : 60);
-        EXPECT_EQ(rig.player->mainWindow().TotalText, doubled ? "00:02" : "00:08");
+        rig.player->playEntry(0);
+        EXPECT_EQ(rig.engine.bpm(), doubled ? 240 : 60);
+        EXPECT_EQ(rig.player->mainWindow().totalText, doubled ? "00:02" : "00:08");
         rig.run(doubled ? 750 : 2250);  // past the change at 1000 ms of song time
-        EXPECT_EQ(rig.engine.Bpm(), doubled ? 200 : 50);
-        EXPECT_EQ(rig.player->mainWindow().Speed.BaseTempo, 100);
+        EXPECT_EQ(rig.engine.bpm(), doubled ? 200 : 50);
+        EXPECT_EQ(rig.player->mainWindow().speed.baseTempo, 100);
         const QStringList tempos = rig.log.commands.filter("set Tavorin Tempo");
         EXPECT_EQ(tempos.last(), doubled ? "set Tavorin Tempo 200" : "set Tavorin Tempo 50");
         // The time shown is the song time heard at the speed.
         rig.run(1000);
-        const int nowPos = rig.engine.NowPos();
-        EXPECT_EQ(rig.player->mainWindow().NowText,
-                  intake::FormatTime(doubled ? nowPos / 2 : nowPos * 2));
+        const int nowPos = rig.engine.nowPos();
+        EXPECT_EQ(rig.player->mainWindow().nowText,
+                  intake::formatTime(doubled ? nowPos / 2 : nowPos * 2));
     }
 }
 
 TEST(MonitorHandoffTest, OneHandOffFilePerTickInEitherWindow) {
     PlayerRig rig;
-    const QString folder = rig.module.HandoffFolder + "/";
+    const QString folder = rig.module.handoffFolder + "/";
     rig.dir.write("work/FileNames/1.File", "\"/songs/one.mid\"\r\n");
     rig.dir.write("work/FileNames/2.File", "\"/songs/two.mid\"\r\n");
     rig.player->monitorTick();
@@ -133,8 +133,8 @@ TEST(MonitorDisplayTest, PositionBarTitleScrollAndWindowPlace) {
     Player& p = *rig.player;
     rig.addSong("a.mid", "A", 8000);
     p.setInfoShown(true);
-    rig.view.topLeft = QPoint(rig.settings.Left, rig.settings.Top);
-    p.PlayEntry(0);
+    rig.view.topLeft = QPoint(rig.settings.left, rig.settings.top);
+    p.playEntry(0);
     rig.run(2000);
     EXPECT_EQ(rig.view.barWidth, 250);  // 2000 of 8000 ms on a 1000 wide bar
     EXPECT_EQ(rig.view.named("now").last(), QStringLiteral("00:02"));
@@ -144,16 +144,16 @@ TEST(MonitorDisplayTest, PositionBarTitleScrollAndWindowPlace) {
     rig.view.titleWidthValue = 10;
     rig.run(1250);
     EXPECT_EQ(rig.view.titleLeft, kTitleStartLeft);
-    EXPECT_EQ(p.mainWindow().ScrollWait, 0);
+    EXPECT_EQ(p.mainWindow().scrollWait, 0);
     p.scrollCommand();
     rig.run(3000);
     EXPECT_EQ(rig.view.titleLeft, kTitleStartLeft);
 
     EXPECT_TRUE(rig.view.named("follow").isEmpty());
-    rig.view.topLeft = QPoint(rig.settings.Left, 3000);
+    rig.view.topLeft = QPoint(rig.settings.left, 3000);
     rig.player->monitorTick();
     EXPECT_EQ(rig.view.named("follow"), QStringList({"10"}));
-    EXPECT_EQ(rig.settings.Top, 3000);
+    EXPECT_EQ(rig.settings.top, 3000);
 }
 
 }  // namespace

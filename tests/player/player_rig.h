@@ -12,7 +12,7 @@
 
 #include "config/module_state.h"
 #include "config/settings.h"
-#include "engine/vesk_engine.h"
+#include "engine/engine.h"
 #include "platform/clock.h"
 #include "platform/user_interaction.h"
 #include "player/player.h"
@@ -59,7 +59,7 @@ class RecordingView final : public PlayerView {
     void setPositionBarWidth(int width) override { barWidth = width; }
     void setDeviceIndicator(int slot) override { record("device", QString::number(slot)); }
     void showRepeat(int mode, const RepeatIndicator& indicator) override {
-        record("repeat", QString::number(mode) + "/" + indicator.Rep + "/" + indicator.NoRep);
+        record("repeat", QString::number(mode) + "/" + indicator.repeat + "/" + indicator.noRepeat);
     }
     void showFileInfo(const FileInfoTexts& texts) override { info = texts; }
     void setBpmText(const QString& text) override { record("bpm", text); }
@@ -153,14 +153,14 @@ struct PlayerRig {
         : backend(output, clock, sequencer::SequencerBackend::Drive::Manual),
           log(backend),
           engine(log, output, interaction, QStringLiteral("VESK MIDI PLAYER"), clock) {
-        module.WorkFolder = dir.path() + "/work/";
-        module.HandoffFolder = module.WorkFolder + "FileNames";
-        module.ProgramFolder = dir.path() + "/program/";
-        QDir().mkpath(module.HandoffFolder);
-        QDir().mkpath(module.ProgramFolder);
+        module.workFolder = dir.path() + "/work/";
+        module.handoffFolder = module.workFolder + "FileNames";
+        module.programFolder = dir.path() + "/program/";
+        QDir().mkpath(module.handoffFolder);
+        QDir().mkpath(module.programFolder);
         // Device A on the default output and device B on device 1, each with a reset.
-        settings.Slot[0] = app::DeviceSlot{QString(), "F0 7E 7F 09 01 F7", 0, -1};
-        settings.Slot[1] =
+        settings.deviceSlots[0] = app::DeviceSlot{QString(), "F0 7E 7F 09 01 F7", 0, -1};
+        settings.deviceSlots[1] =
             app::DeviceSlot{"GS,SC,Roland", "F0 41 10 42 12 40 00 7F 00 41 F7", 1, 1};
         player = std::make_unique<Player>(engine, settings, module, interaction, random,
                                           std::move(services));
@@ -172,7 +172,7 @@ struct PlayerRig {
                     int bpm = 120, int laterBpm = 0, int changeAtMs = 0) {
         const QString path =
             dir.write("songs/" + name, songBytes(title, lengthMs, bpm, laterBpm, changeAtMs));
-        player->state().PlayList.push_back(
+        player->state().playList.push_back(
             intake::SongEntry{name, dir.path() + "/songs", QString::fromUtf8(title)});
         return path;
     }
@@ -209,7 +209,7 @@ struct PlayerRig {
     sequencer::SequencerBackend backend;
     CommandLog log;
     platform::RecordingInteraction interaction;
-    engine::Vesk_Engine engine;
+    engine::Engine engine;
     app::Settings settings;
     app::ModuleState module;
     ScriptedRandom random;

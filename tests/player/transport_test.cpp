@@ -10,128 +10,128 @@ struct TransportTest : ::testing::Test {
         rig.addSong("a.mid", "A", 4000);
         rig.addSong("b.mid", "B", 4000);
         rig.addSong("c.mid", "C", 4000);
-        p.UpDate_List(-1);
+        p.updateList(-1);
     }
     PlayerRig rig;
     Player& p = *rig.player;
 };
 
 TEST_F(TransportTest, PlayPauseStopSetTheRequestTheSessionAndTheStatusWord) {
-    p.TransportPlay();
-    EXPECT_TRUE(p.state().PlayRequested);
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionPlaying);
-    EXPECT_EQ(p.mainWindow().StatusText, QStringLiteral("PLAY"));
-    EXPECT_TRUE(p.mainWindow().CanPause);
+    p.transportPlay();
+    EXPECT_TRUE(p.state().playRequested);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionPlaying);
+    EXPECT_EQ(p.mainWindow().statusText, QStringLiteral("PLAY"));
+    EXPECT_TRUE(p.mainWindow().canPause);
     rig.run(1000);
 
-    p.TransportPause();
-    EXPECT_FALSE(p.state().PlayRequested);
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionPaused);
-    EXPECT_EQ(p.mainWindow().StatusText, QStringLiteral("PAUSE"));
-    EXPECT_FALSE(p.mainWindow().CanPause);
+    p.transportPause();
+    EXPECT_FALSE(p.state().playRequested);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionPaused);
+    EXPECT_EQ(p.mainWindow().statusText, QStringLiteral("PAUSE"));
+    EXPECT_FALSE(p.mainWindow().canPause);
     rig.run(3000);
 
     // Resuming goes on where it paused, without loading again.
-    p.TransportPlay();
-    EXPECT_TRUE(p.state().PlayRequested);
+    p.transportPlay();
+    EXPECT_TRUE(p.state().playRequested);
     EXPECT_EQ(rig.loads(), 1);
-    EXPECT_EQ(rig.engine.NowPos(), 1000);
+    EXPECT_EQ(rig.engine.nowPos(), 1000);
 
-    p.TransportStop();
-    EXPECT_FALSE(p.state().PlayRequested);
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionStopped);
-    EXPECT_EQ(p.mainWindow().StatusText, QStringLiteral("STOP"));
-    EXPECT_EQ(p.mainWindow().NowText, QStringLiteral("00:00"));
-    EXPECT_EQ(p.mainWindow().PositionBarWidth, 1);
-    EXPECT_EQ(p.mainWindow().TitleLeft, kTitleStartLeft);
+    p.transportStop();
+    EXPECT_FALSE(p.state().playRequested);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionStopped);
+    EXPECT_EQ(p.mainWindow().statusText, QStringLiteral("STOP"));
+    EXPECT_EQ(p.mainWindow().nowText, QStringLiteral("00:00"));
+    EXPECT_EQ(p.mainWindow().positionBarWidth, 1);
+    EXPECT_EQ(p.mainWindow().titleLeft, kTitleStartLeft);
 
     // After STOP, PLAY loads the song afresh: the device is reset again.
-    p.TransportPlay();
+    p.transportPlay();
     EXPECT_EQ(rig.loads(), 2);
     EXPECT_EQ(rig.resets().size(), 2);
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionPlaying);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionPlaying);
 }
 
 TEST_F(TransportTest, PrevRestartsWhilePlayingStopsWhilePausedAndAlwaysFlashes) {
-    p.TransportPlay();
+    p.transportPlay();
     rig.run(1500);
-    p.TransportPrev();
-    EXPECT_LT(rig.engine.NowPos(), 250);
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionPlaying);
-    EXPECT_TRUE(p.state().PlayRequested);
+    p.transportPrev();
+    EXPECT_LT(rig.engine.nowPos(), 250);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionPlaying);
+    EXPECT_TRUE(p.state().playRequested);
     EXPECT_EQ(rig.interaction.eventRuns, 1);
     EXPECT_EQ(rig.view.named("status").mid(2), QStringList({"PREV", "PLAY"}));
 
     rig.run(1000);
-    p.TransportPause();
-    p.TransportPrev();
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionStopped);
-    EXPECT_EQ(rig.engine.NowPos(), 0);
-    EXPECT_FALSE(p.state().PlayRequested);
+    p.transportPause();
+    p.transportPrev();
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionStopped);
+    EXPECT_EQ(rig.engine.nowPos(), 0);
+    EXPECT_FALSE(p.state().playRequested);
 
-    p.TransportStop();
+    p.transportStop();
     const auto commands = rig.log.commands.size();
-    p.TransportPrev();
+    p.transportPrev();
     EXPECT_EQ(rig.log.commands.size(), commands);
     EXPECT_EQ(rig.view.named("status").mid(7), QStringList({"STOP", "PREV", "STOP"}));
 }
 
 TEST_F(TransportTest, NextAndBackWrapAndKeepTheRememberedStatusWord) {
-    p.PlayEntry(2);
-    p.TransportStop();
-    p.TransportNext();
-    EXPECT_EQ(p.state().CurrentEntry, 0);
-    EXPECT_EQ(p.state().PreviousEntry, 0);
-    EXPECT_TRUE(p.state().PlayRequested);
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionPlaying);
+    p.playEntry(2);
+    p.transportStop();
+    p.transportNext();
+    EXPECT_EQ(p.state().currentEntry, 0);
+    EXPECT_EQ(p.state().previousEntry, 0);
+    EXPECT_TRUE(p.state().playRequested);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionPlaying);
     // The new song plays, but the word shown is the one from before.
     EXPECT_EQ(rig.view.named("status").mid(1), QStringList({"STOP", "NEXT", "PLAY", "STOP"}));
     EXPECT_EQ(rig.view.named("select").last(), QStringLiteral("0"));
 
-    p.TransportBack();
-    EXPECT_EQ(p.state().CurrentEntry, 2);
-    p.TransportBack();
-    EXPECT_EQ(p.state().CurrentEntry, 1);
-    EXPECT_EQ(p.state().PlayOrderPos, 1);
+    p.transportBack();
+    EXPECT_EQ(p.state().currentEntry, 2);
+    p.transportBack();
+    EXPECT_EQ(p.state().currentEntry, 1);
+    EXPECT_EQ(p.state().playOrderPos, 1);
 }
 
 TEST_F(TransportTest, InShuffleModeNextAndBackWalkTheShuffleOrderFromTheChosenSong) {
-    rig.settings.Repeat = 3;
-    p.state().ShuffleOrder = {2, 0, 1};
-    p.PlayEntry(0);  // position 1
-    EXPECT_EQ(p.state().PlayOrderPos, 1);
-    p.TransportNext();
-    EXPECT_EQ(p.state().CurrentEntry, 1);
-    p.TransportNext();
-    EXPECT_EQ(p.state().CurrentEntry, 2);
-    EXPECT_EQ(p.state().PlayOrderPos, 0);
-    p.TransportBack();
-    EXPECT_EQ(p.state().CurrentEntry, 1);
-    EXPECT_EQ(p.state().PlayOrderPos, 2);
+    rig.settings.repeat = 3;
+    p.state().shuffleOrder = {2, 0, 1};
+    p.playEntry(0);  // position 1
+    EXPECT_EQ(p.state().playOrderPos, 1);
+    p.transportNext();
+    EXPECT_EQ(p.state().currentEntry, 1);
+    p.transportNext();
+    EXPECT_EQ(p.state().currentEntry, 2);
+    EXPECT_EQ(p.state().playOrderPos, 0);
+    p.transportBack();
+    EXPECT_EQ(p.state().currentEntry, 1);
+    EXPECT_EQ(p.state().playOrderPos, 2);
 }
 
 TEST(TransportEdgeTest, OneSongRestartsAndAnEmptyListPlaysNothing) {
     PlayerRig rig;
     Player& p = *rig.player;
-    p.TransportNext();
-    p.TransportPlay();
-    EXPECT_EQ(p.state().CurrentEntry, 0);
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionClosed);
-    EXPECT_FALSE(p.state().PlayRequested);
+    p.transportNext();
+    p.transportPlay();
+    EXPECT_EQ(p.state().currentEntry, 0);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
+    EXPECT_FALSE(p.state().playRequested);
 
     rig.addSong("a.mid", "A", 4000);
-    p.TransportNext();
-    p.TransportBack();
+    p.transportNext();
+    p.transportBack();
     EXPECT_EQ(rig.loads(), 2);
-    EXPECT_EQ(p.state().CurrentEntry, 0);
+    EXPECT_EQ(p.state().currentEntry, 0);
 
     // With the current song deleted, PLAY starts from the top.
     rig.addSong("b.mid", "B", 4000);
-    p.UpDate_List(-1);
-    p.DeleteEntry(0);
-    p.TransportPlay();
-    EXPECT_EQ(p.state().CurrentEntry, 0);
-    EXPECT_EQ(rig.engine.Title(), QStringLiteral("B"));
+    p.updateList(-1);
+    p.deleteEntry(0);
+    p.transportPlay();
+    EXPECT_EQ(p.state().currentEntry, 0);
+    EXPECT_EQ(rig.engine.title(), QStringLiteral("B"));
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ std::vector<intake::SongEntry> readList(const QString& path) {
     intake::ArchiveExtractor extractor(module, settings);
     intake::Intake intake(module, settings, extractor, reporter,
                           [](const QString&) { return QString(); });
-    return intake.ReadMultiList(path);
+    return intake.readMultiList(path);
 }
 
 // Songs of the root folder (and bare names outside a block) have an empty container.
@@ -86,7 +86,7 @@ std::vector<intake::SongEntry> readList(const QString& path) {
 // line is a song of its own and the names after it lose their folder.
 TEST(MultiListRegression, SongsWithoutFolderSurviveSaving) {
     using intake::SongEntry;
-    EXPECT_EQ(intake::MakeMltText({SongEntry{"a.mid", "", ""}, SongEntry{"b.mid", "", ""},
+    EXPECT_EQ(intake::makeMltText({SongEntry{"a.mid", "", ""}, SongEntry{"b.mid", "", ""},
                                    SongEntry{"c.mid", "/m", ""}, SongEntry{"d.mid", "/m", ""}}),
               QStringLiteral("MultiListFile Copyright(C)Studio Tavorin\r\n/a.mid\r\n/b.mid\r\n"
                              "APP /m\r\n    c.mid\r\n    d.mid"));
@@ -99,7 +99,7 @@ TEST(MultiListRegression, SongsWithoutFolderSurviveSaving) {
     EXPECT_EQ(first[5], (SongEntry{"y.mid", "", ""}));
 
     const QString saved = dir.file("saved.mlt");
-    ASSERT_TRUE(intake::SaveMultiList(saved, first).ok);
+    ASSERT_TRUE(intake::saveMultiList(saved, first).ok);
     EXPECT_EQ(readList(saved), first);
 }
 
@@ -111,9 +111,9 @@ TEST(MultiListRegression, BlockInTheRootFolderKeepsItsSongs) {
     const std::vector<SongEntry> fuzzed =
         readList(dir.write("fuzzed.mlt", regressionInput("mlt-block-in-root-folder.mlt")));
     ASSERT_EQ(fuzzed.size(), 1u);
-    EXPECT_EQ(fuzzed[0].Container, QString());
+    EXPECT_EQ(fuzzed[0].container, QString());
     const QString resaved = dir.file("resaved.mlt");
-    ASSERT_TRUE(intake::SaveMultiList(resaved, fuzzed).ok);
+    ASSERT_TRUE(intake::saveMultiList(resaved, fuzzed).ok);
     EXPECT_EQ(readList(resaved), fuzzed);
 
     const std::vector<SongEntry> block =
@@ -132,10 +132,10 @@ TEST(MultiListRegression, DoubledSeparatorsAreOne) {
         readList(dir.write("fuzzed.mlt", regressionInput("mlt-doubled-separators.mlt")));
     ASSERT_EQ(fuzzed.size(), 6u);
     for (const SongEntry& e : fuzzed) {
-        EXPECT_EQ(e.Container, QStringLiteral("/IDIL")) << e.Name.toStdString();
+        EXPECT_EQ(e.container, QStringLiteral("/IDIL")) << e.name.toStdString();
     }
     const QString resaved = dir.file("resaved.mlt");
-    ASSERT_TRUE(intake::SaveMultiList(resaved, fuzzed).ok);
+    ASSERT_TRUE(intake::saveMultiList(resaved, fuzzed).ok);
     EXPECT_EQ(readList(resaved), fuzzed);
 
     EXPECT_EQ(readList(dir.write("lines.mlt",
@@ -155,7 +155,7 @@ TEST(MultiListRegression, LinesEndAtNul) {
     ASSERT_EQ(fuzzed.size(), 6u);
     EXPECT_EQ(fuzzed[0], (SongEntry{"a.1MIDILIST]", "/homus", ""}));
     const QString resaved = dir.file("resaved.mlt");
-    ASSERT_TRUE(intake::SaveMultiList(resaved, fuzzed).ok);
+    ASSERT_TRUE(intake::saveMultiList(resaved, fuzzed).ok);
     EXPECT_EQ(readList(resaved), fuzzed);
 
     EXPECT_EQ(readList(dir.write("nul.mlt", QByteArray("[MIDILIST]\r\n/m/a.mid\0junk\r\n", 27))),
@@ -165,8 +165,8 @@ TEST(MultiListRegression, LinesEndAtNul) {
 class ExtractTest : public ::testing::Test {
   protected:
     ExtractTest() {
-        module.WorkFolder = dir.path() + QStringLiteral("/work/");
-        module.HaveUnzip32 = true;
+        module.workFolder = dir.path() + QStringLiteral("/work/");
+        module.haveZipReader = true;
     }
     TempDir dir;
     app::ModuleState module;
@@ -182,11 +182,11 @@ TEST_F(ExtractTest, DamagedDuplicateMemberLeavesNoFileReportedThatIsGone) {
     const QString archive =
         dir.write("fuzzed.zip", regressionInput("archive-damaged-duplicate-member.zip"));
     const intake::ExtractOutcome outcome =
-        extractor.ExtractArchive(archive, QStringLiteral("*"), reporter);
+        extractor.extractArchive(archive, QStringLiteral("*"), reporter);
     for (const QString& written : outcome.written) {
         EXPECT_TRUE(QFileInfo(written).isFile()) << written.toStdString();
     }
-    const QStringList present = QDir(module.WorkFolder).entryList(QDir::Files);
+    const QStringList present = QDir(module.workFolder).entryList(QDir::Files);
     EXPECT_EQ(present.size(), outcome.written.size());
 }
 

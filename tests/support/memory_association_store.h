@@ -13,7 +13,7 @@ namespace vesk::options::support {
 
 class MemoryAssociationStore final : public AssociationStore {
   public:
-    QString ReadRegString(const QString& key, const QString& name) override {
+    QString readValue(const QString& key, const QString& name) override {
         ++reads;
         auto k = entries.find(key);
         if (k == entries.end()) {
@@ -22,7 +22,7 @@ class MemoryAssociationStore final : public AssociationStore {
         auto v = k->second.find(name);
         return v == k->second.end() ? QString() : v->second;
     }
-    bool WriteRegString(const QString& key, const QString& name, const QString& text) override {
+    bool writeValue(const QString& key, const QString& name, const QString& text) override {
         log.append(QStringLiteral("write %1|%2=%3").arg(key, name, text));
         if (failing.count(key) != 0) {
             return false;
@@ -30,7 +30,7 @@ class MemoryAssociationStore final : public AssociationStore {
         entries[key][name] = text;
         return true;
     }
-    bool DeleteRegEntry(const QString& key, const QString& name) override {
+    bool removeValue(const QString& key, const QString& name) override {
         log.append(QStringLiteral("delete %1|%2").arg(key, name));
         auto k = entries.find(key);
         if (failing.count(key) != 0 || k == entries.end()) {

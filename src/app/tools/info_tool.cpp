@@ -29,15 +29,15 @@ int runInfoTool(const QStringList& files, platform::CommandSequencer& sequencer,
     bool anyFailed = false;
     for (const QString& path : files) {
         SmfInfo info = readSmfFile(path);
-        if (info.ErrorCode != kSmfOk) {
+        if (info.errorCode != kSmfOk) {
             anyFailed = true;
-            out << field(path) << '\t' << smfErrorMessage(info.ErrorCode) << '\n';
+            out << field(path) << '\t' << smfErrorMessage(info.errorCode) << '\n';
             continue;
         }
         std::int32_t ret = 0;
-        info.PlayTime = measurePlayTime(sequencer, path, ret);
-        out << field(path) << '\t' << info.Format << '\t' << info.Tracks << '\t' << info.Division
-            << '\t' << info.PlayTime << '\t' << field(info.Title) << '\t' << field(info.Copyright)
+        info.playTime = measurePlayTime(sequencer, path, ret);
+        out << field(path) << '\t' << info.format << '\t' << info.tracks << '\t' << info.division
+            << '\t' << info.playTime << '\t' << field(info.title) << '\t' << field(info.copyright)
             << '\n';
     }
     out.flush();

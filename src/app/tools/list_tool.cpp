@@ -51,11 +51,11 @@ int runListTool(const QStringList& paths, const app::ModuleState& module,
         const QFileInfo info(given);
         const QString path = QDir::cleanPath(info.absoluteFilePath());
         const std::vector<SongEntry> entries =
-            info.isDir() ? intake.AddFolder(path, path == u"/" ? QString() : path)
-                         : intake.AddFiles(path);
+            info.isDir() ? intake.addFolder(path, path == u"/" ? QString() : path)
+                         : intake.addFiles(path);
         for (const SongEntry& entry : entries) {
-            out << oneLine(entry.Container) << '\t' << oneLine(entry.Name) << '\t'
-                << oneLine(entry.Title) << '\n';
+            out << oneLine(entry.container) << '\t' << oneLine(entry.name) << '\t'
+                << oneLine(entry.title) << '\n';
         }
         out.flush();
     }

@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 
-#include "engine/vesk_engine.h"
+#include "engine/engine.h"
 #include "platform/console_interaction.h"
 #include "platform/midi_out/offline_synth.h"
 #include "platform/midi_out/soundfont.h"
@@ -87,7 +87,7 @@ int runRenderTool(const QStringList& args, const RenderOptions& options, QTextSt
     RenderOutputService output(*synth);
     sequencer::SequencerBackend backend(output, clock, sequencer::SequencerBackend::Drive::Manual);
     platform::ConsoleInteraction interaction(err);
-    engine::Vesk_Engine engine(backend, output, interaction);
+    engine::Engine engine(backend, output, interaction);
 
     std::vector<float> frames;
     auto renderTo = [&](Nanos t) {
@@ -107,18 +107,19 @@ int runRenderTool(const QStringList& args, const RenderOptions& options, QTextSt
             continue;
         }
         engine.setFileName(file);
-        engine.SendEx(QStringLiteral("F0 7E 7F 09 01 F7"));
-        engine.MidiPlay();
-        if (engine.Ret() != 0) {
-            err << "veskmidi: " << args[i] << ": cannot be played (code " << engine.Ret() << ")\n";
-            engine.MidiClose();
+        engine.sendEx(QStringLiteral("F0 7E 7F 09 01 F7"));
+        engine.midiPlay();
+        if (engine.lastResult() != 0) {
+            err << "veskmidi: " << args[i] << ": cannot be played (code " << engine.lastResult()
+                << ")\n";
+            engine.midiClose();
             ++failures;
             continue;
         }
         const Nanos start = clock.now();
-        const Nanos limit = start + std::chrono::milliseconds(engine.PlayTime()) + Overrun;
+        const Nanos limit = start + std::chrono::milliseconds(engine.playTime()) + Overrun;
         Nanos t = start;
-        while (engine.Status() == QLatin1String("playing") && t < limit) {
+        while (engine.status() == QLatin1String("playing") && t < limit) {
             std::optional<Nanos> next = backend.nextDeadline();
             t = std::max(t + 1ms, std::min(t + Slice, next.value_or(t + Slice)));
             if (!renderTo(t)) {
@@ -126,7 +127,7 @@ int runRenderTool(const QStringList& args, const RenderOptions& options, QTextSt
                 return 1;
             }
         }
-        engine.MidiClose();
+        engine.midiClose();
         if (!renderTo(t + ReleaseTail)) {
             err << "veskmidi: " << wav.errorString() << "\n";
             return 1;

@@ -50,9 +50,9 @@ int runList(const QStringList& paths, QTextStream& out, QTextStream& err) {
         err << "veskmidi: " << work.error << "\n";
         return 1;
     }
-    module.WorkFolder = work.path;
-    module.HandoffFolder = module.WorkFolder + QStringLiteral("FileNames");
-    module.ProgramFolder = platform::executableFolder();
+    module.workFolder = work.path;
+    module.handoffFolder = module.workFolder + QStringLiteral("FileNames");
+    module.programFolder = platform::executableFolder();
     probeComponents(module, installedComponents());
     return intake::runListTool(paths, module, configuredSettings(), out, err);
 }
@@ -76,7 +76,7 @@ int runTool(const QStringList& args, QTextStream& out, QTextStream& err) {
         const ConfigLoad config =
             loadConfigFile(chooseConfigPath(platform::executableFolder(), userConfigFolder()));
         if (config.read.valid) {
-            options.soundFont = config.read.settings.SoundFont;
+            options.soundFont = config.read.settings.soundFont;
         }
         return runRenderTool(rest, options, out, err);
     }

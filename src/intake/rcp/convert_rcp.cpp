@@ -54,7 +54,7 @@ bool convertFile(const QString& source, const QString& target, QString& error) {
 
 }  // namespace
 
-QString ConvertRcp(const QString& path, const QString& workFolder) {
+QString convertRcp(const QString& path, const QString& workFolder) {
     const QString fileName = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
     if (fileName.isEmpty()) {
         qCWarning(lcRcp) << "no Recomposer file named in" << path;

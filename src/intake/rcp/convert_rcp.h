@@ -12,7 +12,7 @@ namespace vesk::intake {
 // (which ends with "/") and returns the new file's name without folder: the source's
 // name with its last three characters replaced by "mid" (x.G36 -> x.mid). An existing
 // file of that name is replaced atomically. Returns an empty text on any failure.
-QString ConvertRcp(const QString& path, const QString& workFolder);
+QString convertRcp(const QString& path, const QString& workFolder);
 
 // `args` are the words after "--convert" (a leading "--convert" is skipped as well):
 // IN and OUT. OUT is overwritten if it exists, since the user named it explicitly, but

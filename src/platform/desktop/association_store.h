@@ -26,9 +26,9 @@ class AssociationStore {
   public:
     virtual ~AssociationStore() = default;
 
-    virtual QString ReadRegString(const QString& key, const QString& name) = 0;
-    virtual bool WriteRegString(const QString& key, const QString& name, const QString& text) = 0;
-    virtual bool DeleteRegEntry(const QString& key, const QString& name) = 0;
+    virtual QString readValue(const QString& key, const QString& name) = 0;
+    virtual bool writeValue(const QString& key, const QString& name, const QString& text) = 0;
+    virtual bool removeValue(const QString& key, const QString& name) = 0;
 
     // Whether the player's own files (desktop entry, MIME package, document icons) are in
     // place. They are written once and not again while they are there.

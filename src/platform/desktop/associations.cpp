@@ -52,32 +52,31 @@ QString Associations::typeOf(int row) {
         return QString::fromLatin1(entry.mimeType);
     }
     // The archive's type is whatever the desktop calls it at the moment of the change.
-    return store_.ReadRegString(QString::fromLatin1(entry.extension), {});
+    return store_.readValue(QString::fromLatin1(entry.extension), {});
 }
 
 // A user who once took the player out of a type's "Open With" list has it listed under
 // the removed associations, which would hide what is added now.
 bool Associations::withdrawRemoval(const QString& type) {
-    QStringList removed = splitDesktopList(store_.ReadRegString(type, QLatin1String(RemovedEntry)));
+    QStringList removed = splitDesktopList(store_.readValue(type, QLatin1String(RemovedEntry)));
     if (!removed.removeAll(QLatin1String(PlayerDesktopId))) {
         return true;
     }
-    return store_.WriteRegString(type, QLatin1String(RemovedEntry), joinDesktopList(removed));
+    return store_.writeValue(type, QLatin1String(RemovedEntry), joinDesktopList(removed));
 }
 
-bool Associations::SetAssociation(int row) {
+bool Associations::setAssociation(int row) {
     if (row < 0 || row >= FirstArchiveRow) {
         return false;
     }
     const QString type = typeOf(row);
     // The desktop entry has to exist before a default may name it.
     bool ok = store_.applicationInstalled() || store_.installApplication();
-    const QString current = store_.ReadRegString(type, {});
+    const QString current = store_.readValue(type, {});
     if (firstDesktopId(current) != QLatin1String(PlayerDesktopId)) {
         const QString previous = current.isEmpty() ? QString::fromLatin1(EmptyBackup) : current;
-        ok = store_.WriteRegString(type, QLatin1String(BackupEntry), previous) && ok;
-        ok = store_.WriteRegString(type, {}, joinDesktopList({QLatin1String(PlayerDesktopId)})) &&
-             ok;
+        ok = store_.writeValue(type, QLatin1String(BackupEntry), previous) && ok;
+        ok = store_.writeValue(type, {}, joinDesktopList({QLatin1String(PlayerDesktopId)})) && ok;
     }
     ok = withdrawRemoval(type) && ok;
     if (!ok) {
@@ -86,21 +85,21 @@ bool Associations::SetAssociation(int row) {
     return ok;
 }
 
-bool Associations::RemoveAssociation(int row) {
+bool Associations::removeAssociation(int row) {
     if (row < 0 || row >= FirstArchiveRow) {
         return false;
     }
     const QString type = typeOf(row);
-    if (firstDesktopId(store_.ReadRegString(type, {})) != QLatin1String(PlayerDesktopId)) {
+    if (firstDesktopId(store_.readValue(type, {})) != QLatin1String(PlayerDesktopId)) {
         return true;
     }
-    const QString backup = store_.ReadRegString(type, QLatin1String(BackupEntry));
+    const QString backup = store_.readValue(type, QLatin1String(BackupEntry));
     bool ok = false;
     if (backup == QLatin1String(EmptyBackup)) {
-        ok = store_.DeleteRegEntry(type, {});
+        ok = store_.removeValue(type, {});
     } else {
-        const bool restored = store_.WriteRegString(type, {}, backup);
-        const bool deleted = store_.DeleteRegEntry(type, QLatin1String(BackupEntry));
+        const bool restored = store_.writeValue(type, {}, backup);
+        const bool deleted = store_.removeValue(type, QLatin1String(BackupEntry));
         ok = restored && deleted;
     }
     if (!ok) {
@@ -120,10 +119,10 @@ bool Associations::addArchiveVerb(int row) {
         return false;
     }
     bool ok = store_.applicationInstalled() || store_.installApplication();
-    QStringList added = splitDesktopList(store_.ReadRegString(type, QLatin1String(AddedEntry)));
+    QStringList added = splitDesktopList(store_.readValue(type, QLatin1String(AddedEntry)));
     if (!added.contains(QLatin1String(PlayerDesktopId))) {
         added.append(QLatin1String(PlayerDesktopId));
-        ok = store_.WriteRegString(type, QLatin1String(AddedEntry), joinDesktopList(added)) && ok;
+        ok = store_.writeValue(type, QLatin1String(AddedEntry), joinDesktopList(added)) && ok;
     }
     ok = withdrawRemoval(type) && ok;
     return ok;
@@ -137,11 +136,11 @@ bool Associations::removeArchiveVerb(int row) {
     if (type.isEmpty()) {
         return false;
     }
-    QStringList added = splitDesktopList(store_.ReadRegString(type, QLatin1String(AddedEntry)));
+    QStringList added = splitDesktopList(store_.readValue(type, QLatin1String(AddedEntry)));
     if (!added.removeAll(QLatin1String(PlayerDesktopId))) {
         return true;
     }
-    return store_.WriteRegString(type, QLatin1String(AddedEntry), joinDesktopList(added));
+    return store_.writeValue(type, QLatin1String(AddedEntry), joinDesktopList(added));
 }
 
 bool Associations::inForce(int row) {
@@ -150,9 +149,9 @@ bool Associations::inForce(int row) {
         return false;
     }
     if (row < FirstArchiveRow) {
-        return firstDesktopId(store_.ReadRegString(type, {})) == QLatin1String(PlayerDesktopId);
+        return firstDesktopId(store_.readValue(type, {})) == QLatin1String(PlayerDesktopId);
     }
-    return splitDesktopList(store_.ReadRegString(type, QLatin1String(AddedEntry)))
+    return splitDesktopList(store_.readValue(type, QLatin1String(AddedEntry)))
         .contains(QLatin1String(PlayerDesktopId));
 }
 

@@ -40,11 +40,11 @@ class Associations {
 
     // Rows 0 to 8. A type whose default is already the player keeps its backup, so the
     // second row of a shared type does not lose what the first one saved.
-    bool SetAssociation(int row);
+    bool setAssociation(int row);
     // Rows 0 to 8. Gives the type its previous default back, or removes the default when
     // there was none. A type that is no longer the player's (a row of the same type was
     // removed first) needs nothing and succeeds.
-    bool RemoveAssociation(int row);
+    bool removeAssociation(int row);
 
     // Rows 9 to 11: the player in or out of the archive type's "Open With" list. Fails when
     // the desktop knows no type for the extension; removing what is not there succeeds.

@@ -164,7 +164,7 @@ bool FreedesktopAssociationStore::removeEntry(const QString& path, const QString
     return save(path, *list);
 }
 
-QString FreedesktopAssociationStore::ReadRegString(const QString& key, const QString& name) {
+QString FreedesktopAssociationStore::readValue(const QString& key, const QString& name) {
     if (isExtensionKey(key)) {
         if (!name.isEmpty() || key.size() < 2) {
             return {};
@@ -189,8 +189,8 @@ QString FreedesktopAssociationStore::ReadRegString(const QString& key, const QSt
     return list->value(group, key).value_or(QString());
 }
 
-bool FreedesktopAssociationStore::WriteRegString(const QString& key, const QString& name,
-                                                 const QString& text) {
+bool FreedesktopAssociationStore::writeValue(const QString& key, const QString& name,
+                                             const QString& text) {
     if (!isTypeKey(key) || text.contains(u'\n') || text.contains(u'\r')) {
         return false;
     }
@@ -212,7 +212,7 @@ bool FreedesktopAssociationStore::WriteRegString(const QString& key, const QStri
     return setEntry(mimeAppsPath(), group, key, text);
 }
 
-bool FreedesktopAssociationStore::DeleteRegEntry(const QString& key, const QString& name) {
+bool FreedesktopAssociationStore::removeValue(const QString& key, const QString& name) {
     if (!isTypeKey(key)) {
         return false;
     }

@@ -26,9 +26,9 @@ class FreedesktopAssociationStore final : public AssociationStore {
     // `programPath` is the player's executable, which the desktop entry starts.
     FreedesktopAssociationStore(DesktopFolders folders, QString programPath);
 
-    QString ReadRegString(const QString& key, const QString& name) override;
-    bool WriteRegString(const QString& key, const QString& name, const QString& text) override;
-    bool DeleteRegEntry(const QString& key, const QString& name) override;
+    QString readValue(const QString& key, const QString& name) override;
+    bool writeValue(const QString& key, const QString& name, const QString& text) override;
+    bool removeValue(const QString& key, const QString& name) override;
 
     bool applicationInstalled() override;
     bool installApplication() override;

@@ -8,9 +8,9 @@ QString selectionFromDrop(const QStringList& paths) {
     if (paths.isEmpty()) {
         return {};
     }
-    QString selection = intake::GetFolder(paths.first());
+    QString selection = intake::getFolder(paths.first());
     for (const QString& path : paths) {
-        selection += QChar(u'\0') + intake::GetFileName(path);
+        selection += QChar(u'\0') + intake::getFileName(path);
     }
     return selection;
 }

@@ -7,8 +7,8 @@ namespace vesk::ui {
 
 VersionTexts sampleVersionTexts() {
     VersionTexts texts;
-    texts.AppTitle = QStringLiteral("VESK MIDI PLAYER");
-    texts.AppVersion = QStringLiteral("Ver 1.0");
+    texts.appTitle = QStringLiteral("VESK MIDI PLAYER");
+    texts.appVersion = QStringLiteral("Ver 1.0");
     texts.Revision = 225;
     texts.Components = {QStringLiteral("Ver 1.91  libarchive"),
                         QStringLiteral("Ver 5.40  libarchive"), QStringLiteral("NOT INSTALLED"),
@@ -18,12 +18,12 @@ VersionTexts sampleVersionTexts() {
 
 player::FileInfoTexts sampleFileInfoTexts() {
     player::FileInfoTexts texts;
-    texts.Arch = QStringLiteral("書庫名  /home/user/Music/demo");
-    texts.File = QStringLiteral("ファイル名  sakura.mid");
-    texts.Copy = QStringLiteral("著作権  Arranged for VESK MIDI PLAYER, free to use");
-    texts.Smf = QStringLiteral("SMFﾌｫｰﾏｯﾄ  1");
-    texts.Trk = QStringLiteral("トラック数  5");
-    texts.Div = QStringLiteral("分解能  480");
+    texts.archive = QStringLiteral("書庫名  /home/user/Music/demo");
+    texts.file = QStringLiteral("ファイル名  sakura.mid");
+    texts.copyright = QStringLiteral("著作権  Arranged for VESK MIDI PLAYER, free to use");
+    texts.format = QStringLiteral("SMFﾌｫｰﾏｯﾄ  1");
+    texts.tracks = QStringLiteral("トラック数  5");
+    texts.division = QStringLiteral("分解能  480");
     return texts;
 }
 

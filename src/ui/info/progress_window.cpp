@@ -51,9 +51,9 @@ F_2::F_2(QWidget* owner)
 }
 
 void F_2::showEntry(const intake::SongEntry& entry) {
-    path_->setText(entry.Container);
-    file_->setText(entry.Name);
-    title_->setText(entry.Title);
+    path_->setText(entry.container);
+    file_->setText(entry.name);
+    title_->setText(entry.title);
 }
 
 QString F_2::pathText() const {

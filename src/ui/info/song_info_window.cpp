@@ -116,12 +116,12 @@ F_5::F_5(QWidget* owner)
 }
 
 void F_5::showFileInfo(const player::FileInfoTexts& texts) {
-    rows_[Arch]->setText(texts.Arch);
-    rows_[File]->setText(texts.File);
-    rows_[Copy]->setText(texts.Copy);
-    rows_[Smf]->setText(texts.Smf);
-    rows_[Trk]->setText(texts.Trk);
-    rows_[Div]->setText(texts.Div);
+    rows_[Arch]->setText(texts.archive);
+    rows_[File]->setText(texts.file);
+    rows_[Copy]->setText(texts.copyright);
+    rows_[Smf]->setText(texts.format);
+    rows_[Trk]->setText(texts.tracks);
+    rows_[Div]->setText(texts.division);
 }
 
 void F_5::setBpmText(const QString& text) {

@@ -52,7 +52,7 @@ QLabel* placedLabel(QWidget* parent, const QString& text, int left, int top, con
 }  // namespace
 
 QString versionTitleLine(const VersionTexts& texts) {
-    return texts.AppTitle + u' ' + texts.AppVersion + QStringLiteral(" #") +
+    return texts.appTitle + u' ' + texts.appVersion + QStringLiteral(" #") +
            QString::number(texts.Revision);
 }
 

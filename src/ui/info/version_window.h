@@ -23,8 +23,8 @@ inline constexpr std::array<const char*, 4> ComponentLabels = {"UNLHA32.DLL ", "
                                                                "UNRAR.DLL   ", "RCPCV.DLL   "};
 
 struct VersionTexts {
-    QString AppTitle;    // "VESK MIDI PLAYER"
-    QString AppVersion;  // "Ver 1.0"
+    QString appTitle;    // "VESK MIDI PLAYER"
+    QString appVersion;  // "Ver 1.0"
     int Revision = 0;    // the third part of the program's version
     // GetDllVersion of each name in ComponentNames: a version text or "NOT INSTALLED".
     std::array<QString, 4> Components;

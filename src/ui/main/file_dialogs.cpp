@@ -22,11 +22,11 @@ C_CommonDialog::C_CommonDialog(const app::ModuleState& module, app::Settings& se
     : module_(module), settings_(settings), backend_(backend) {}
 
 QString C_CommonDialog::OpenFilesDialog(QWidget* owner, const QString& title) {
-    const QStringList filters = dialogNameFilters(intake::OpenFilesFilter(module_, settings_));
+    const QStringList filters = dialogNameFilters(intake::openFilesFilter(module_, settings_));
     const QString selection =
-        selectionFromChoice(backend_.openFiles(owner, title, settings_.LFile, filters));
+        selectionFromChoice(backend_.openFiles(owner, title, settings_.lastFile, filters));
     if (!selection.isEmpty()) {
-        settings_.LFile = intake::GetFolder(selection);
+        settings_.lastFile = intake::getFolder(selection);
     }
     return selection;
 }
@@ -40,7 +40,7 @@ QString C_CommonDialog::BrowseFolder(QWidget* owner, const QString& title) {
 }
 
 QString C_CommonDialog::SaveListDialog(QWidget* owner, const QString& title) {
-    QString path = backend_.saveFile(owner, title, settings_.LFile,
+    QString path = backend_.saveFile(owner, title, settings_.lastFile,
                                      dialogNameFilters(QString::fromUtf8(SaveFilter)),
                                      QString::fromLatin1(ListExtension));
     if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) {

@@ -296,16 +296,16 @@ void F_1::popup(QMenu* menu, QPoint globalPos) {
 void F_1::syncMenus() {
     player::Player& core = context_.player;
     const player::MainWindowState& main = core.mainWindow();
-    const player::DeviceChoiceFlags& choice = core.state().Choice;
+    const player::DeviceChoiceFlags& choice = core.state().choice;
     for (int i = 0; i < 4; ++i) {
-        mnu_Crep_[static_cast<std::size_t>(i)]->setChecked(core.RepeatMode() == i);
+        mnu_Crep_[static_cast<std::size_t>(i)]->setChecked(core.repeatMode() == i);
     }
-    mnu_Double_->setChecked(main.Speed.Double);
-    mnu_Hurf_->setChecked(main.Speed.Half);
-    mnu_DevA_->setChecked(choice.DeviceAChosen && !choice.AutoChosen);
-    mnu_DevB_->setChecked(choice.DeviceBChosen && !choice.AutoChosen);
-    mnu_Auto_->setChecked(choice.AutoChosen);
-    mnu_Scroll_->setChecked(main.Scroll);
+    mnu_Double_->setChecked(main.speed.doubleSpeed);
+    mnu_Hurf_->setChecked(main.speed.halfSpeed);
+    mnu_DevA_->setChecked(choice.deviceAChosen && !choice.autoChosen);
+    mnu_DevB_->setChecked(choice.deviceBChosen && !choice.autoChosen);
+    mnu_Auto_->setChecked(choice.autoChosen);
+    mnu_Scroll_->setChecked(main.scroll);
 }
 
 void F_1::focusList() {
@@ -394,9 +394,9 @@ void F_1::setDeviceIndicator(int slot) {
 }
 
 void F_1::showRepeat(int, const player::RepeatIndicator& indicator) {
-    lbl_Rep_->setText(indicator.Rep);
-    lbl_NoRep_->setText(indicator.NoRep);
-    Img_Rep_->setVisible(indicator.ImageVisible);
+    lbl_Rep_->setText(indicator.repeat);
+    lbl_NoRep_->setText(indicator.noRepeat);
+    Img_Rep_->setVisible(indicator.imageVisible);
 }
 
 void F_1::showFileInfo(const player::FileInfoTexts& texts) {
@@ -431,11 +431,11 @@ void F_1::stateChanged() {
         img_Button_[n]->setFaded(!buttonUsable(i));
         Img_Tool_[n]->setFaded(!toolUsable(i));
     }
-    B_Play_->setFaded(!main.CanPlay);
-    B_Stop_->setFaded(!main.CanStop);
-    B_Prev_->setFaded(!main.CanPrev);
-    B_Back_->setFaded(!main.CanBack);
-    B_Next_->setFaded(!main.CanNext);
+    B_Play_->setFaded(!main.canPlay);
+    B_Stop_->setFaded(!main.canStop);
+    B_Prev_->setFaded(!main.canPrev);
+    B_Back_->setFaded(!main.canBack);
+    B_Next_->setFaded(!main.canNext);
     syncMenus();
 }
 
@@ -443,11 +443,11 @@ void F_1::stateChanged() {
 
 void F_1::closeEvent(QCloseEvent* event) {
     Tmr1_.stop();
-    if (!context_.module.MainReload) {
+    if (!context_.module.mainReload) {
         parts_.windows.closeAll();
         context_.player.closeSession();
         SaveConfig();
-    } else if (context_.player.mainWindow().InfoShown) {
+    } else if (context_.player.mainWindow().infoShown) {
         context_.player.setInfoShown(false);
         parts_.windows.closeFileInfo();
     }

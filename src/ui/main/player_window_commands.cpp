@@ -64,7 +64,7 @@ bool F_1::addCommandsEnabled() const {
 bool F_1::load() {
     app::ModuleState& module = context_.module;
     player::Player& core = context_.player;
-    const bool reload = module.MainReload;
+    const bool reload = module.mainReload;
     mnu_AddFile_->setEnabled(false);
     mnu_AddFolder_->setEnabled(false);
     CanShowInfo_ = false;
@@ -76,8 +76,8 @@ bool F_1::load() {
     }
     QWidget::show();
     context_.interaction.processEvents();
-    setWindowTitle(module.AppTitle);
-    setTitleText(module.AppTitle + u' ' + module.AppVersion);
+    setWindowTitle(module.appTitle);
+    setTitleText(module.appTitle + u' ' + module.appVersion);
     for (std::size_t i = 0; i < Img_Tool_.size(); ++i) {
         Img_Tool_[i]->setPicture(Img_ToolA_[i]);
     }
@@ -87,24 +87,24 @@ bool F_1::load() {
     CanShowInfo_ = true;
     core.setInfoShown(false);
 
-    if (!module.CommandText.isEmpty()) {
+    if (!module.commandText.isEmpty()) {
         WaitPointer wait;
         showLoading();
         context_.interaction.processEvents();
-        for (const QString& text : module.CommandText) {
+        for (const QString& text : module.commandText) {
             OpenCommandLine(text);
         }
-        core.PlayEntry(0);
+        core.playEntry(0);
         SongList_->selectLine(0);
         afterOpening();
     }
-    module.CommandText.clear();
+    module.commandText.clear();
 
     if (reload) {
         // Back from the tray: the list and the song in progress, where the window was.
         core.returnFromTray(*this);
         move(onScreen(
-            QPoint(context_.settings.Left / kTwipsPerPixel, context_.settings.Top / kTwipsPerPixel),
+            QPoint(context_.settings.left / kTwipsPerPixel, context_.settings.top / kTwipsPerPixel),
             frameGeometry().size()));
     }
     stateChanged();
@@ -114,7 +114,7 @@ bool F_1::load() {
 bool F_1::SetConfig() {
     app::Settings& settings = context_.settings;
     player::Player& core = context_.player;
-    const app::ConfigLoad load = app::loadConfigFile(context_.module.ConfigPath);
+    const app::ConfigLoad load = app::loadConfigFile(context_.module.configPath);
     if (!load.read.valid) {
         context_.interaction.showMessage(QString::fromUtf8(InvalidConfigText),
                                          platform::MessageIcon::Critical);
@@ -135,9 +135,9 @@ bool F_1::SetConfig() {
     } else if (load.read.deviceCommand == QLatin1String("A")) {
         core.deviceACommand();
     }
-    core.repeatCommand(settings.Repeat);
-    settings.Top = y() * kTwipsPerPixel;
-    settings.Left = x() * kTwipsPerPixel;
+    core.repeatCommand(settings.repeat);
+    settings.top = y() * kTwipsPerPixel;
+    settings.left = x() * kTwipsPerPixel;
     if (context_.applySynthesizerSettings) {
         context_.applySynthesizerSettings();
     }
@@ -149,10 +149,10 @@ void F_1::SaveConfig() {
     if (!configWritten_) {
         configWritten_ = true;
         app::Settings& settings = context_.settings;
-        settings.Top = y() * kTwipsPerPixel;
-        settings.Left = x() * kTwipsPerPixel;
+        settings.top = y() * kTwipsPerPixel;
+        settings.left = x() * kTwipsPerPixel;
         const platform::WriteResult written =
-            app::saveConfigFile(context_.module.ConfigPath, settings);
+            app::saveConfigFile(context_.module.configPath, settings);
         if (!written.ok) {
             context_.interaction.showMessage(
                 QStringLiteral("設定ファイルを保存できませんでした。\n") + written.error,
@@ -168,7 +168,7 @@ void F_1::taskTrayCommand() {
     if (!context_.enterTray) {
         return;
     }
-    context_.module.MainReload = true;
+    context_.module.mainReload = true;
     context_.enterTray();
 }
 
@@ -204,16 +204,16 @@ void F_1::openCommand(const QString& selection, bool folder) {
         core.closeSession();
     }
     emptyWorkFolder();
-    core.state().PlayList.clear();
+    core.state().playList.clear();
     WaitPointer wait;
     showLoading();
     appendEntries(takeIn(selection, folder));
-    core.UpDate_List(-1);
-    if (core.RepeatMode() == static_cast<std::int16_t>(player::RepeatModes::Shuffle)) {
+    core.updateList(-1);
+    if (core.repeatMode() == static_cast<std::int16_t>(player::RepeatModes::Shuffle)) {
         core.rebuildShuffleOrder();
     }
-    if (core.state().ListLast() != -1) {
-        core.PlayEntry(0);
+    if (core.state().listLast() != -1) {
+        core.playEntry(0);
         SongList_->selectLine(0);
         enableAddCommands();
     }
@@ -229,10 +229,10 @@ void F_1::addCommand(const QString& selection, bool folder) {
     // The intake lets the timer run, and a hand-off taken in meanwhile is already shown:
     // the display continues from the list as it stands when these entries arrive.
     const std::vector<intake::SongEntry> entries = takeIn(selection, folder);
-    const std::int16_t last = core.state().ListLast();
+    const std::int16_t last = core.state().listLast();
     appendEntries(entries);
-    core.UpDate_List(last);
-    if (core.RepeatMode() == static_cast<std::int16_t>(player::RepeatModes::Shuffle)) {
+    core.updateList(last);
+    if (core.repeatMode() == static_cast<std::int16_t>(player::RepeatModes::Shuffle)) {
         core.rebuildShuffleOrder();
     }
     core.showCaption();
@@ -245,19 +245,19 @@ void F_1::dropFiles(const QStringList& paths) {
     }
     player::Player& core = context_.player;
     WaitPointer wait;
-    const std::int16_t last = core.state().ListLast();
+    const std::int16_t last = core.state().listLast();
     if (last != -1) {
         const std::vector<intake::SongEntry> entries = takeIn(selection, false);
-        const std::int16_t shownLast = core.state().ListLast();
+        const std::int16_t shownLast = core.state().listLast();
         appendEntries(entries);
-        core.UpDate_List(shownLast);
+        core.updateList(shownLast);
         core.showCaption();
         return;
     }
     showLoading();
     appendEntries(takeIn(selection, false));
-    core.UpDate_List(-1);
-    core.PlayEntry(0);
+    core.updateList(-1);
+    core.playEntry(0);
     SongList_->selectLine(0);
     enableAddCommands();
     afterOpening();
@@ -270,10 +270,10 @@ void F_1::OpenCommandLine(const QString& text) {
     player::Player& core = context_.player;
     intake::InteractionReporter reporter(context_.interaction);
     intake::Intake intake(context_.module, context_.settings, parts_.extractor, reporter);
-    const std::vector<intake::SongEntry> entries = intake.AddFiles(selectionFromCommandLine(text));
-    const std::int16_t last = core.state().ListLast();
+    const std::vector<intake::SongEntry> entries = intake.addFiles(selectionFromCommandLine(text));
+    const std::int16_t last = core.state().listLast();
     appendEntries(entries);
-    core.UpDate_List(last);
+    core.updateList(last);
     enableAddCommands();
     core.showCaption();
 }
@@ -283,13 +283,13 @@ std::vector<intake::SongEntry> F_1::takeIn(const QString& selection, bool folder
     WindowReporter reporter(context_.interaction, parts_.windows);
     intake::Intake intake(context_.module, context_.settings, parts_.extractor, reporter);
     std::vector<intake::SongEntry> entries =
-        folder ? intake.AddFolder(selection, selection) : intake.AddFiles(selection);
+        folder ? intake.addFolder(selection, selection) : intake.addFiles(selection);
     parts_.windows.closeProgress();
     return entries;
 }
 
 void F_1::appendEntries(const std::vector<intake::SongEntry>& entries) {
-    std::vector<intake::SongEntry>& list = context_.player.state().PlayList;
+    std::vector<intake::SongEntry>& list = context_.player.state().playList;
     const std::size_t room = static_cast<std::size_t>(player::kMaxEntries) -
                              std::min(list.size(), std::size_t{player::kMaxEntries});
     const std::size_t taken = std::min(room, entries.size());
@@ -309,9 +309,9 @@ void F_1::showLoading() {
 void F_1::afterOpening() {
     // Nothing came in: the title line shows the program again, and the monitor has no
     // song to follow.
-    if (context_.player.state().ListLast() == -1) {
-        context_.player.state().PlayRequested = false;
-        setTitleText(context_.module.AppTitle + u' ' + context_.module.AppVersion);
+    if (context_.player.state().listLast() == -1) {
+        context_.player.state().playRequested = false;
+        setTitleText(context_.module.appTitle + u' ' + context_.module.appVersion);
         setTitleLeft(player::kTitleStartLeft);
     }
 }
@@ -322,7 +322,7 @@ void F_1::enableAddCommands() {
 }
 
 void F_1::emptyWorkFolder() {
-    const QString& work = context_.module.WorkFolder;
+    const QString& work = context_.module.workFolder;
     if (work.isEmpty()) {
         return;
     }

@@ -36,26 +36,26 @@ void F_1::connectControls() {
     player::Player& core = context_.player;
     connect(B_Play_, &PictureBox::clicked, this, [this] { playClicked(); });
     connect(B_Stop_, &PictureBox::clicked, this, [this, &core] {
-        if (core.mainWindow().CanStop) {
-            core.TransportStop();
+        if (core.mainWindow().canStop) {
+            core.transportStop();
         }
         focusList();
     });
     connect(B_Prev_, &PictureBox::clicked, this, [this, &core] {
-        if (core.mainWindow().CanPrev) {
-            core.TransportPrev();
+        if (core.mainWindow().canPrev) {
+            core.transportPrev();
         }
         focusList();
     });
     connect(B_Back_, &PictureBox::clicked, this, [this, &core] {
-        if (core.mainWindow().CanBack) {
-            core.TransportBack();
+        if (core.mainWindow().canBack) {
+            core.transportBack();
         }
         focusList();
     });
     connect(B_Next_, &PictureBox::clicked, this, [this, &core] {
-        if (core.mainWindow().CanNext) {
-            core.TransportNext();
+        if (core.mainWindow().canNext) {
+            core.transportNext();
         }
         focusList();
     });
@@ -135,8 +135,8 @@ void F_1::connectList() {
     SongList_->onRightRelease = [this](QPoint at) { popup(mnu_File_, at); };
     SongList_->onDoubleClick = [this](int line) { listDoubleClicked(line); };
     SongList_->onEnter = [&core](int line) {
-        if (core.state().ListLast() != -1) {
-            core.PlayEntry(static_cast<std::int16_t>(line));
+        if (core.state().listLast() != -1) {
+            core.playEntry(static_cast<std::int16_t>(line));
         }
     };
     SongList_->onCtrlArrow = [this](bool up) { return moveSelected(up); };
@@ -155,7 +155,7 @@ bool F_1::buttonUsable(int i) const {
         case 0:
             return mnu_OpenFile_->isEnabled();
         case 1:
-            return context_.player.mainWindow().HasDocument;
+            return context_.player.mainWindow().hasDocument;
         case 2:
             return CanShowInfo_;
         default:
@@ -198,8 +198,8 @@ void F_1::buttonReleased(int i, Qt::MouseButton button, QPoint globalPos) {
             }
             break;
         case 1:
-            if (context_.player.mainWindow().HasDocument) {
-                context_.player.OpenDocument();
+            if (context_.player.mainWindow().hasDocument) {
+                context_.player.openDocument();
             }
             break;
         case 2:
@@ -221,7 +221,7 @@ void F_1::buttonReleased(int i, Qt::MouseButton button, QPoint globalPos) {
 
 void F_1::toggleFileInfo() {
     player::Player& core = context_.player;
-    if (core.mainWindow().InfoShown) {
+    if (core.mainWindow().infoShown) {
         core.setInfoShown(false);
         parts_.windows.closeFileInfo();
         return;
@@ -229,7 +229,7 @@ void F_1::toggleFileInfo() {
     core.setInfoShown(true);
     parts_.windows.showFileInfo(this, infoWindowPlace(),
                                 [this] { context_.player.setInfoShown(false); });
-    if (core.state().ListLast() != -1) {
+    if (core.state().listLast() != -1) {
         parts_.windows.fillFileInfo(core.currentFileInfo());
     }
 }
@@ -238,7 +238,7 @@ void F_1::toggleFileInfo() {
 
 bool F_1::toolUsable(int i) const {
     const player::Player& core = context_.player;
-    return i == 0 ? core.mainWindow().CanDelete : core.state().ListLast() >= 1;
+    return i == 0 ? core.mainWindow().canDelete : core.state().listLast() >= 1;
 }
 
 void F_1::toolPressed(int i) {
@@ -256,16 +256,16 @@ void F_1::toolReleased(int i) {
     }
     const int selected = SongList_->selectedLine();
     player::Player& core = context_.player;
-    const std::int16_t last = core.state().ListLast();
+    const std::int16_t last = core.state().listLast();
     switch (i) {
         case 0:
-            core.DeleteEntry(static_cast<std::int16_t>(selected));
+            core.deleteEntry(static_cast<std::int16_t>(selected));
             break;
         case 1:
         case 2: {
             const int other = i == 1 ? selected - 1 : selected + 1;
             if (selected >= 0 && selected <= last && other >= 0 && other <= last) {
-                core.SwapEntries(static_cast<std::int16_t>(selected),
+                core.swapEntries(static_cast<std::int16_t>(selected),
                                  static_cast<std::int16_t>(other), false);
                 rewriteLine(selected);
                 rewriteLine(other);
@@ -285,7 +285,7 @@ bool F_1::moveSelected(bool up) {
     const int tool = up ? 1 : 2;
     const int selected = SongList_->selectedLine();
     const int target = up ? selected - 1 : selected + 1;
-    const std::int16_t last = context_.player.state().ListLast();
+    const std::int16_t last = context_.player.state().listLast();
     const bool moves = toolUsable(tool) && selected >= 0 && target >= 0 && target <= last;
     toolPressed(tool);
     toolReleased(tool);
@@ -298,7 +298,7 @@ void F_1::saveList() {
         return;
     }
     const platform::WriteResult written =
-        intake::SaveMultiList(path, context_.player.state().PlayList);
+        intake::saveMultiList(path, context_.player.state().playList);
     if (!written.ok) {
         context_.interaction.showMessage(
             QStringLiteral("ﾘｽﾄを保存できませんでした。\n") + path + u'\n' + written.error,
@@ -307,10 +307,10 @@ void F_1::saveList() {
 }
 
 void F_1::rewriteLine(int index) {
-    const auto& list = context_.player.state().PlayList;
+    const auto& list = context_.player.state().playList;
     if (index >= 0 && static_cast<std::size_t>(index) < list.size()) {
-        setLine(index, player::ListLine(static_cast<std::int16_t>(index),
-                                        list[static_cast<std::size_t>(index)].Title));
+        setLine(index, player::listLine(static_cast<std::int16_t>(index),
+                                        list[static_cast<std::size_t>(index)].title));
     }
 }
 
@@ -319,18 +319,18 @@ void F_1::rewriteLine(int index) {
 void F_1::playClicked() {
     player::Player& core = context_.player;
     if (core.isPlaying()) {
-        if (core.mainWindow().CanPause) {
-            core.TransportPause();
+        if (core.mainWindow().canPause) {
+            core.transportPause();
         }
-    } else if (core.mainWindow().CanPlay) {
-        core.TransportPlay();
+    } else if (core.mainWindow().canPlay) {
+        core.transportPlay();
     }
     focusList();
 }
 
 void F_1::menuPressed() {
     focusList();
-    const bool useB = context_.settings.UseB;
+    const bool useB = context_.settings.useDeviceB;
     mnu_DevB_->setEnabled(useB);
     mnu_Auto_->setEnabled(useB);
     Label4_->setEnabled(useB);
@@ -339,7 +339,7 @@ void F_1::menuPressed() {
 
 void F_1::repeatLabelPressed(Qt::MouseButton button) {
     if (button == Qt::LeftButton) {
-        const int next = (context_.player.RepeatMode() + 1) % 4;
+        const int next = (context_.player.repeatMode() + 1) % 4;
         context_.player.repeatCommand(static_cast<std::int16_t>(next));
     } else if (button == Qt::RightButton) {
         const QPoint below(Picture1_->x() + lbl_NoRep_->x(),
@@ -389,8 +389,8 @@ bool F_1::windowKey(QKeyEvent* event) {
 // Song list -------------------------------------------------------------------------
 
 void F_1::listDoubleClicked(int line) {
-    if (context_.player.isIdle() || line != context_.player.state().CurrentEntry) {
-        context_.player.PlayEntry(static_cast<std::int16_t>(line));
+    if (context_.player.isIdle() || line != context_.player.state().currentEntry) {
+        context_.player.playEntry(static_cast<std::int16_t>(line));
     }
 }
 
@@ -399,7 +399,7 @@ void F_1::listLeftReleased(int line) {
     if (line < 0 || from < 0 || line == from) {
         return;
     }
-    context_.player.SwapEntries(static_cast<std::int16_t>(from), static_cast<std::int16_t>(line),
+    context_.player.swapEntries(static_cast<std::int16_t>(from), static_cast<std::int16_t>(line),
                                 false);
     rewriteLine(from);
     rewriteLine(line);

@@ -289,26 +289,26 @@ void F_3::load() {
     cmb_Dev[1]->setCurrentIndex(-1);
     context_.interaction.processEvents();
 
-    selectType(0, s.Slot[0].Reset);
-    txt_Reset[0]->setText(s.Slot[0].ResetCode);
-    selectDevice(0, s.Slot[0].Device + 1);
+    selectType(0, s.deviceSlots[0].resetType);
+    txt_Reset[0]->setText(s.deviceSlots[0].resetCode);
+    selectDevice(0, s.deviceSlots[0].device + 1);
 
-    if (s.UseB) {
+    if (s.useDeviceB) {
         cmb_Rtype[1]->setEnabled(true);
-        selectType(1, s.Slot[1].Reset);
+        selectType(1, s.deviceSlots[1].resetType);
         txt_Reset[1]->setEnabled(true);
-        txt_Reset[1]->setText(s.Slot[1].ResetCode);
+        txt_Reset[1]->setText(s.deviceSlots[1].resetCode);
         cmb_Dev[1]->setEnabled(true);
-        selectDevice(1, s.Slot[1].Device + 1);
+        selectDevice(1, s.deviceSlots[1].device + 1);
         DevB_Key->setEnabled(true);
-        DevB_Key->setText(s.Slot[1].Key);
+        DevB_Key->setText(s.deviceSlots[1].keywords);
         chk_UseB->setChecked(true);
     }
 
-    if (s.UseLhasa) {
+    if (s.useLhasa) {
         chk_Lhasa->setChecked(true);
     }
-    txt_Lhasa->setText(s.LhasaPath);
+    txt_Lhasa->setText(s.lhasaPath);
 
     linkingTicks_ = true;
     for (int r = 0; r < AssociationRows; ++r) {
@@ -317,11 +317,11 @@ void F_3::load() {
     }
     linkingTicks_ = false;
 
-    soundFont_ = s.SoundFont;
+    soundFont_ = s.soundFont;
     showSoundFont();
-    int audio = cmb_Audio->findData(s.AudioDriver);
+    int audio = cmb_Audio->findData(s.audioDriver);
     if (audio < 0) {
-        cmb_Audio->addItem(s.AudioDriver, s.AudioDriver);
+        cmb_Audio->addItem(s.audioDriver, s.audioDriver);
         audio = cmb_Audio->count() - 1;
     }
     cmb_Audio->setCurrentIndex(audio);
@@ -373,7 +373,7 @@ void F_3::useBClicked(bool on) {
                                                       cmb_Dev[1], txt_Reset[1], DevB_Key}) {
         w->setEnabled(on);
     }
-    context_.settings.UseB = on;
+    context_.settings.useDeviceB = on;
 }
 
 void F_3::lhasaClicked(bool on) {
@@ -389,7 +389,7 @@ void F_3::browseLhasa() {
     }
     const QString candidate = QDir(folder).filePath(QLatin1String(LhasaProgram));
     if (isFile(candidate)) {
-        context_.settings.LhasaPath = candidate;
+        context_.settings.lhasaPath = candidate;
         txt_Lhasa->setText(candidate);
     } else {
         context_.interaction.showMessage(text(LhasaNotFoundText),
@@ -480,8 +480,8 @@ bool F_3::applyAssociations() {
         }
         bool ok = false;
         if (r < FirstArchiveRow) {
-            ok = assocState_[r] ? associations_.RemoveAssociation(r)
-                                : associations_.SetAssociation(r);
+            ok = assocState_[r] ? associations_.removeAssociation(r)
+                                : associations_.setAssociation(r);
         } else {
             ok = assocState_[r] ? associations_.removeArchiveVerb(r)
                                 : associations_.addArchiveVerb(r);
@@ -496,22 +496,22 @@ bool F_3::applyAssociations() {
 
 void F_3::storeSettings() {
     app::Settings& s = context_.settings;
-    s.Slot[0].Reset = static_cast<std::int16_t>(cmb_Rtype[0]->currentIndex());
-    s.Slot[0].ResetCode = txt_Reset[0]->text();
-    s.Slot[0].Device = static_cast<std::int16_t>(cmb_Dev[0]->currentIndex() - 1);
-    s.UseB = chk_UseB->isChecked();
-    s.Slot[1].Reset = static_cast<std::int16_t>(cmb_Rtype[1]->currentIndex());
-    s.Slot[1].ResetCode = txt_Reset[1]->text();
-    s.Slot[1].Device = static_cast<std::int16_t>(cmb_Dev[1]->currentIndex() - 1);
-    s.Slot[1].Key = DevB_Key->text();
-    s.UseLhasa = chk_Lhasa->isChecked();
-    s.LhasaPath = txt_Lhasa->text();
-    s.SoundFont = soundFont_;
-    s.AudioDriver = cmb_Audio->currentData().toString();
+    s.deviceSlots[0].resetType = static_cast<std::int16_t>(cmb_Rtype[0]->currentIndex());
+    s.deviceSlots[0].resetCode = txt_Reset[0]->text();
+    s.deviceSlots[0].device = static_cast<std::int16_t>(cmb_Dev[0]->currentIndex() - 1);
+    s.useDeviceB = chk_UseB->isChecked();
+    s.deviceSlots[1].resetType = static_cast<std::int16_t>(cmb_Rtype[1]->currentIndex());
+    s.deviceSlots[1].resetCode = txt_Reset[1]->text();
+    s.deviceSlots[1].device = static_cast<std::int16_t>(cmb_Dev[1]->currentIndex() - 1);
+    s.deviceSlots[1].keywords = DevB_Key->text();
+    s.useLhasa = chk_Lhasa->isChecked();
+    s.lhasaPath = txt_Lhasa->text();
+    s.soundFont = soundFont_;
+    s.audioDriver = cmb_Audio->currentData().toString();
 }
 
 void F_3::acceptClicked() {
-    if (keywordMissing() && context_.settings.UseB) {
+    if (keywordMissing() && context_.settings.useDeviceB) {
         context_.interaction.showMessage(text(KeywordMissingText), platform::MessageIcon::Critical);
         return;
     }

@@ -59,7 +59,7 @@ F_6::F_6(TrayContext& context, F_6Parts parts)
       ownExtractor_(context.module, context.settings),
       extractor_(context.extractor != nullptr ? *context.extractor : ownExtractor_) {
     setObjectName(QStringLiteral("F_6"));
-    setWindowTitle(context.module.AppTitle);
+    setWindowTitle(context.module.appTitle);
     const QIcon art = trayIcon();
     setWindowIcon(art);
     Tmr1_.setObjectName(QStringLiteral("Tmr1"));
@@ -118,12 +118,12 @@ void F_6::buildMenu() {
     mnu_Stop_->setEnabled(false);
 
     // The player keeps the menu states in tray mode and reports them through stateChanged.
-    connect(mnu_Play_, &QAction::triggered, this, [&core] { core.TransportPlay(); });
-    connect(mnu_Pause_, &QAction::triggered, this, [&core] { core.TransportPause(); });
-    connect(mnu_Stop_, &QAction::triggered, this, [&core] { core.TransportStop(); });
-    connect(mnu_Prev_, &QAction::triggered, this, [&core] { core.TransportPrev(); });
-    connect(mnu_Next_, &QAction::triggered, this, [&core] { core.TransportNext(); });
-    connect(mnu_Back_, &QAction::triggered, this, [&core] { core.TransportBack(); });
+    connect(mnu_Play_, &QAction::triggered, this, [&core] { core.transportPlay(); });
+    connect(mnu_Pause_, &QAction::triggered, this, [&core] { core.transportPause(); });
+    connect(mnu_Stop_, &QAction::triggered, this, [&core] { core.transportStop(); });
+    connect(mnu_Prev_, &QAction::triggered, this, [&core] { core.transportPrev(); });
+    connect(mnu_Next_, &QAction::triggered, this, [&core] { core.transportNext(); });
+    connect(mnu_Back_, &QAction::triggered, this, [&core] { core.transportBack(); });
     connect(mnu_End_, &QAction::triggered, this, [this] { close(); });
 }
 
@@ -133,7 +133,7 @@ void F_6::load() {
     if (parts_.closeMainWindow) {
         parts_.closeMainWindow();
     }
-    context_.module.MainReload = false;
+    context_.module.mainReload = false;
     syncMenu();
     if (parts_.runTimer) {
         Tmr1_.start();
@@ -161,7 +161,7 @@ void F_6::returnToMainWindow() {
     if (closed_) {
         return;
     }
-    context_.module.MainReload = true;
+    context_.module.mainReload = true;
     if (parts_.showMainWindow) {
         parts_.showMainWindow();
     }
@@ -174,8 +174,8 @@ void F_6::openCommandLine(const QString& line) {
     }
     intake::InteractionReporter reporter(context_.interaction);
     intake::Intake intake(context_.module, context_.settings, extractor_, reporter);
-    const std::vector<intake::SongEntry> entries = intake.AddFiles(selectionFromCommandLine(line));
-    std::vector<intake::SongEntry>& list = context_.player.state().PlayList;
+    const std::vector<intake::SongEntry> entries = intake.addFiles(selectionFromCommandLine(line));
+    std::vector<intake::SongEntry>& list = context_.player.state().playList;
     const std::size_t room = static_cast<std::size_t>(player::kMaxEntries) -
                              std::min(list.size(), std::size_t{player::kMaxEntries});
     const std::size_t taken = std::min(room, entries.size());
@@ -193,11 +193,11 @@ void F_6::stateChanged() {
 
 void F_6::syncMenu() {
     const player::TrayState& tray = context_.player.tray();
-    mnu_Play_->setEnabled(tray.PlayEnabled);
-    mnu_Pause_->setEnabled(tray.PauseEnabled);
-    mnu_Stop_->setEnabled(tray.StopEnabled);
-    mnu_Prev_->setEnabled(tray.PrevEnabled);
-    const std::int16_t repeat = context_.player.RepeatMode();
+    mnu_Play_->setEnabled(tray.playEnabled);
+    mnu_Pause_->setEnabled(tray.pauseEnabled);
+    mnu_Stop_->setEnabled(tray.stopEnabled);
+    mnu_Prev_->setEnabled(tray.prevEnabled);
+    const std::int16_t repeat = context_.player.repeatMode();
     for (std::size_t i = 0; i < mnu_Crep_.size(); ++i) {
         mnu_Crep_[i]->setChecked(static_cast<std::int16_t>(i) == repeat);
     }
@@ -212,11 +212,11 @@ void F_6::closeEvent(QCloseEvent* event) {
     Tmr1_.stop();
     mnu_Main_->hide();
     icon_->hide();
-    if (context_.module.MainReload) {
+    if (context_.module.mainReload) {
         if (parts_.raiseMainWindow) {
             parts_.raiseMainWindow();
         }
-        context_.module.MainReload = false;
+        context_.module.mainReload = false;
     } else if (parts_.saveConfig) {
         parts_.saveConfig();
     }

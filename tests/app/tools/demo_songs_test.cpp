@@ -46,13 +46,13 @@ const std::vector<DemoSong>& demoSongs() {
 TEST(DemoSongs, HeaderScanFindsTitleAndCopyright) {
     for (const DemoSong& song : demoSongs()) {
         const engine::SmfInfo info = engine::readSmfFile(demoFile(song.file));
-        ASSERT_EQ(info.ErrorCode, engine::kSmfOk) << song.file.toStdString();
-        EXPECT_EQ(info.Title, song.title) << song.file.toStdString();
-        EXPECT_TRUE(info.Copyright.contains(QStringLiteral("VESK MIDI PLAYER")))
-            << info.Copyright.toStdString();
-        EXPECT_EQ(info.Format, 1);
-        EXPECT_GE(info.Tracks, 5);
-        EXPECT_EQ(info.Division, 480);
+        ASSERT_EQ(info.errorCode, engine::kSmfOk) << song.file.toStdString();
+        EXPECT_EQ(info.title, song.title) << song.file.toStdString();
+        EXPECT_TRUE(info.copyright.contains(QStringLiteral("VESK MIDI PLAYER")))
+            << info.copyright.toStdString();
+        EXPECT_EQ(info.format, 1);
+        EXPECT_GE(info.tracks, 5);
+        EXPECT_EQ(info.division, 480);
     }
     // The Japanese title is stored in Shift-JIS, as files from Japanese systems are.
     const QByteArray sakura = test::readAll(demoFile(QStringLiteral("sakura.mid")));

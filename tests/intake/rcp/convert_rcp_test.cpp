@@ -12,7 +12,7 @@
 namespace vesk::test::rcp {
 namespace {
 
-using intake::ConvertRcp;
+using intake::convertRcp;
 using intake::runConvertTool;
 
 QString sample(const char* name) {
@@ -53,9 +53,9 @@ TEST(RcpSamples, ConvertIntoPlausibleSongs) {
         EXPECT_EQ(endTick(file.tracks[0]), s.length);
         // The player's own header reading finds the title.
         const engine::SmfInfo info = engine::scanSmfBlock(result.smf, "song.mid");
-        EXPECT_EQ(info.ErrorCode, engine::kSmfOk);
-        EXPECT_EQ(info.Title, QString::fromLatin1(s.title));
-        EXPECT_EQ(info.Tracks, static_cast<qint16>(s.tracks));
+        EXPECT_EQ(info.errorCode, engine::kSmfOk);
+        EXPECT_EQ(info.title, QString::fromLatin1(s.title));
+        EXPECT_EQ(info.tracks, static_cast<qint16>(s.tracks));
     }
 }
 
@@ -77,7 +77,7 @@ TEST(ConvertRcpFile, WritesTheSongIntoTheWorkFolder) {
     const QString workFolder = work.path() + "/";
     const QString source = songs.write("Song.G36", readAll(sample("recomposer-file_test.g36")));
 
-    EXPECT_EQ(ConvertRcp(source, workFolder), "Song.mid") << "lower-case extension";
+    EXPECT_EQ(convertRcp(source, workFolder), "Song.mid") << "lower-case extension";
     const QByteArray first = readAll(workFolder + "Song.mid");
     EXPECT_TRUE(smf::parse(first).error.isEmpty());
     EXPECT_EQ(QDir(work.path()).entryList(QDir::Files), QStringList{"Song.mid"})
@@ -85,14 +85,14 @@ TEST(ConvertRcpFile, WritesTheSongIntoTheWorkFolder) {
 
     // A second song of the same name replaces the first.
     const QString other = songs.write("sub/Song.rcp", readAll(sample("sted-cli_test.rcp")));
-    EXPECT_EQ(ConvertRcp(other, workFolder), "Song.mid");
+    EXPECT_EQ(convertRcp(other, workFolder), "Song.mid");
     const QByteArray second = readAll(workFolder + "Song.mid");
     EXPECT_NE(second, first);
     EXPECT_EQ(smf::notes(smf::parse(second).tracks[1]).size(), 16u);
 
     // A source inside the work folder still converts there.
     const QString inside = work.write("x.r36", readAll(sample("src_test_36tracks.rcp")));
-    EXPECT_EQ(ConvertRcp(inside, workFolder), "x.mid");
+    EXPECT_EQ(convertRcp(inside, workFolder), "x.mid");
     EXPECT_TRUE(QFileInfo::exists(workFolder + "x.mid"));
 }
 
@@ -100,17 +100,17 @@ TEST(ConvertRcpFile, FailureGivesAnEmptyNameAndNoFile) {
     TempDir songs;
     TempDir work;
     const QString workFolder = work.path() + "/";
-    EXPECT_EQ(ConvertRcp(songs.file("missing.rcp"), workFolder), "");
+    EXPECT_EQ(convertRcp(songs.file("missing.rcp"), workFolder), "");
     const QString broken = songs.write("broken.rcp", "RCM-PC98V2.0(C)COME ON MUSIC\r\n");
-    EXPECT_EQ(ConvertRcp(broken, workFolder), "");
+    EXPECT_EQ(convertRcp(broken, workFolder), "");
     // An earlier good conversion of the same name stays as it was.
     const QByteArray good = readAll(sample("sted-cli_test.rcp"));
-    EXPECT_EQ(ConvertRcp(songs.write("song.rcp", good), workFolder), "song.mid");
+    EXPECT_EQ(convertRcp(songs.write("song.rcp", good), workFolder), "song.mid");
     const QByteArray before = readAll(workFolder + "song.mid");
-    EXPECT_EQ(ConvertRcp(songs.write("song.rcp", "garbage"), workFolder), "");
+    EXPECT_EQ(convertRcp(songs.write("song.rcp", "garbage"), workFolder), "");
     EXPECT_EQ(readAll(workFolder + "song.mid"), before);
     EXPECT_EQ(QDir(work.path()).entryList(QDir::Files), QStringList{"song.mid"});
-    EXPECT_EQ(ConvertRcp(songs.write("a.rcp", good), work.file("no-such-folder") + "/"), "");
+    EXPECT_EQ(convertRcp(songs.write("a.rcp", good), work.file("no-such-folder") + "/"), "");
 }
 
 struct ToolRun {

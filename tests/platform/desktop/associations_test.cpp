@@ -16,7 +16,7 @@ constexpr int Lzh = 9;
 constexpr int Zip = 10;
 
 QString defaultOf(MemoryAssociationStore& store, const char* type) {
-    return store.ReadRegString(QLatin1String(type), {});
+    return store.readValue(QLatin1String(type), {});
 }
 
 TEST(AssociationRows, SharedTypesAndDesktopLists) {
@@ -32,14 +32,14 @@ TEST(AssociationRows, SharedTypesAndDesktopLists) {
 TEST(Associations, NoPreviousDefaultIsBackedUpAsEmptyAndRemovalDeletesTheEntry) {
     MemoryAssociationStore store;
     Associations assoc(store);
-    ASSERT_TRUE(assoc.SetAssociation(Rcp));
+    ASSERT_TRUE(assoc.setAssociation(Rcp));
     EXPECT_EQ(defaultOf(store, "audio/x-recomposer"), "veskmidi.desktop;");
-    EXPECT_EQ(store.ReadRegString("audio/x-recomposer", BackupEntry), "veskmidi.empty");
+    EXPECT_EQ(store.readValue("audio/x-recomposer", BackupEntry), "veskmidi.empty");
     EXPECT_EQ(store.installs, 1);
     EXPECT_TRUE(assoc.inForce(Rcp));
     EXPECT_TRUE(assoc.inForce(4));
 
-    ASSERT_TRUE(assoc.RemoveAssociation(Rcp));
+    ASSERT_TRUE(assoc.removeAssociation(Rcp));
     EXPECT_EQ(store.entries["audio/x-recomposer"].count(QString()), 0u);
     EXPECT_EQ(store.entries["audio/x-recomposer"].count(BackupEntry), 0u);
     EXPECT_FALSE(assoc.inForce(Rcp));
@@ -49,17 +49,17 @@ TEST(Associations, PreviousDefaultSurvivesTheSecondRowOfItsTypeAndComesBack) {
     MemoryAssociationStore store;
     store.entries["audio/midi"][""] = "timidity.desktop;other.desktop;";
     Associations assoc(store);
-    ASSERT_TRUE(assoc.SetAssociation(Mid));
-    ASSERT_TRUE(assoc.SetAssociation(Midi));
-    EXPECT_EQ(store.ReadRegString("audio/midi", BackupEntry), "timidity.desktop;other.desktop;");
+    ASSERT_TRUE(assoc.setAssociation(Mid));
+    ASSERT_TRUE(assoc.setAssociation(Midi));
+    EXPECT_EQ(store.readValue("audio/midi", BackupEntry), "timidity.desktop;other.desktop;");
     EXPECT_EQ(store.installs, 1) << "installed once, then taken as done";
 
-    ASSERT_TRUE(assoc.RemoveAssociation(Mid));
+    ASSERT_TRUE(assoc.removeAssociation(Mid));
     EXPECT_EQ(defaultOf(store, "audio/midi"), "timidity.desktop;other.desktop;");
     EXPECT_EQ(store.entries["audio/midi"].count(BackupEntry), 0u);
     // The sibling row finds the type given back already: nothing left to do.
     const auto writes = store.log.size();
-    EXPECT_TRUE(assoc.RemoveAssociation(Midi));
+    EXPECT_TRUE(assoc.removeAssociation(Midi));
     EXPECT_EQ(store.log.size(), writes);
 }
 
@@ -68,7 +68,7 @@ TEST(Associations, RemovingWithoutBackupFailsAfterClearingTheDefault) {
     store.entries["audio/midi"][""] = "veskmidi.desktop";
     Associations assoc(store);
     EXPECT_TRUE(assoc.inForce(Mid));
-    EXPECT_FALSE(assoc.RemoveAssociation(Mid));
+    EXPECT_FALSE(assoc.removeAssociation(Mid));
     EXPECT_EQ(defaultOf(store, "audio/midi"), "");
 }
 
@@ -76,13 +76,13 @@ TEST(Associations, FailedWritesAreReportedButTheOthersAreStillMade) {
     MemoryAssociationStore store;
     store.installWorks = false;
     Associations assoc(store);
-    EXPECT_FALSE(assoc.SetAssociation(8));
+    EXPECT_FALSE(assoc.setAssociation(8));
     EXPECT_EQ(defaultOf(store, "audio/x-vesk-multilist"), "veskmidi.desktop;");
 
     store.failing.insert("audio/midi");
     store.installWorks = true;
-    EXPECT_FALSE(assoc.SetAssociation(Mid));
-    EXPECT_FALSE(assoc.SetAssociation(Lzh)) << "rows 9 to 11 are no full association";
+    EXPECT_FALSE(assoc.setAssociation(Mid));
+    EXPECT_FALSE(assoc.setAssociation(Lzh)) << "rows 9 to 11 are no full association";
     EXPECT_FALSE(assoc.addArchiveVerb(Mid));
 }
 
@@ -94,14 +94,14 @@ TEST(Associations, ArchiveVerbJoinsAndLeavesTheOpenWithList) {
     Associations assoc(store);
     EXPECT_FALSE(assoc.inForce(Zip));
     ASSERT_TRUE(assoc.addArchiveVerb(Zip));
-    EXPECT_EQ(store.ReadRegString("application/zip", AddedEntry), "ark.desktop;veskmidi.desktop;");
-    EXPECT_EQ(store.ReadRegString("application/zip", RemovedEntry), "xarchiver.desktop;");
+    EXPECT_EQ(store.readValue("application/zip", AddedEntry), "ark.desktop;veskmidi.desktop;");
+    EXPECT_EQ(store.readValue("application/zip", RemovedEntry), "xarchiver.desktop;");
     EXPECT_TRUE(assoc.inForce(Zip));
     ASSERT_TRUE(assoc.addArchiveVerb(Zip));
-    EXPECT_EQ(store.ReadRegString("application/zip", AddedEntry), "ark.desktop;veskmidi.desktop;");
+    EXPECT_EQ(store.readValue("application/zip", AddedEntry), "ark.desktop;veskmidi.desktop;");
 
     ASSERT_TRUE(assoc.removeArchiveVerb(Zip));
-    EXPECT_EQ(store.ReadRegString("application/zip", AddedEntry), "ark.desktop;");
+    EXPECT_EQ(store.readValue("application/zip", AddedEntry), "ark.desktop;");
     EXPECT_FALSE(assoc.inForce(Zip));
 }
 

@@ -73,7 +73,7 @@ TEST_F(DesktopRig, MidiBecomesThePlayersAndGoesBackToThePreviousApplication) {
     ASSERT_EQ(queryDefault("audio/midi"), "other.desktop");
     EXPECT_FALSE(assoc.inForce(0));
 
-    ASSERT_TRUE(assoc.SetAssociation(0));
+    ASSERT_TRUE(assoc.setAssociation(0));
     EXPECT_EQ(queryDefault("audio/midi"), "veskmidi.desktop");
     EXPECT_TRUE(assoc.inForce(1));
     EXPECT_EQ(mimeApps(),
@@ -84,7 +84,7 @@ TEST_F(DesktopRig, MidiBecomesThePlayersAndGoesBackToThePreviousApplication) {
     const QByteArray entry = readAll(store.desktopEntryPath());
     EXPECT_TRUE(entry.contains("\nExec=" + program.toUtf8() + " %F\n")) << entry.constData();
 
-    ASSERT_TRUE(assoc.RemoveAssociation(1));
+    ASSERT_TRUE(assoc.removeAssociation(1));
     EXPECT_EQ(queryDefault("audio/midi"), "other.desktop");
     EXPECT_EQ(mimeApps(), OtherEntries);
     EXPECT_FALSE(readAll(store.backupPath()).contains("audio/midi"));
@@ -94,7 +94,7 @@ TEST_F(DesktopRig, OwnTypesAreInstalledAndAnEmptyBackupRemovesTheDefault) {
     FreedesktopAssociationStore store(folders(), program);
     Associations assoc(store);
     EXPECT_FALSE(store.applicationInstalled());
-    ASSERT_TRUE(assoc.SetAssociation(3));
+    ASSERT_TRUE(assoc.setAssociation(3));
     EXPECT_TRUE(store.applicationInstalled());
     EXPECT_EQ(queryDefault("audio/x-recomposer"), "veskmidi.desktop");
     EXPECT_TRUE(QFile::exists(dir.file("data/icons/hicolor/scalable/mimetypes/veskmidi-rcp.svg")));
@@ -103,7 +103,7 @@ TEST_F(DesktopRig, OwnTypesAreInstalledAndAnEmptyBackupRemovesTheDefault) {
         EXPECT_TRUE(readAll(dir.file("data/mime/globs2")).contains("audio/x-recomposer:*.g36"));
     }
 
-    ASSERT_TRUE(assoc.RemoveAssociation(3));
+    ASSERT_TRUE(assoc.removeAssociation(3));
     EXPECT_FALSE(mimeApps().contains("audio/x-recomposer"));
     EXPECT_FALSE(assoc.inForce(7));
 }
@@ -112,7 +112,7 @@ TEST_F(DesktopRig, ArchiveVerbAppearsAndDisappearsBesideOtherApplications) {
     dir.write("config/mimeapps.list", OtherEntries);
     FreedesktopAssociationStore store(folders(), program);
     Associations assoc(store);
-    ASSERT_EQ(store.ReadRegString(".zip", {}), "application/zip");
+    ASSERT_EQ(store.readValue(".zip", {}), "application/zip");
     ASSERT_TRUE(assoc.addArchiveVerb(10));
     EXPECT_TRUE(mimeApps().contains("\napplication/zip=other.desktop;veskmidi.desktop;\n"));
     EXPECT_TRUE(assoc.inForce(10));
@@ -126,12 +126,12 @@ TEST_F(DesktopRig, AListThatCannotBeReadIsNeverWrittenOver) {
     QDir().mkpath(dir.file("config/mimeapps.list"));
     FreedesktopAssociationStore store(folders(), program);
     Associations assoc(store);
-    EXPECT_FALSE(assoc.SetAssociation(0));
+    EXPECT_FALSE(assoc.setAssociation(0));
     EXPECT_FALSE(assoc.addArchiveVerb(10));
     EXPECT_TRUE(QFileInfo(dir.file("config/mimeapps.list")).isDir());
-    EXPECT_FALSE(store.WriteRegString("not a type", {}, "x.desktop"));
-    EXPECT_FALSE(store.WriteRegString("audio/midi", {}, "a.desktop\n[Evil]"));
-    EXPECT_EQ(store.ReadRegString(".", {}), "");
+    EXPECT_FALSE(store.writeValue("not a type", {}, "x.desktop"));
+    EXPECT_FALSE(store.writeValue("audio/midi", {}, "a.desktop\n[Evil]"));
+    EXPECT_EQ(store.readValue(".", {}), "");
 }
 
 TEST(DesktopFolders, EnvironmentOrTheHomeDefaults) {

@@ -23,8 +23,8 @@ namespace {
 
 VersionTexts versionTexts(const std::array<QString, 4>& components) {
     VersionTexts texts;
-    texts.AppTitle = QStringLiteral("VESK MIDI PLAYER");
-    texts.AppVersion = QStringLiteral("Ver 1.0");
+    texts.appTitle = QStringLiteral("VESK MIDI PLAYER");
+    texts.appVersion = QStringLiteral("Ver 1.0");
     texts.Revision = 225;
     texts.Components = components;
     return texts;
@@ -191,12 +191,12 @@ TEST(FileInfoWindow, StartsWithTheSevenWordsAndTakesTheCoreTexts) {
     window.setBpmText(QStringLiteral("BPM  120"));
     window.showFileInfo(sampleFileInfoTexts());
     const player::FileInfoTexts texts = sampleFileInfoTexts();
-    EXPECT_EQ(window.rowText(F_5::Arch), texts.Arch);
-    EXPECT_EQ(window.rowText(F_5::File), texts.File);
-    EXPECT_EQ(window.rowText(F_5::Copy), texts.Copy);
-    EXPECT_EQ(window.rowText(F_5::Smf), texts.Smf);
-    EXPECT_EQ(window.rowText(F_5::Trk), texts.Trk);
-    EXPECT_EQ(window.rowText(F_5::Div), texts.Div);
+    EXPECT_EQ(window.rowText(F_5::Arch), texts.archive);
+    EXPECT_EQ(window.rowText(F_5::File), texts.file);
+    EXPECT_EQ(window.rowText(F_5::Copy), texts.copyright);
+    EXPECT_EQ(window.rowText(F_5::Smf), texts.format);
+    EXPECT_EQ(window.rowText(F_5::Trk), texts.tracks);
+    EXPECT_EQ(window.rowText(F_5::Div), texts.division);
     EXPECT_EQ(window.rowText(F_5::BPM), QStringLiteral("BPM  120"));
     EXPECT_EQ(window.row(F_5::Trk)->word(), QStringLiteral("トラック数"));
     EXPECT_EQ(window.row(F_5::Trk)->value(), QStringLiteral("5"));

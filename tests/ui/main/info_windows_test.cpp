@@ -34,8 +34,8 @@ TEST(InfoWindows, FileInfoOpensWhereAskedTakesTextsAndCloses) {
     EXPECT_EQ(info->rowText(F_5::File), "ファイル名");
 
     player::FileInfoTexts texts;
-    texts.File = "ファイル名  a.mid";
-    texts.Arch = "書庫名  /songs";
+    texts.file = "ファイル名  a.mid";
+    texts.archive = "書庫名  /songs";
     windows.fillFileInfo(texts);
     windows.setFileInfoBpm("BPM  120");
     windows.moveFileInfo(QPoint(50, 310));

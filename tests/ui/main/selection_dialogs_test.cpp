@@ -102,30 +102,30 @@ struct DialogRig {
 
 TEST(CommonDialog, OpenRemembersTheFolderAndGivesTheSelectionText) {
     DialogRig rig;
-    rig.settings.LFile = "/start";
+    rig.settings.lastFile = "/start";
     rig.backend.files = {"/songs/a.mid", "/songs/b.mid"};
     EXPECT_EQ(rig.dialog.OpenFilesDialog(nullptr, "新しくファイルを開く"),
               QString("/songs") + Nul + "a.mid" + Nul + "b.mid");
     EXPECT_EQ(rig.backend.seen.last(), "新しくファイルを開く|/start");
-    EXPECT_EQ(rig.settings.LFile, "/songs");
+    EXPECT_EQ(rig.settings.lastFile, "/songs");
 
     // The next save dialog starts there; a cancelled open leaves LFile alone.
     rig.backend.files.clear();
     EXPECT_EQ(rig.dialog.OpenFilesDialog(nullptr, "ファイルを追加"), QString());
-    EXPECT_EQ(rig.settings.LFile, "/songs");
+    EXPECT_EQ(rig.settings.lastFile, "/songs");
     rig.backend.savePath = "/lists/mine";
     EXPECT_EQ(rig.dialog.SaveListDialog(nullptr, "ﾘｽﾄの保存"), "/lists/mine.mlt");
     EXPECT_EQ(rig.backend.seen.last(), "ﾘｽﾄの保存|/songs|mlt");
-    EXPECT_EQ(rig.settings.LFile, "/songs");
+    EXPECT_EQ(rig.settings.lastFile, "/songs");
 }
 
 TEST(CommonDialog, FolderBrowserNeitherReadsNorChangesLFile) {
     DialogRig rig;
-    rig.settings.LFile = "/start";
+    rig.settings.lastFile = "/start";
     rig.backend.chosenFolder = "/music/";
     EXPECT_EQ(rig.dialog.BrowseFolder(nullptr, "MIDIデータのあるフォルダを選択してください"),
               "/music");
-    EXPECT_EQ(rig.settings.LFile, "/start");
+    EXPECT_EQ(rig.settings.lastFile, "/start");
     rig.backend.chosenFolder.clear();
     EXPECT_EQ(rig.dialog.BrowseFolder(nullptr, "x"), QString());
 }
@@ -151,8 +151,8 @@ TEST(CommonDialog, FiltersMatchBothLetterCasesAndFollowTheAvailableKinds) {
     EXPECT_EQ(plain[0], "対応ﾌｧｲﾙ (*.mid *.MID *.rmi *.RMI *.mlt *.MLT)");
     EXPECT_FALSE(plain.join(' ').contains("LZH"));
 
-    rig.settings.UseLhasa = true;
-    rig.module.HaveUnrar = true;
+    rig.settings.useLhasa = true;
+    rig.module.haveRarReader = true;
     rig.dialog.OpenFilesDialog(nullptr, "t");
     const QString all = rig.backend.lastFilters.join('\n');
     EXPECT_TRUE(all.contains("*.lzh *.LZH"));

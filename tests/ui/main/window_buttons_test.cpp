@@ -103,20 +103,20 @@ TEST(MainWindowButtons, InfoButtonOpensBelowTheWindowAndClosesOnSecondPress) {
     // Empty list: F_5 opens and closes but nothing is filled in.
     click(info);
     EXPECT_TRUE(rig.windows.infoOpen);
-    EXPECT_TRUE(rig.player->mainWindow().InfoShown);
+    EXPECT_TRUE(rig.player->mainWindow().infoShown);
     const QRect frame = w.frameGeometry();
     EXPECT_EQ(rig.windows.infoPlace, QPoint(frame.left(), frame.top() + frame.height()));
     EXPECT_EQ(rig.windows.calls, QStringList{"info-open"});
     click(info);
     EXPECT_FALSE(rig.windows.infoOpen);
-    EXPECT_FALSE(rig.player->mainWindow().InfoShown);
+    EXPECT_FALSE(rig.player->mainWindow().infoShown);
 
     // With a song loaded it is filled for the current entry.
     rig.openSongs(2);
     rig.windows.calls.clear();
     click(info);
     EXPECT_EQ(rig.windows.calls, (QStringList{"info-open", "info-fill:ファイル名  s1.mid"}));
-    EXPECT_EQ(rig.windows.info.Smf, "SMFﾌｫｰﾏｯﾄ  0");
+    EXPECT_EQ(rig.windows.info.format, "SMFﾌｫｰﾏｯﾄ  0");
     EXPECT_EQ(info->picture(), "button_info");
 }
 
@@ -133,7 +133,7 @@ TEST(MainWindowTransport, EmptyListLeavesEveryTransportImageWithoutEffect) {
     for (const char* name : {"B_Play", "B_Stop", "B_Prev", "B_Back", "B_Next"}) {
         click(box(w, name));
     }
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionClosed);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
     EXPECT_EQ(label(w, "lbl_Status")->text(), "―――");
     // Delete and the move tools show no pressed picture either.
     PictureBox* del = box(w, "Img_Tool0");
@@ -146,29 +146,29 @@ TEST(MainWindowTransport, OneEntryPlaysPausesStopsButDoesNotMoveOn) {
     WindowRig rig;
     F_1& w = rig.open();
     rig.openSongs(1);
-    ASSERT_EQ(rig.engine.Status(), "playing");
+    ASSERT_EQ(rig.engine.status(), "playing");
     SkinLabel* status = label(w, "lbl_Status");
 
     click(box(w, "B_Play"));
-    EXPECT_EQ(rig.engine.Status(), "paused");
+    EXPECT_EQ(rig.engine.status(), "paused");
     EXPECT_EQ(status->text(), "PAUSE");
     click(box(w, "B_Play"));  // a second click resumes
-    EXPECT_EQ(rig.engine.Status(), "playing");
+    EXPECT_EQ(rig.engine.status(), "playing");
     EXPECT_EQ(status->text(), "PLAY");
 
     rig.run(1000);
     click(box(w, "B_Next"));
     click(box(w, "B_Back"));
-    EXPECT_EQ(rig.player->state().CurrentEntry, 0);
+    EXPECT_EQ(rig.player->state().currentEntry, 0);
     EXPECT_EQ(status->text(), "PLAY");
 
     click(box(w, "B_Prev"));
-    EXPECT_LT(rig.engine.NowPos(), 250);
+    EXPECT_LT(rig.engine.nowPos(), 250);
     click(box(w, "B_Stop"));
     EXPECT_EQ(status->text(), "STOP");
-    EXPECT_EQ(rig.engine.Status(), "stopped");
+    EXPECT_EQ(rig.engine.status(), "stopped");
     click(box(w, "B_Play"));
-    EXPECT_EQ(rig.engine.Status(), "playing");
+    EXPECT_EQ(rig.engine.status(), "playing");
 
     // The move and save tools need two entries: no pressed picture, nothing asked.
     for (int i = 1; i <= 3; ++i) {
@@ -188,16 +188,16 @@ TEST(MainWindowTransport, SeveralEntriesMoveOnAndBack) {
     rig.openSongs(3);
     auto* list = w.findChild<SongList*>("SongList");
     click(box(w, "B_Next"));
-    EXPECT_EQ(rig.player->state().CurrentEntry, 1);
+    EXPECT_EQ(rig.player->state().currentEntry, 1);
     EXPECT_EQ(list->selectedLine(), 1);
     click(box(w, "B_Back"));
     click(box(w, "B_Back"));
-    EXPECT_EQ(rig.player->state().CurrentEntry, 2);
+    EXPECT_EQ(rig.player->state().currentEntry, 2);
     EXPECT_EQ(w.windowTitle(), "[003/003] Song 3 - VESK MIDI PLAYER");
     // Pressing without releasing inside is no click.
     QTest::mousePress(box(w, "B_Next"), Qt::LeftButton);
     QTest::mouseRelease(box(w, "B_Next"), Qt::LeftButton, {}, QPoint(-50, -50));
-    EXPECT_EQ(rig.player->state().CurrentEntry, 2);
+    EXPECT_EQ(rig.player->state().currentEntry, 2);
 }
 
 TEST(MainWindowTransport, PlayWhilePlayingPausesOnlyWhenPauseIsAllowed) {
@@ -205,12 +205,12 @@ TEST(MainWindowTransport, PlayWhilePlayingPausesOnlyWhenPauseIsAllowed) {
     F_1& w = rig.open();
     rig.openSongs(2);
     click(box(w, "B_Play"));
-    ASSERT_EQ(rig.engine.Status(), "paused");
+    ASSERT_EQ(rig.engine.status(), "paused");
     // Resumed by another road (the engine alone): CanPause is still false.
-    rig.engine.MidiPlay();
-    ASSERT_EQ(rig.engine.Status(), "playing");
+    rig.engine.midiPlay();
+    ASSERT_EQ(rig.engine.status(), "playing");
     click(box(w, "B_Play"));
-    EXPECT_EQ(rig.engine.Status(), "playing");
+    EXPECT_EQ(rig.engine.status(), "playing");
 }
 
 TEST(MainWindowTransport, DoubleClickOnTheBarSeeksFromThePressThatBeganIt) {
@@ -229,7 +229,7 @@ TEST(MainWindowTransport, DoubleClickOnTheBarSeeksFromThePressThatBeganIt) {
     EXPECT_EQ(w.seekX(), x * 15 + 20);
     const std::int32_t expected =
         static_cast<std::int32_t>(std::int64_t{x * 15 + 20} * 120000 / (bar->width() * 15));
-    const std::int32_t now = rig.engine.NowPos();
+    const std::int32_t now = rig.engine.nowPos();
     EXPECT_GE(now, expected - 1);
     EXPECT_LE(now, expected + 1);
     EXPECT_GT(now, 55000);
@@ -245,19 +245,19 @@ TEST(MainWindowLabels, RepeatLabelCyclesAndOpensItsMenuBelowItself) {
     EXPECT_TRUE(image->isHidden());
 
     QTest::mousePress(noRep, Qt::LeftButton);
-    EXPECT_EQ(rig.settings.Repeat, 1);
+    EXPECT_EQ(rig.settings.repeat, 1);
     EXPECT_EQ(rep->text(), "1");
     EXPECT_EQ(noRep->text(), "");
     EXPECT_FALSE(image->isHidden());
     QTest::mousePress(noRep, Qt::LeftButton);
-    EXPECT_EQ(rig.settings.Repeat, 2);
+    EXPECT_EQ(rig.settings.repeat, 2);
     EXPECT_EQ(rep->text(), "");
     // A double click is one more press: the mode advances again.
     QTest::mouseDClick(noRep, Qt::LeftButton);
-    EXPECT_EQ(rig.settings.Repeat, 3);
+    EXPECT_EQ(rig.settings.repeat, 3);
     EXPECT_EQ(rep->text(), "SHUFF");
     QTest::mousePress(noRep, Qt::LeftButton);
-    EXPECT_EQ(rig.settings.Repeat, 0);
+    EXPECT_EQ(rig.settings.repeat, 0);
     EXPECT_EQ(noRep->text(), "NO REPEAT");
     EXPECT_TRUE(action(w, "mnu_Crep0")->isChecked());
 
@@ -266,9 +266,9 @@ TEST(MainWindowLabels, RepeatLabelCyclesAndOpensItsMenuBelowItself) {
     ASSERT_TRUE(repeat->isVisible());
     const QPoint below = noRep->mapToGlobal(QPoint(0, noRep->height()));
     EXPECT_EQ(repeat->pos(), below);
-    EXPECT_EQ(rig.settings.Repeat, 0);
+    EXPECT_EQ(rig.settings.repeat, 0);
     action(w, "mnu_Crep2")->trigger();
-    EXPECT_EQ(rig.settings.Repeat, 2);
+    EXPECT_EQ(rig.settings.repeat, 2);
     EXPECT_TRUE(action(w, "mnu_Crep2")->isChecked());
     EXPECT_FALSE(action(w, "mnu_Crep0")->isChecked());
     closeMenus(w);
@@ -277,7 +277,7 @@ TEST(MainWindowLabels, RepeatLabelCyclesAndOpensItsMenuBelowItself) {
 TEST(MainWindowLabels, DeviceLabelsShowTheDeviceInUse) {
     WindowRig rig;
     F_1& w = rig.open();
-    rig.settings.UseB = true;
+    rig.settings.useDeviceB = true;
     SkinLabel* a = label(w, "Label3");
     SkinLabel* b = label(w, "Label4");
     const QColor black(0, 0, 0);
@@ -297,18 +297,18 @@ TEST(MainWindowLabels, DeviceLabelsShowTheDeviceInUse) {
     QTest::mouseDClick(b, Qt::LeftButton);
     EXPECT_EQ(a->background(), idle);
     EXPECT_EQ(b->background(), black);
-    EXPECT_EQ(rig.settings.DeviceNumber, "B");
+    EXPECT_EQ(rig.settings.deviceNumber, "B");
     EXPECT_TRUE(action(w, "mnu_DevB")->isChecked());
     EXPECT_FALSE(action(w, "mnu_DevA")->isChecked());
 
     QTest::mouseDClick(a, Qt::LeftButton);
     EXPECT_EQ(a->background(), black);
     EXPECT_EQ(b->background(), idle);
-    EXPECT_EQ(rig.settings.DeviceNumber, "A");
+    EXPECT_EQ(rig.settings.deviceNumber, "A");
 
     // The automatic choice with no song gives device A; its mark stays on.
     action(w, "mnu_Auto")->trigger();
-    EXPECT_EQ(rig.settings.DeviceNumber, "Auto");
+    EXPECT_EQ(rig.settings.deviceNumber, "Auto");
     EXPECT_TRUE(action(w, "mnu_Auto")->isChecked());
     EXPECT_FALSE(action(w, "mnu_DevA")->isChecked());
     EXPECT_EQ(a->background(), black);
@@ -328,29 +328,29 @@ TEST(MainWindowLabels, WithoutDeviceBTheMenuKeepsItsChoicesDisabled) {
     EXPECT_FALSE(action(w, "mnu_DevB")->isEnabled());
     EXPECT_FALSE(action(w, "mnu_Auto")->isEnabled());
     QTest::mouseDClick(label(w, "Label4"), Qt::LeftButton);
-    EXPECT_EQ(rig.settings.DeviceNumber, "A");
+    EXPECT_EQ(rig.settings.deviceNumber, "A");
 }
 
 TEST(MainWindowMenus, SpeedCommandsNeverCompound) {
     WindowRig rig;
     F_1& w = rig.open();
     rig.openSongs(1);
-    ASSERT_EQ(rig.engine.Bpm(), 120);
+    ASSERT_EQ(rig.engine.bpm(), 120);
     SkinLabel* all = label(w, "lbl_All");
     EXPECT_EQ(all->text(), "00:04");
 
     action(w, "mnu_Double")->trigger();
-    EXPECT_EQ(rig.engine.Bpm(), 240);
+    EXPECT_EQ(rig.engine.bpm(), 240);
     EXPECT_EQ(all->text(), "00:02");
     EXPECT_TRUE(action(w, "mnu_Double")->isChecked());
     action(w, "mnu_Hurf")->trigger();
-    EXPECT_EQ(rig.engine.Bpm(), 60);
+    EXPECT_EQ(rig.engine.bpm(), 60);
     EXPECT_EQ(all->text(), "00:08");
     EXPECT_TRUE(action(w, "mnu_Hurf")->isChecked());
     EXPECT_FALSE(action(w, "mnu_Double")->isChecked());
     action(w, "mnu_Double")->trigger();
     action(w, "mnu_Double")->trigger();
-    EXPECT_EQ(rig.engine.Bpm(), 120);
+    EXPECT_EQ(rig.engine.bpm(), 120);
     EXPECT_EQ(all->text(), "00:04");
     EXPECT_FALSE(action(w, "mnu_Double")->isChecked());
     EXPECT_FALSE(action(w, "mnu_Hurf")->isChecked());
@@ -360,7 +360,7 @@ TEST(MainWindowMenus, ScrollVersionVolumeAndShortcutFreeItems) {
     WindowRig rig;
     F_1& w = rig.open();
     action(w, "mnu_Scroll")->trigger();
-    EXPECT_FALSE(rig.player->mainWindow().Scroll);
+    EXPECT_FALSE(rig.player->mainWindow().scroll);
     EXPECT_FALSE(action(w, "mnu_Scroll")->isChecked());
     action(w, "mnu_Ver")->trigger();
     EXPECT_TRUE(rig.windows.calls.contains("version"));

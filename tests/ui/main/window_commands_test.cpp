@@ -28,15 +28,15 @@ TEST(OpenCommands, CancelledDialogChangesNothing) {
     rig.openSongs(2);
     const QString inWork = rig.dir.write("work/converted.mid", "x");
     rig.run(500);
-    const std::int32_t before = rig.engine.NowPos();
+    const std::int32_t before = rig.engine.nowPos();
 
     rig.windows.calls.clear();
     w.openFileCommand();  // no answer prepared: cancelled
     w.openFolderCommand();
     EXPECT_EQ(rig.titles().size(), 2);
     EXPECT_TRUE(QFile::exists(inWork));
-    EXPECT_EQ(rig.engine.Status(), "playing");
-    EXPECT_EQ(rig.engine.NowPos(), before);
+    EXPECT_EQ(rig.engine.status(), "playing");
+    EXPECT_EQ(rig.engine.nowPos(), before);
     EXPECT_TRUE(rig.windows.calls.isEmpty());
 }
 
@@ -44,9 +44,9 @@ TEST(OpenCommands, OpenReplacesTheListEmptiesTheWorkFolderAndPlaysTheFirst) {
     WindowRig rig;
     F_1& w = rig.open();
     rig.openSongs(3);
-    rig.player->TransportNext();
+    rig.player->transportNext();
     const QString inWork = rig.dir.write("work/old.mid", "x");
-    const QString handoffKept = rig.module.HandoffFolder;
+    const QString handoffKept = rig.module.handoffFolder;
 
     const QString n1 = rig.dir.write("new/n1.mid", songBytes("New 1"));
     rig.dir.write("new/n2.mid", songBytes("New 2"));
@@ -65,8 +65,8 @@ TEST(OpenCommands, OpenReplacesTheListEmptiesTheWorkFolderAndPlaysTheFirst) {
         leftMeanwhile = title->x();
         waitMeanwhile = QApplication::overrideCursor() != nullptr &&
                         QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        commandMeanwhile = rig.engine.LastCommand();
-        entriesMeanwhile = rig.player->state().PlayList.size();
+        commandMeanwhile = rig.engine.lastCommand();
+        entriesMeanwhile = rig.player->state().playList.size();
     };
     w.openFileCommand();
     EXPECT_EQ(titleMeanwhile, "Now Loading...");
@@ -79,15 +79,15 @@ TEST(OpenCommands, OpenReplacesTheListEmptiesTheWorkFolderAndPlaysTheFirst) {
     EXPECT_EQ(rig.titles(), (QStringList{"New 1", "New 2"}));
     EXPECT_FALSE(QFile::exists(inWork));
     EXPECT_TRUE(QDir(handoffKept).exists());
-    EXPECT_EQ(rig.player->state().CurrentEntry, 0);
-    EXPECT_EQ(rig.engine.FileName(), n1);
-    EXPECT_EQ(rig.engine.Status(), "playing");
+    EXPECT_EQ(rig.player->state().currentEntry, 0);
+    EXPECT_EQ(rig.engine.fileName(), n1);
+    EXPECT_EQ(rig.engine.status(), "playing");
     EXPECT_EQ(w.findChild<SongList*>("SongList")->count(), 2);
     EXPECT_EQ(w.findChild<SongList*>("SongList")->selectedLine(), 0);
     EXPECT_EQ(w.windowTitle(), "[001/002] New 1 - VESK MIDI PLAYER");
     EXPECT_EQ(titleLine(w), "New 1");
     EXPECT_EQ(rig.windows.calls, (QStringList{"progress-open", "progress-close"}));
-    EXPECT_EQ(rig.settings.LFile, QString()) << "the scripted dialog leaves LFile alone";
+    EXPECT_EQ(rig.settings.lastFile, QString()) << "the scripted dialog leaves LFile alone";
 }
 
 TEST(OpenCommands, OpenFolderScansTheChosenFolder) {
@@ -98,7 +98,7 @@ TEST(OpenCommands, OpenFolderScansTheChosenFolder) {
     rig.dialogs.answers.push_back(rig.songsFolder());
     w.openFolderCommand();
     EXPECT_EQ(rig.titles(), (QStringList{"Ay", "Bee"}));
-    EXPECT_EQ(rig.player->state().PlayList[0].Container, rig.songsFolder());
+    EXPECT_EQ(rig.player->state().playList[0].container, rig.songsFolder());
     EXPECT_TRUE(w.addCommandsEnabled());
 
     // A folder with nothing playable: the message, an empty list, nothing playing.
@@ -106,7 +106,7 @@ TEST(OpenCommands, OpenFolderScansTheChosenFolder) {
     rig.dialogs.answers.push_back(rig.dir.path() + "/empty");
     w.openFolderCommand();
     EXPECT_TRUE(rig.titles().isEmpty());
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionClosed);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
     ASSERT_FALSE(rig.interaction.shown.empty());
     EXPECT_EQ(rig.interaction.shown.back().text, "このﾌｫﾙﾀﾞには対応したﾌｧｲﾙが存在しません");
     EXPECT_EQ(titleLine(w), "VESK MIDI PLAYER Ver 1.0");
@@ -118,7 +118,7 @@ TEST(AddCommands, AppendWithoutTouchingPlaybackAndReshuffleOverTheWholeList) {
     rig.openSongs(2);
     rig.player->repeatCommand(3);
     rig.run(500);
-    const std::int32_t before = rig.engine.NowPos();
+    const std::int32_t before = rig.engine.nowPos();
     const QString inWork = rig.dir.write("work/keep.mid", "x");
 
     rig.song("x.mid", "Extra");
@@ -126,10 +126,10 @@ TEST(AddCommands, AppendWithoutTouchingPlaybackAndReshuffleOverTheWholeList) {
     w.addFileCommand();
     EXPECT_EQ(rig.dialogs.asked.last(), "open:ファイルを追加");
     EXPECT_EQ(rig.titles(), (QStringList{"Song 1", "Song 2", "Extra"}));
-    EXPECT_EQ(rig.engine.NowPos(), before);
+    EXPECT_EQ(rig.engine.nowPos(), before);
     EXPECT_TRUE(QFile::exists(inWork));
     EXPECT_EQ(w.windowTitle(), "[001/003] Song 1 - VESK MIDI PLAYER");
-    std::vector<std::int16_t> order = rig.player->state().ShuffleOrder;
+    std::vector<std::int16_t> order = rig.player->state().shuffleOrder;
     std::sort(order.begin(), order.end());
     EXPECT_EQ(order, (std::vector<std::int16_t>{0, 1, 2}));
 
@@ -137,9 +137,9 @@ TEST(AddCommands, AppendWithoutTouchingPlaybackAndReshuffleOverTheWholeList) {
     rig.dialogs.answers.push_back(rig.dir.path() + "/more");
     w.addFolderCommand();
     EXPECT_EQ(rig.titles().last(), "More");
-    EXPECT_EQ(rig.player->state().ShuffleOrder.size(), 4u);
+    EXPECT_EQ(rig.player->state().shuffleOrder.size(), 4u);
     EXPECT_EQ(w.findChild<SongList*>("SongList")->item(3)->text(), "004：More");
-    EXPECT_EQ(rig.engine.Status(), "playing");
+    EXPECT_EQ(rig.engine.status(), "playing");
 }
 
 TEST(CommandLine, QuotedSpacedAndEmptyTexts) {
@@ -154,7 +154,7 @@ TEST(CommandLine, QuotedSpacedAndEmptyTexts) {
     EXPECT_EQ(rig.titles(), QStringList{"Spaced"});
     EXPECT_TRUE(w.addCommandsEnabled());
     // Nothing is played and no progress window is shown.
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionClosed);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
     EXPECT_TRUE(rig.windows.calls.isEmpty());
 
     rig.song("p.mid", "P");
@@ -168,14 +168,14 @@ TEST(CommandLine, StartUpOpensEachTextAndPlaysTheFirstEntry) {
     WindowRig rig;
     const QString a = rig.song("a.mid", "Ay");
     const QString b = rig.song("b.mid", "Bee");
-    rig.module.CommandText = QStringList{'"' + a + '"', '"' + b + '"'};
+    rig.module.commandText = QStringList{'"' + a + '"', '"' + b + '"'};
     F_1& w = rig.open();
     ASSERT_TRUE(rig.loaded);
     EXPECT_EQ(rig.titles(), (QStringList{"Ay", "Bee"}));
-    EXPECT_EQ(rig.engine.FileName(), a);
-    EXPECT_EQ(rig.engine.Status(), "playing");
+    EXPECT_EQ(rig.engine.fileName(), a);
+    EXPECT_EQ(rig.engine.status(), "playing");
     EXPECT_EQ(w.findChild<SongList*>("SongList")->selectedLine(), 0);
-    EXPECT_TRUE(rig.module.CommandText.isEmpty());
+    EXPECT_TRUE(rig.module.commandText.isEmpty());
     EXPECT_TRUE(w.addCommandsEnabled());
 }
 
@@ -184,12 +184,12 @@ TEST(CommandLine, HandedOverTextOnlyExtendsTheList) {
     F_1& w = rig.open();
     rig.openSongs(1);
     const QString later = rig.song("later.mid", "Later");
-    ASSERT_FALSE(platform::writeHandoffFile(rig.module.HandoffFolder, '"' + later + '"',
+    ASSERT_FALSE(platform::writeHandoffFile(rig.module.handoffFolder, '"' + later + '"',
                                             platform::systemHandoffClock())
                      .isEmpty());
     rig.run(250);
     EXPECT_EQ(rig.titles(), (QStringList{"Song 1", "Later"}));
-    EXPECT_EQ(rig.player->state().CurrentEntry, 0);
+    EXPECT_EQ(rig.player->state().currentEntry, 0);
     EXPECT_EQ(w.windowTitle(), "[001/002] Song 1 - VESK MIDI PLAYER");
 }
 
@@ -232,7 +232,7 @@ TEST(Configuration, InvalidFileEndsTheLoadWithTheMessage) {
     EXPECT_EQ(rig.interaction.shown[0].text, "設定ファイルが不正です。異常終了します。");
     EXPECT_EQ(rig.interaction.shown[0].icon, platform::MessageIcon::Critical);
     EXPECT_EQ(rig.synthesizerApplied, 0);
-    EXPECT_EQ(vesk::test::readAll(rig.module.ConfigPath), "[vesk midi init file]\r\nREPEAT=2\r\n");
+    EXPECT_EQ(vesk::test::readAll(rig.module.configPath), "[vesk midi init file]\r\nREPEAT=2\r\n");
 }
 
 TEST(Configuration, LoadAppliesRepeatDevicePlaceAndSynthesizer) {
@@ -243,15 +243,15 @@ TEST(Configuration, LoadAppliesRepeatDevicePlaceAndSynthesizer) {
     F_1& w = rig.open();
     ASSERT_TRUE(rig.loaded);
     EXPECT_EQ(w.pos(), QPoint(200, 100));
-    EXPECT_EQ(rig.settings.Top, 1500);
-    EXPECT_EQ(rig.settings.Left, 3000);
-    EXPECT_EQ(rig.settings.Repeat, 3);
+    EXPECT_EQ(rig.settings.top, 1500);
+    EXPECT_EQ(rig.settings.left, 3000);
+    EXPECT_EQ(rig.settings.repeat, 3);
     EXPECT_EQ(w.findChild<SkinLabel*>("lbl_Rep")->text(), "SHUFF");
     EXPECT_TRUE(w.findChild<QAction*>("mnu_Crep3")->isChecked());
     EXPECT_EQ(w.findChild<SkinLabel*>("Label4")->background(), QColor(0, 0, 0));
     EXPECT_EQ(w.findChild<SkinLabel*>("Label3")->background(), QColor(70, 140, 178));
-    EXPECT_TRUE(rig.settings.KeyCheck);
-    EXPECT_EQ(rig.settings.DeviceNumber, "B");
+    EXPECT_TRUE(rig.settings.keyCheck);
+    EXPECT_EQ(rig.settings.deviceNumber, "B");
     EXPECT_EQ(rig.synthesizerApplied, 1);
     EXPECT_EQ(w.windowTitle(), "VESK MIDI PLAYER");
     EXPECT_EQ(titleLine(w), "VESK MIDI PLAYER Ver 1.0");
@@ -259,12 +259,12 @@ TEST(Configuration, LoadAppliesRepeatDevicePlaceAndSynthesizer) {
 
 TEST(Configuration, MissingFileGivesDefaultsAndDeviceA) {
     WindowRig rig;
-    rig.settings.Repeat = 2;
+    rig.settings.repeat = 2;
     F_1& w = rig.open();
     ASSERT_TRUE(rig.loaded);
-    EXPECT_EQ(rig.settings.Repeat, 0);
+    EXPECT_EQ(rig.settings.repeat, 0);
     EXPECT_EQ(w.findChild<SkinLabel*>("lbl_NoRep")->text(), "NO REPEAT");
-    EXPECT_EQ(rig.settings.DeviceNumber, "A");
+    EXPECT_EQ(rig.settings.deviceNumber, "A");
     EXPECT_EQ(w.pos(), QPoint(133, 133));
 }
 
@@ -272,20 +272,20 @@ TEST(Closing, QuitClosesTheSequencerAndWritesTheConfigurationOnce) {
     WindowRig rig;
     F_1& w = rig.open();
     rig.openSongs(1);
-    rig.settings.LFile = "/songs/last";
+    rig.settings.lastFile = "/songs/last";
     w.findChild<QAction*>("mnu_Exit")->trigger();
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionClosed);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
     EXPECT_EQ(rig.quits, 1);
     EXPECT_TRUE(rig.windows.calls.contains("close-all"));
-    const app::ConfigLoad saved = app::loadConfigFile(rig.module.ConfigPath);
+    const app::ConfigLoad saved = app::loadConfigFile(rig.module.configPath);
     ASSERT_TRUE(saved.exists);
-    EXPECT_EQ(saved.read.settings.LFile, "/songs/last");
+    EXPECT_EQ(saved.read.settings.lastFile, "/songs/last");
     EXPECT_EQ(saved.read.top, w.y() * 15.0);
 
     // A second close request writes nothing more.
-    QFile::remove(rig.module.ConfigPath);
+    QFile::remove(rig.module.configPath);
     w.close();
-    EXPECT_FALSE(QFile::exists(rig.module.ConfigPath));
+    EXPECT_FALSE(QFile::exists(rig.module.configPath));
 }
 
 TEST(Closing, TrayModeKeepsPlayingAndWritesNothing) {
@@ -297,16 +297,16 @@ TEST(Closing, TrayModeKeepsPlayingAndWritesNothing) {
     ASSERT_TRUE(rig.windows.infoOpen);
 
     w.findChild<QAction*>("mnu_TaskTray")->trigger();
-    EXPECT_TRUE(rig.module.MainReload);
+    EXPECT_TRUE(rig.module.mainReload);
     EXPECT_EQ(rig.trayEntered, 1);
     // The tray window closes the main window.
     w.closeWindow();
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(rig.windows.infoOpen);
-    EXPECT_FALSE(rig.player->mainWindow().InfoShown);
-    EXPECT_EQ(rig.engine.Status(), "playing");
+    EXPECT_FALSE(rig.player->mainWindow().infoShown);
+    EXPECT_EQ(rig.engine.status(), "playing");
     EXPECT_EQ(rig.quits, 0);
-    EXPECT_FALSE(QFile::exists(rig.module.ConfigPath));
+    EXPECT_FALSE(QFile::exists(rig.module.configPath));
 
     // Back from the tray: no configuration read, the list and the song in progress.
     rig.dir.write("program/vmidi.ini", "broken");
@@ -316,10 +316,10 @@ TEST(Closing, TrayModeKeepsPlayingAndWritesNothing) {
     EXPECT_EQ(w.windowTitle(), "[001/002] Song 1 - VESK MIDI PLAYER");
     EXPECT_EQ(w.findChild<SkinLabel*>("lbl_Status")->text(), "PLAY");
     EXPECT_FALSE(w.addCommandsEnabled());
-    rig.module.MainReload = false;
+    rig.module.mainReload = false;
     w.closeWindow();
     EXPECT_EQ(rig.quits, 1);
-    EXPECT_TRUE(vesk::test::readAll(rig.module.ConfigPath).startsWith("[VESK MIDI INIT FILE]"));
+    EXPECT_TRUE(vesk::test::readAll(rig.module.configPath).startsWith("[VESK MIDI INIT FILE]"));
 }
 
 TEST(Closing, TheMonitorTimerRunsFromLoadUntilTheWindowCloses) {
@@ -342,7 +342,7 @@ TEST(Closing, WithoutATrayTheTrayCommandIsOff) {
     QAction* tray = w.findChild<QAction*>("mnu_TaskTray");
     EXPECT_FALSE(tray->isEnabled());
     w.taskTrayCommand();
-    EXPECT_FALSE(rig.module.MainReload);
+    EXPECT_FALSE(rig.module.mainReload);
 }
 
 }  // namespace

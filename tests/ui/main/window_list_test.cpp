@@ -63,9 +63,9 @@ TEST(SongListMouse, DragSwapsTwoEntriesAndLeavesTheOnesBetween) {
     EXPECT_EQ(rig.titles()[3], "Song 4");
 
     // Moving the current song carries CurrentEntry and the caption's counter along.
-    ASSERT_EQ(rig.player->state().CurrentEntry, 0);
+    ASSERT_EQ(rig.player->state().currentEntry, 0);
     drag(list, 0, 6);
-    EXPECT_EQ(rig.player->state().CurrentEntry, 6);
+    EXPECT_EQ(rig.player->state().currentEntry, 6);
     EXPECT_EQ(w.windowTitle(), "[007/007] Song 1 - VESK MIDI PLAYER");
 }
 
@@ -75,23 +75,23 @@ TEST(SongListMouse, DoubleClickPlaysAnotherLineButNeverRestartsThePlayingSong) {
     rig.openSongs(3);
     SongList* list = listOf(w);
     rig.run(1000);
-    const std::int32_t playedTo = rig.engine.NowPos();
+    const std::int32_t playedTo = rig.engine.nowPos();
     ASSERT_GE(playedTo, 750);
 
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, lineCentre(list, 0));
-    EXPECT_EQ(rig.engine.NowPos(), playedTo);
-    EXPECT_TRUE(rig.engine.FileName().endsWith("s1.mid"));
+    EXPECT_EQ(rig.engine.nowPos(), playedTo);
+    EXPECT_TRUE(rig.engine.fileName().endsWith("s1.mid"));
 
     // Stopped, the same song plays again from the start.
-    rig.player->TransportStop();
+    rig.player->transportStop();
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, lineCentre(list, 0));
-    EXPECT_EQ(rig.engine.Status(), "playing");
-    EXPECT_LT(rig.engine.NowPos(), 250);
+    EXPECT_EQ(rig.engine.status(), "playing");
+    EXPECT_LT(rig.engine.nowPos(), 250);
 
     list->selectLine(2);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, lineCentre(list, 2));
-    EXPECT_EQ(rig.player->state().CurrentEntry, 2);
-    EXPECT_TRUE(rig.engine.FileName().endsWith("s3.mid"));
+    EXPECT_EQ(rig.player->state().currentEntry, 2);
+    EXPECT_TRUE(rig.engine.fileName().endsWith("s3.mid"));
 }
 
 TEST(SongListMouse, RightReleaseOpensTheFileMenuAtThePointer) {
@@ -184,18 +184,18 @@ TEST(SongListKeys, EnterPlaysTheSelectedLineAndNothingWithoutSelection) {
     F_1& w = rig.open();
     SongList* list = listOf(w);
     QTest::keyClick(list, Qt::Key_Return);
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionClosed);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
 
     rig.openSongs(3);
     list->selectLine(2);
     QTest::keyClick(list, Qt::Key_Return);
-    EXPECT_EQ(rig.player->state().CurrentEntry, 2);
-    EXPECT_TRUE(rig.engine.FileName().endsWith("s3.mid"));
+    EXPECT_EQ(rig.player->state().currentEntry, 2);
+    EXPECT_TRUE(rig.engine.fileName().endsWith("s3.mid"));
 
     list->selectLine(-1);
     QTest::keyClick(list, Qt::Key_Enter);
-    EXPECT_EQ(rig.player->state().CurrentEntry, 2);
-    EXPECT_TRUE(rig.engine.FileName().endsWith("s3.mid"));
+    EXPECT_EQ(rig.player->state().currentEntry, 2);
+    EXPECT_TRUE(rig.engine.fileName().endsWith("s3.mid"));
 }
 
 TEST(WindowKeys, OpenKeysAlwaysWorkAddKeysOnlyAfterTheFirstList) {
@@ -272,9 +272,9 @@ TEST(SongListDrop, SeveralFilesOnAnEmptyListAreTakenInAndTheFirstPlays) {
     EXPECT_EQ(rig.interaction.shown.size(), 1u);  // the unsupported text file
     EXPECT_EQ(rig.windows.progressNames, (QStringList{"a.mid", "b.mid", "c.mid"}));
     EXPECT_FALSE(rig.windows.progressOpen);
-    EXPECT_EQ(rig.player->state().CurrentEntry, 0);
-    EXPECT_TRUE(rig.engine.FileName().endsWith("a.mid"));
-    EXPECT_EQ(rig.engine.Status(), "playing");
+    EXPECT_EQ(rig.player->state().currentEntry, 0);
+    EXPECT_TRUE(rig.engine.fileName().endsWith("a.mid"));
+    EXPECT_EQ(rig.engine.status(), "playing");
     EXPECT_EQ(listOf(w)->selectedLine(), 0);
     EXPECT_TRUE(w.addCommandsEnabled());
 }
@@ -284,16 +284,16 @@ TEST(SongListDrop, FilesOnAListAreAppendedAndTheSongGoesOn) {
     F_1& w = rig.open();
     rig.openSongs(2);
     rig.run(500);
-    const std::int32_t before = rig.engine.NowPos();
+    const std::int32_t before = rig.engine.nowPos();
     const QString x = rig.song("x.mid", "Extra");
     const QString y = rig.song("y.mid", "Why");
     dropOn(listOf(w), {x, y});
 
     EXPECT_EQ(rig.titles(), (QStringList{"Song 1", "Song 2", "Extra", "Why"}));
     EXPECT_EQ(lines(listOf(w)).last(), "004：Why");
-    EXPECT_EQ(rig.player->state().CurrentEntry, 0);
-    EXPECT_EQ(rig.engine.Status(), "playing");
-    EXPECT_EQ(rig.engine.NowPos(), before);
+    EXPECT_EQ(rig.player->state().currentEntry, 0);
+    EXPECT_EQ(rig.engine.status(), "playing");
+    EXPECT_EQ(rig.engine.nowPos(), before);
     EXPECT_EQ(w.windowTitle(), "[001/004] Song 1 - VESK MIDI PLAYER");
 }
 
@@ -303,7 +303,7 @@ TEST(SongListDrop, NothingUsableOnAnEmptyListStillEnablesTheAddCommands) {
     rig.dir.write("songs/readme.txt", "text");
     dropOn(listOf(w), {rig.songsFolder() + "/readme.txt"});
     EXPECT_TRUE(rig.titles().isEmpty());
-    EXPECT_EQ(rig.engine.LastCommand(), engine::kSessionClosed);
+    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
     EXPECT_TRUE(w.addCommandsEnabled());
     EXPECT_EQ(w.findChild<SkinLabel*>("lbl_Title")->text(), "VESK MIDI PLAYER Ver 1.0");
 }

@@ -12,7 +12,7 @@
 
 #include "config/module_state.h"
 #include "config/settings.h"
-#include "engine/vesk_engine.h"
+#include "engine/engine.h"
 #include "intake/archive_extract.h"
 #include "platform/clock.h"
 #include "platform/user_interaction.h"
@@ -65,7 +65,7 @@ class RecordingWindows final : public AuxWindows {
         infoClosedByUser = std::move(closedByUser);
     }
     void fillFileInfo(const player::FileInfoTexts& texts) override {
-        calls.append("info-fill:" + texts.File);
+        calls.append("info-fill:" + texts.file);
         info = texts;
     }
     void setFileInfoBpm(const QString& text) override { calls.append("bpm:" + text); }
@@ -83,7 +83,7 @@ class RecordingWindows final : public AuxWindows {
     }
     void showProgressEntry(const intake::SongEntry& entry) override {
         if (progressOpen) {
-            progressNames.append(entry.Name);
+            progressNames.append(entry.name);
         }
     }
     void closeProgress() override {
@@ -124,13 +124,13 @@ struct WindowRig {
         : backend(output, clock, sequencer::SequencerBackend::Drive::Manual),
           engine(backend, output, interaction, QStringLiteral("VESK MIDI PLAYER"), clock),
           extractor(module, settings) {
-        module.WorkFolder = dir.path() + "/work/";
-        module.HandoffFolder = module.WorkFolder + "FileNames";
-        module.ProgramFolder = dir.path() + "/program/";
-        module.ConfigPath = module.ProgramFolder + "vmidi.ini";
-        module.AppVersion = "Ver 1.0";
-        QDir().mkpath(module.HandoffFolder);
-        QDir().mkpath(module.ProgramFolder);
+        module.workFolder = dir.path() + "/work/";
+        module.handoffFolder = module.workFolder + "FileNames";
+        module.programFolder = dir.path() + "/program/";
+        module.configPath = module.programFolder + "vmidi.ini";
+        module.appVersion = "Ver 1.0";
+        QDir().mkpath(module.handoffFolder);
+        QDir().mkpath(module.programFolder);
         player = std::make_unique<player::Player>(engine, settings, module, interaction, random,
                                                   player::PlayerServices{});
     }
@@ -191,8 +191,8 @@ struct WindowRig {
 
     QStringList titles() const {
         QStringList out;
-        for (const auto& e : player->state().PlayList) {
-            out.append(e.Title);
+        for (const auto& e : player->state().playList) {
+            out.append(e.title);
         }
         return out;
     }
@@ -202,7 +202,7 @@ struct WindowRig {
     platform::RecordingMidiOutputService output;
     sequencer::SequencerBackend backend;
     platform::RecordingInteraction interaction;
-    engine::Vesk_Engine engine;
+    engine::Engine engine;
     app::Settings settings;
     app::ModuleState module;
     intake::ArchiveExtractor extractor;

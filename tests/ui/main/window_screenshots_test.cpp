@@ -40,7 +40,7 @@ TEST(MainWindowScreenshots, EmptyAndPlayingALongJapaneseTitle) {
     EXPECT_TRUE(list->item(0)->text().startsWith(QStringLiteral("001")));
     EXPECT_LT(list->item(0)->text().size(), title.size() + 5);
     EXPECT_EQ(w.findChild<SkinLabel*>("lbl_Title")->text(), title);
-    EXPECT_EQ(rig.engine.Status(), QStringLiteral("playing"));
+    EXPECT_EQ(rig.engine.status(), QStringLiteral("playing"));
     keep(w, "f_1_playing.png");
 }
 

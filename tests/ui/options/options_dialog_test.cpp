@@ -109,16 +109,16 @@ TEST_F(DialogRig, OpeningFillsTheDevicesAndBlocksTheMainWindowUntilClosed) {
 
 TEST_F(DialogRig, WithoutDevicesOnlyTheMapperIsListed) {
     midi = test::NamedMidiOutput({});
-    settings.Slot[0].Device = 3;
+    settings.deviceSlots[0].device = 3;
     open();
     EXPECT_EQ(combo("cmb_Dev(0)")->count(), 1);
     EXPECT_EQ(combo("cmb_Dev(0)")->currentIndex(), -1) << "a device that is gone";
     click("B_Accept");
-    EXPECT_EQ(settings.Slot[0].Device, -2);
+    EXPECT_EQ(settings.deviceSlots[0].device, -2);
 }
 
 TEST_F(DialogRig, ResetTypesPutTheirCodesAndKeywords) {
-    settings.UseB = true;
+    settings.useDeviceB = true;
     open();
     const QStringList codes{"F0 7E 7F 09 01 F7", GsCode, XgCode, "F0 F7", ""};
     const QStringList keys{"GM", "GS,SC,Roland", "XG,MU,YAMAHA", "", ""};
@@ -135,7 +135,7 @@ TEST_F(DialogRig, ResetTypesPutTheirCodesAndKeywords) {
 
 TEST_F(DialogRig, DeviceNamesPickTheirResetType) {
     midi = test::NamedMidiOutput({"roland sc", "MUSIC box", "XG GS both", "SCSI", "Plain"});
-    settings.UseB = true;
+    settings.useDeviceB = true;
     open();
     const std::vector<std::pair<int, int>> expected{
         {1, 0}, {2, 2}, {3, 1}, {4, 1}, {5, 1}};  // position -> type after choosing
@@ -150,9 +150,9 @@ TEST_F(DialogRig, DeviceNamesPickTheirResetType) {
 }
 
 TEST_F(DialogRig, StoredDeviceOverridesTheStoredTypeButKeepsDeviceBKeywords) {
-    settings.Slot[0] = {QString(), QStringLiteral("F0 F7"), 3, 1};
-    settings.UseB = true;
-    settings.Slot[1] = {QStringLiteral("mine"), QStringLiteral("F0 7E 7F 09 01 F7"), 0, 2};
+    settings.deviceSlots[0] = {QString(), QStringLiteral("F0 F7"), 3, 1};
+    settings.useDeviceB = true;
+    settings.deviceSlots[1] = {QStringLiteral("mine"), QStringLiteral("F0 7E 7F 09 01 F7"), 0, 2};
     open();
     EXPECT_EQ(combo("cmb_Rtype(0)")->currentIndex(), 1);
     EXPECT_EQ(edit("txt_Reset(0)")->text(), GsCode);
@@ -162,11 +162,11 @@ TEST_F(DialogRig, StoredDeviceOverridesTheStoredTypeButKeepsDeviceBKeywords) {
     EXPECT_TRUE(edit("txt_Reset(1)")->isEnabled()) << "device B's code is always editable";
     edit("txt_Reset(1)")->setText("F0 zz");
     click("B_Ok");
-    EXPECT_EQ(settings.Slot[0].Reset, 1);
-    EXPECT_EQ(settings.Slot[0].ResetCode, GsCode);
-    EXPECT_EQ(settings.Slot[1].Reset, 2);
-    EXPECT_EQ(settings.Slot[1].ResetCode, "F0 zz");
-    EXPECT_EQ(settings.Slot[1].Key, "mine");
+    EXPECT_EQ(settings.deviceSlots[0].resetType, 1);
+    EXPECT_EQ(settings.deviceSlots[0].resetCode, GsCode);
+    EXPECT_EQ(settings.deviceSlots[1].resetType, 2);
+    EXPECT_EQ(settings.deviceSlots[1].resetCode, "F0 zz");
+    EXPECT_EQ(settings.deviceSlots[1].keywords, "mine");
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(mainWindow.isEnabled());
 }
@@ -174,22 +174,22 @@ TEST_F(DialogRig, StoredDeviceOverridesTheStoredTypeButKeepsDeviceBKeywords) {
 TEST_F(DialogRig, TickingDeviceBWithoutChoicesStoresNoSelection) {
     open();
     box("chk_UseB")->click();
-    EXPECT_TRUE(settings.UseB) << "at once, before apply";
+    EXPECT_TRUE(settings.useDeviceB) << "at once, before apply";
     EXPECT_TRUE(combo("cmb_Dev(1)")->isEnabled());
     EXPECT_TRUE(find<QLabel>("Label4")->isEnabled());
     EXPECT_TRUE(edit("txt_Reset(1)")->isEnabled());
     click("B_Accept");
     EXPECT_EQ(messages(), QStringList{KeywordMissing});
     EXPECT_EQ(interaction.shown[0].icon, MessageIcon::Critical);
-    EXPECT_EQ(settings.Slot[1].Device, 1) << "nothing applied";
+    EXPECT_EQ(settings.deviceSlots[1].device, 1) << "nothing applied";
     EXPECT_EQ(synthApplied, 0);
 
     edit("DevB_Key")->setText("  ");
     click("B_Accept");
     EXPECT_EQ(interaction.shown.size(), 1u) << "blanks are a keyword";
-    EXPECT_EQ(settings.Slot[1].Device, -2);
-    EXPECT_EQ(settings.Slot[1].Reset, -1);
-    EXPECT_EQ(settings.Slot[1].Key, "  ");
+    EXPECT_EQ(settings.deviceSlots[1].device, -2);
+    EXPECT_EQ(settings.deviceSlots[1].resetType, -1);
+    EXPECT_EQ(settings.deviceSlots[1].keywords, "  ");
     EXPECT_EQ(synthApplied, 1);
 }
 
@@ -199,15 +199,15 @@ TEST_F(DialogRig, CancelKeepsUseBButNothingElse) {
     edit("DevB_Key")->setText("SC");
     choose("cmb_Dev(1)", 3);
     click("B_Cancel");
-    EXPECT_TRUE(settings.UseB);
-    EXPECT_EQ(settings.Slot[1], app::Settings().Slot[1]);
+    EXPECT_TRUE(settings.useDeviceB);
+    EXPECT_EQ(settings.deviceSlots[1], app::Settings().deviceSlots[1]);
     EXPECT_TRUE(mainWindow.isEnabled());
     EXPECT_EQ(synthApplied, 0);
 }
 
 TEST_F(DialogRig, OkWithEmptyKeywordStaysOpen) {
-    settings.UseB = true;
-    settings.Slot[1].Key.clear();
+    settings.useDeviceB = true;
+    settings.deviceSlots[1].keywords.clear();
     open();
     dialog->show();
     click("B_Ok");
@@ -217,14 +217,14 @@ TEST_F(DialogRig, OkWithEmptyKeywordStaysOpen) {
     box("chk_UseB")->click();
     click("B_Accept");
     EXPECT_EQ(messages().size(), 1) << "with device B off an empty keyword is fine";
-    EXPECT_FALSE(settings.UseB);
+    EXPECT_FALSE(settings.useDeviceB);
 }
 
 TEST_F(DialogRig, LhasaBrowseAndPathCheck) {
     vesk::test::TempDir dir;
     const QString lha = dir.write("bin/lha", "#!/bin/sh\n");
-    settings.UseLhasa = true;
-    settings.LhasaPath = QStringLiteral("/nowhere/lha");
+    settings.useLhasa = true;
+    settings.lhasaPath = QStringLiteral("/nowhere/lha");
     open();
     EXPECT_TRUE(edit("txt_Lhasa")->isEnabled());
     EXPECT_EQ(edit("txt_Lhasa")->text(), "/nowhere/lha");
@@ -233,11 +233,11 @@ TEST_F(DialogRig, LhasaBrowseAndPathCheck) {
     click("B_Lhasa");
     EXPECT_EQ(messages(), QStringList{"Lhasaが見つかりません"});
     EXPECT_EQ(interaction.shown[0].icon, MessageIcon::Information);
-    EXPECT_EQ(settings.LhasaPath, "/nowhere/lha");
+    EXPECT_EQ(settings.lhasaPath, "/nowhere/lha");
     choosers.folder = dir.file("bin");
     click("B_Lhasa");
     EXPECT_EQ(choosers.asked.last(), "Lhasaの検索");
-    EXPECT_EQ(settings.LhasaPath, lha) << "at once, before apply";
+    EXPECT_EQ(settings.lhasaPath, lha) << "at once, before apply";
     EXPECT_EQ(edit("txt_Lhasa")->text(), lha);
 
     auto leave = [this] {
@@ -259,8 +259,8 @@ TEST_F(DialogRig, LhasaBrowseAndPathCheck) {
     EXPECT_EQ(interaction.shown.size(), 3u);
 
     click("B_Cancel");
-    EXPECT_EQ(settings.LhasaPath, lha);
-    EXPECT_TRUE(settings.UseLhasa);
+    EXPECT_EQ(settings.lhasaPath, lha);
+    EXPECT_TRUE(settings.useLhasa);
 }
 
 TEST_F(DialogRig, AssociationsTickTogetherAndStopAtTheFirstFailure) {
@@ -282,20 +282,20 @@ TEST_F(DialogRig, AssociationsTickTogetherAndStopAtTheFirstFailure) {
 
     click("B_Accept");
     EXPECT_EQ(messages(), QStringList{RegistryFailed});
-    EXPECT_EQ(store.ReadRegString("audio/midi", {}), "veskmidi.desktop;");
-    EXPECT_EQ(store.ReadRegString("audio/x-recomposer", {}), "veskmidi.desktop;") << "untouched";
-    EXPECT_EQ(store.ReadRegString("application/zip", AddedEntry), "");
+    EXPECT_EQ(store.readValue("audio/midi", {}), "veskmidi.desktop;");
+    EXPECT_EQ(store.readValue("audio/x-recomposer", {}), "veskmidi.desktop;") << "untouched";
+    EXPECT_EQ(store.readValue("application/zip", AddedEntry), "");
     const auto& state = dialog->assocState();
     EXPECT_TRUE(state[0] && state[1]);
     EXPECT_FALSE(state[2]);
     EXPECT_TRUE(state[3]);
-    EXPECT_EQ(settings.Slot[0].Reset, 2) << "settings are stored after a failure too";
+    EXPECT_EQ(settings.deviceSlots[0].resetType, 2) << "settings are stored after a failure too";
 
     store.failing.clear();
     click("B_Accept");
     EXPECT_EQ(messages().size(), 1);
-    EXPECT_EQ(store.ReadRegString("audio/x-recomposer", {}), "old.desktop;");
-    EXPECT_EQ(store.ReadRegString("application/zip", AddedEntry), "veskmidi.desktop;");
+    EXPECT_EQ(store.readValue("audio/x-recomposer", {}), "old.desktop;");
+    EXPECT_EQ(store.readValue("application/zip", AddedEntry), "veskmidi.desktop;");
     EXPECT_TRUE(dialog->assocState()[10]);
     EXPECT_FALSE(dialog->assocState()[7]);
 }
@@ -322,13 +322,13 @@ TEST_F(DialogRig, SoundFontIsCheckedBeforeItIsTaken) {
     QComboBox* audio = combo("cmb_Audio");
     audio->setCurrentIndex(audio->count() - 1);
     click("B_Accept");
-    EXPECT_EQ(settings.AudioDriver, audio->currentData().toString());
-    EXPECT_EQ(settings.SoundFont, QFileInfo::exists(good) ? good : QString());
+    EXPECT_EQ(settings.audioDriver, audio->currentData().toString());
+    EXPECT_EQ(settings.soundFont, QFileInfo::exists(good) ? good : QString());
     EXPECT_EQ(synthApplied, 1);
 
     click("B_SoundFontAuto");
     click("B_Ok");
-    EXPECT_TRUE(settings.SoundFont.isEmpty());
+    EXPECT_TRUE(settings.soundFont.isEmpty());
 }
 
 }  // namespace

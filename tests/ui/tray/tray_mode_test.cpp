@@ -22,29 +22,29 @@ TEST(TrayTransitions, PlaybackGoesOnAcrossBothWaysAndOnlyOneWindowRemains) {
     ASSERT_TRUE(rig.started);
     rig.openInMain(2, 20000);
     rig.run(1000);
-    const std::int32_t before = rig.engine.NowPos();
+    const std::int32_t before = rig.engine.nowPos();
     ASSERT_GT(before, 0);
     F_1* first = &rig.main();
 
     rig.enterTray();
     ASSERT_TRUE(rig.inTray());
     EXPECT_FALSE(first->isVisible());
-    EXPECT_FALSE(rig.module.MainReload);
-    EXPECT_EQ(rig.engine.Status(), "playing");
-    EXPECT_EQ(rig.engine.NowPos(), before);
+    EXPECT_FALSE(rig.module.mainReload);
+    EXPECT_EQ(rig.engine.status(), "playing");
+    EXPECT_EQ(rig.engine.nowPos(), before);
     EXPECT_EQ(rig.player->mode(), player::WindowMode::Tray);
     EXPECT_TRUE(rig.tray().icon().isVisible());
     EXPECT_EQ(rig.tray().icon().toolTip(), "VESK MIDI PLAYER");
     EXPECT_FALSE(rig.tray().isVisible());
     EXPECT_EQ(rig.quits, 0);
-    EXPECT_FALSE(QFile::exists(rig.module.ConfigPath));
+    EXPECT_FALSE(QFile::exists(rig.module.configPath));
 
     rig.runTray(2000);
-    const std::int32_t inTray = rig.engine.NowPos();
+    const std::int32_t inTray = rig.engine.nowPos();
     EXPECT_GE(inTray, before + 1500);
 
-    rig.settings.Top = 3000;
-    rig.settings.Left = 1500;
+    rig.settings.top = 3000;
+    rig.settings.left = 1500;
     rig.returnToMain();
     ASSERT_FALSE(rig.inTray());
     EXPECT_EQ(rig.mainWindowsMade, 2);
@@ -52,21 +52,21 @@ TEST(TrayTransitions, PlaybackGoesOnAcrossBothWaysAndOnlyOneWindowRemains) {
     EXPECT_NE(&back, first);
     EXPECT_TRUE(back.isVisible());
     EXPECT_EQ(back.pos(), QPoint(100, 200));
-    EXPECT_FALSE(rig.module.MainReload);
+    EXPECT_FALSE(rig.module.mainReload);
     EXPECT_EQ(rig.player->mode(), player::WindowMode::Main);
-    EXPECT_EQ(rig.engine.Status(), "playing");
-    EXPECT_GE(rig.engine.NowPos(), inTray);
+    EXPECT_EQ(rig.engine.status(), "playing");
+    EXPECT_GE(rig.engine.nowPos(), inTray);
     EXPECT_EQ(label(back, "lbl_Status"), "PLAY");
     EXPECT_EQ(label(back, "lbl_Title"), "Song 1");
     EXPECT_EQ(back.windowTitle(), "[001/002] Song 1 - VESK MIDI PLAYER");
     EXPECT_EQ(rig.list().count(), 2);
     EXPECT_EQ(rig.list().selectedLine(), 0);
-    EXPECT_FALSE(QFile::exists(rig.module.ConfigPath));
+    EXPECT_FALSE(QFile::exists(rig.module.configPath));
 
     // The reload flag is down again, so quitting from the main window is a real quit.
     back.exitCommand();
     EXPECT_EQ(rig.quits, 1);
-    EXPECT_TRUE(QFile::exists(rig.module.ConfigPath));
+    EXPECT_TRUE(QFile::exists(rig.module.configPath));
 }
 
 TEST(TrayTransitions, ReturningWithAnEmptyListLeavesTheLoadTimeTexts) {
@@ -76,7 +76,7 @@ TEST(TrayTransitions, ReturningWithAnEmptyListLeavesTheLoadTimeTexts) {
     rig.trigger("mnu_Next");  // nothing to play
     rig.trigger("mnu_Back");
     rig.trigger("mnu_Play");
-    EXPECT_TRUE(rig.engine.FileName().isEmpty());
+    EXPECT_TRUE(rig.engine.fileName().isEmpty());
     rig.returnToMain();
     ASSERT_FALSE(rig.inTray());
     EXPECT_EQ(rig.list().count(), 0);
@@ -96,13 +96,13 @@ TEST(TrayMenu, StatesAtEntryFollowTheEngine) {
     EXPECT_TRUE(rig.tray().findChild<QMenu*>("mnu_Repeat")->isEnabled());
     rig.returnToMain();
 
-    rig.player->TransportPause();
+    rig.player->transportPause();
     rig.enterTray();
     EXPECT_EQ(rig.transportStates(), "Pasr");
     rig.returnToMain();
     EXPECT_EQ(label(rig.main(), "lbl_Status"), "PAUSE");
 
-    rig.player->TransportStop();
+    rig.player->transportStop();
     rig.enterTray();
     EXPECT_EQ(rig.transportStates(), "Pasr");
     rig.returnToMain();
@@ -112,50 +112,50 @@ TEST(TrayMenu, StatesAtEntryFollowTheEngine) {
 TEST(TrayMenu, TransportCommandsActAndSetTheStates) {
     TrayRig rig;
     rig.openInMain(3, 20000);
-    rig.player->TransportStop();
+    rig.player->transportStop();
     rig.enterTray();
 
     rig.trigger("mnu_Play");
-    EXPECT_EQ(rig.engine.Status(), "playing");
+    EXPECT_EQ(rig.engine.status(), "playing");
     EXPECT_EQ(rig.transportStates(), "pASR");
     rig.runTray(1500);
 
     rig.trigger("mnu_Pause");
-    EXPECT_EQ(rig.engine.Status(), "paused");
-    EXPECT_FALSE(rig.player->state().PlayRequested);
+    EXPECT_EQ(rig.engine.status(), "paused");
+    EXPECT_FALSE(rig.player->state().playRequested);
     EXPECT_EQ(rig.transportStates(), "PaSR");
     // A paused song is never taken for an ended one.
     rig.runTray(3000);
-    EXPECT_EQ(rig.player->state().CurrentEntry, 0);
-    EXPECT_EQ(rig.engine.Status(), "paused");
+    EXPECT_EQ(rig.player->state().currentEntry, 0);
+    EXPECT_EQ(rig.engine.status(), "paused");
 
     // 頭出し while paused goes back to the start without playing.
     rig.trigger("mnu_Prev");
-    EXPECT_EQ(rig.engine.Status(), "stopped");
-    EXPECT_EQ(rig.engine.NowPos(), 0);
+    EXPECT_EQ(rig.engine.status(), "stopped");
+    EXPECT_EQ(rig.engine.nowPos(), 0);
     EXPECT_EQ(rig.transportStates(), "PaSR");
 
     rig.trigger("mnu_Play");
     rig.runTray(2000);
-    ASSERT_GE(rig.engine.NowPos(), 1500);
+    ASSERT_GE(rig.engine.nowPos(), 1500);
     rig.trigger("mnu_Prev");  // while playing: from the start at once
-    EXPECT_EQ(rig.engine.Status(), "playing");
-    EXPECT_LT(rig.engine.NowPos(), 500);
+    EXPECT_EQ(rig.engine.status(), "playing");
+    EXPECT_LT(rig.engine.nowPos(), 500);
 
     rig.trigger("mnu_Stop");
-    EXPECT_EQ(rig.engine.Status(), "stopped");
-    EXPECT_FALSE(rig.player->state().PlayRequested);
+    EXPECT_EQ(rig.engine.status(), "stopped");
+    EXPECT_FALSE(rig.player->state().playRequested);
     EXPECT_EQ(rig.transportStates(), "PaSr");
 
     rig.trigger("mnu_Next");
-    EXPECT_EQ(rig.player->state().CurrentEntry, 1);
-    EXPECT_TRUE(rig.engine.FileName().endsWith("s2.mid"));
-    EXPECT_EQ(rig.engine.Status(), "playing");
+    EXPECT_EQ(rig.player->state().currentEntry, 1);
+    EXPECT_TRUE(rig.engine.fileName().endsWith("s2.mid"));
+    EXPECT_EQ(rig.engine.status(), "playing");
     EXPECT_EQ(rig.transportStates(), "pASR");
     rig.trigger("mnu_Back");
     rig.trigger("mnu_Back");
-    EXPECT_EQ(rig.player->state().CurrentEntry, 2);  // wraps to the last
-    EXPECT_TRUE(rig.engine.FileName().endsWith("s3.mid"));
+    EXPECT_EQ(rig.player->state().currentEntry, 2);  // wraps to the last
+    EXPECT_TRUE(rig.engine.fileName().endsWith("s3.mid"));
     EXPECT_EQ(rig.transportStates(), "pASR");
 }
 
@@ -183,18 +183,18 @@ TEST(TrayMonitor, HandOffIsAppendedWithoutPlayingAndListedAfterReturn) {
     rig.openInMain(1, 20000);
     rig.enterTray();
     rig.runTray(500);
-    const std::int32_t before = rig.engine.NowPos();
+    const std::int32_t before = rig.engine.nowPos();
     const QString added = rig.song("handed.mid", "Handed Over");
-    ASSERT_FALSE(platform::writeHandoffFile(rig.module.HandoffFolder, '"' + added + '"',
+    ASSERT_FALSE(platform::writeHandoffFile(rig.module.handoffFolder, '"' + added + '"',
                                             platform::systemHandoffClock())
                      .isEmpty());
     rig.runTray(250);
     EXPECT_EQ(rig.titles(), (QStringList{"Song 1", "Handed Over"}));
-    EXPECT_TRUE(rig.engine.FileName().endsWith("s1.mid"));
-    EXPECT_EQ(rig.engine.Status(), "playing");
-    EXPECT_GT(rig.engine.NowPos(), before);
-    EXPECT_EQ(rig.player->state().CurrentEntry, 0);
-    EXPECT_TRUE(QDir(rig.module.HandoffFolder).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(rig.engine.fileName().endsWith("s1.mid"));
+    EXPECT_EQ(rig.engine.status(), "playing");
+    EXPECT_GT(rig.engine.nowPos(), before);
+    EXPECT_EQ(rig.player->state().currentEntry, 0);
+    EXPECT_TRUE(QDir(rig.module.handoffFolder).entryList(QDir::Files).isEmpty());
 
     // While stopped, a hand-off still plays nothing.
     rig.trigger("mnu_Stop");
@@ -202,7 +202,7 @@ TEST(TrayMonitor, HandOffIsAppendedWithoutPlayingAndListedAfterReturn) {
     rig.tray().openCommandLine(rig.selection({"more.mid"}));
     rig.tray().openCommandLine("");
     EXPECT_EQ(rig.titles().size(), 3);
-    EXPECT_EQ(rig.engine.Status(), "stopped");
+    EXPECT_EQ(rig.engine.status(), "stopped");
     EXPECT_EQ(rig.transportStates(), "PaSr");
 
     rig.returnToMain();
@@ -229,22 +229,22 @@ TEST(TrayMonitor, SpeedTakenIntoTheTraySurvivesATempoChange) {
     rig.main().findChild<QAction*>("mnu_Double")->trigger();
     rig.dialogs.answers.push_back(path);
     rig.main().openFileCommand();
-    EXPECT_EQ(rig.engine.Bpm(), 240);
+    EXPECT_EQ(rig.engine.bpm(), 240);
 
     rig.enterTray();
-    EXPECT_TRUE(rig.player->tray().Speed.Double);
-    EXPECT_FALSE(rig.player->tray().Speed.Half);
+    EXPECT_TRUE(rig.player->tray().speed.doubleSpeed);
+    EXPECT_FALSE(rig.player->tray().speed.halfSpeed);
     rig.runTray(500);
-    EXPECT_EQ(rig.engine.Bpm(), 240);
+    EXPECT_EQ(rig.engine.bpm(), 240);
     rig.runTray(1000);  // the change comes at one second of doubled play
-    EXPECT_EQ(rig.engine.Bpm(), 200);
+    EXPECT_EQ(rig.engine.bpm(), 200);
     rig.runTray(500);
-    EXPECT_EQ(rig.engine.Bpm(), 200);
+    EXPECT_EQ(rig.engine.bpm(), 200);
 
     // Back in the main window the speed items start unchecked; the song keeps its tempo.
     rig.returnToMain();
     EXPECT_FALSE(rig.main().findChild<QAction*>("mnu_Double")->isChecked());
-    EXPECT_EQ(rig.engine.Bpm(), 200);
+    EXPECT_EQ(rig.engine.bpm(), 200);
 }
 
 TEST(TrayMonitor, RepeatModesAdvanceInTheTray) {
@@ -255,52 +255,52 @@ TEST(TrayMonitor, RepeatModesAdvanceInTheTray) {
     rig.enterTray();
     auto nextLoad = [&rig] {
         rig.runTray(2750);
-        EXPECT_EQ(rig.engine.Status(), "stopped");
-        const std::int16_t before = rig.player->state().CurrentEntry;
+        EXPECT_EQ(rig.engine.status(), "stopped");
+        const std::int16_t before = rig.player->state().currentEntry;
         rig.runTray(250);
-        EXPECT_EQ(rig.engine.NowPos(), 0);
+        EXPECT_EQ(rig.engine.nowPos(), 0);
         return before;
     };
 
     rig.trigger("mnu_Crep1");
-    EXPECT_EQ(rig.settings.Repeat, 1);
+    EXPECT_EQ(rig.settings.repeat, 1);
     EXPECT_TRUE(rig.item("mnu_Crep1")->isChecked());
     EXPECT_FALSE(rig.item("mnu_Crep0")->isChecked());
     EXPECT_EQ(nextLoad(), 0);
-    EXPECT_EQ(rig.player->state().CurrentEntry, 0);
-    EXPECT_EQ(rig.engine.Status(), "playing");
+    EXPECT_EQ(rig.player->state().currentEntry, 0);
+    EXPECT_EQ(rig.engine.status(), "playing");
 
     rig.trigger("mnu_Crep2");
     EXPECT_FALSE(rig.item("mnu_Crep1")->isChecked());
     EXPECT_TRUE(rig.item("mnu_Crep2")->isChecked());
     nextLoad();
-    EXPECT_EQ(rig.player->state().CurrentEntry, 1);
-    EXPECT_TRUE(rig.engine.FileName().endsWith("s2.mid"));
-    EXPECT_EQ(rig.engine.Status(), "playing");
+    EXPECT_EQ(rig.player->state().currentEntry, 1);
+    EXPECT_TRUE(rig.engine.fileName().endsWith("s2.mid"));
+    EXPECT_EQ(rig.engine.status(), "playing");
     EXPECT_EQ(rig.transportStates(), "pASR");
     nextLoad();
-    EXPECT_EQ(rig.player->state().CurrentEntry, 0);  // all songs: round again
+    EXPECT_EQ(rig.player->state().currentEntry, 0);  // all songs: round again
 
     // No repeat: at the end of the list the tray stops and closes the session.
     rig.trigger("mnu_Crep0");
     nextLoad();
-    ASSERT_EQ(rig.player->state().CurrentEntry, 1);
+    ASSERT_EQ(rig.player->state().currentEntry, 1);
     rig.runTray(3000);
-    EXPECT_FALSE(rig.player->state().PlayRequested);
-    EXPECT_EQ(rig.engine.LastCommand(), 0);
+    EXPECT_FALSE(rig.player->state().playRequested);
+    EXPECT_EQ(rig.engine.lastCommand(), 0);
     EXPECT_EQ(rig.transportStates(), "PaSr");
-    EXPECT_EQ(rig.player->state().CurrentEntry, 0);  // back at the top, waiting
+    EXPECT_EQ(rig.player->state().currentEntry, 0);  // back at the top, waiting
     rig.runTray(3000);
-    EXPECT_EQ(rig.engine.LastCommand(), 0);
+    EXPECT_EQ(rig.engine.lastCommand(), 0);
 }
 
 TEST(TrayMonitor, EnteringInShuffleModeBuildsTheOrderAnew) {
     TrayRig rig;
     rig.openInMain(3, 20000);
     rig.player->repeatCommand(3);
-    rig.player->state().ShuffleOrder = {9, 9};
+    rig.player->state().shuffleOrder = {9, 9};
     rig.enterTray();
-    std::vector<std::int16_t> order = rig.player->state().ShuffleOrder;
+    std::vector<std::int16_t> order = rig.player->state().shuffleOrder;
     std::sort(order.begin(), order.end());
     EXPECT_EQ(order, (std::vector<std::int16_t>{0, 1, 2}));
     EXPECT_TRUE(rig.item("mnu_Crep3")->isChecked());
@@ -312,20 +312,20 @@ TEST(TrayQuit, EndWritesTheConfigurationOnceAndEnds) {
     rig->main().move(40, 60);
     rig->enterTray();
     rig->trigger("mnu_Crep2");
-    ASSERT_FALSE(QFile::exists(rig->module.ConfigPath));
+    ASSERT_FALSE(QFile::exists(rig->module.configPath));
 
     rig->trigger("mnu_End");
     EXPECT_EQ(rig->quits, 1);
     EXPECT_FALSE(rig->tray().icon().isVisible());
-    EXPECT_EQ(rig->engine.LastCommand(), 0);
-    const app::ConfigLoad saved = app::loadConfigFile(rig->module.ConfigPath);
+    EXPECT_EQ(rig->engine.lastCommand(), 0);
+    const app::ConfigLoad saved = app::loadConfigFile(rig->module.configPath);
     ASSERT_TRUE(saved.exists);
-    EXPECT_EQ(saved.read.settings.Repeat, 2);
+    EXPECT_EQ(saved.read.settings.repeat, 2);
     EXPECT_EQ(saved.read.top, 60 * 15);
     EXPECT_EQ(saved.read.left, 40 * 15);
 
     // Nothing writes it a second time, not even the windows going away.
-    const QString path = rig->module.ConfigPath;
+    const QString path = rig->module.configPath;
     ASSERT_TRUE(QFile::remove(path));
     rig->tray().close();
     rig->host.reset();
@@ -341,7 +341,7 @@ TEST(TrayHost, WithoutATrayTheCommandIsDisabledAndSaysWhy) {
     EXPECT_NE(command->toolTip(), command->text());
     command->trigger();
     EXPECT_FALSE(rig.inTray());
-    EXPECT_FALSE(rig.module.MainReload);
+    EXPECT_FALSE(rig.module.mainReload);
 }
 
 TEST(TrayHost, TheTimerRunsOnlyWhileTheTrayWindowExists) {

@@ -1,4 +1,4 @@
-#include "engine/vesk_engine.h"
+#include "engine/engine.h"
 
 #include <QLoggingCategory>
 #include <atomic>
@@ -29,54 +29,52 @@ std::string withNumber(std::string_view text, std::int64_t value) {
 
 }  // namespace
 
-Vesk_Engine::Vesk_Engine(platform::CommandSequencer& sequencer,
-                         platform::MidiOutputService& midiOut,
-                         platform::UserInteraction& interaction, QString appTitle)
+Engine::Engine(platform::CommandSequencer& sequencer, platform::MidiOutputService& midiOut,
+               platform::UserInteraction& interaction, QString appTitle)
     : sequencer_(sequencer),
       midiOut_(midiOut),
       interaction_(interaction),
       appTitle_(std::move(appTitle)),
       clock_(steadyClock_) {}
 
-Vesk_Engine::Vesk_Engine(platform::CommandSequencer& sequencer,
-                         platform::MidiOutputService& midiOut,
-                         platform::UserInteraction& interaction, QString appTitle,
-                         const platform::Clock& clock)
+Engine::Engine(platform::CommandSequencer& sequencer, platform::MidiOutputService& midiOut,
+               platform::UserInteraction& interaction, QString appTitle,
+               const platform::Clock& clock)
     : sequencer_(sequencer),
       midiOut_(midiOut),
       interaction_(interaction),
       appTitle_(std::move(appTitle)),
       clock_(clock) {}
 
-void Vesk_Engine::send(std::string_view command) {
+void Engine::send(std::string_view command) {
     ret_ = sendCommand(sequencer_, command);
 }
 
-void Vesk_Engine::openIfClosed() {
+void Engine::openIfClosed() {
     if (lastCommand_ == kSessionClosed) {
         send(openCommand(fileName_, kAlias));
         send(withNumber("set Tavorin port ", device_));
     }
 }
 
-void Vesk_Engine::showCritical(const QString& text) {
+void Engine::showCritical(const QString& text) {
     interaction_.showMessage(text, platform::MessageIcon::Critical, platform::MessageButtons::Ok,
                              appTitle_);
 }
 
-void Vesk_Engine::setFileName(const QString& fileName) {
+void Engine::setFileName(const QString& fileName) {
     fileName_ = fileName;
-    const std::int16_t code = LoadSmfInfo();
+    const std::int16_t code = loadSmfInfo();
     if (code != kSmfOk) {
         showCritical(smfErrorMessage(code));
     }
 }
 
-QString Vesk_Engine::Copyright() const {
+QString Engine::copyright() const {
     return copyright_.isEmpty() ? QStringLiteral("-") : copyright_;
 }
 
-void Vesk_Engine::setDevice(std::int32_t device) {
+void Engine::setDevice(std::int32_t device) {
     const int count = midiOut_.deviceCount();
     if (device < -1 || device > count - 1) {
         showCritical(QStringLiteral("指定した値が不正です"));
@@ -89,14 +87,14 @@ void Vesk_Engine::setDevice(std::int32_t device) {
     send(withNumber("set Tavorin port ", device_));
 }
 
-QString Vesk_Engine::Status() {
+QString Engine::status() {
     std::string reply;
     ret_ = sendQuery(sequencer_, "status Tavorin mode", kModeReplyHeld, kModeReplyGiven, reply);
     status_ = QString::fromLatin1(reply.data(), static_cast<qsizetype>(reply.size()));
     return status_;
 }
 
-std::int32_t Vesk_Engine::NowPos() {
+std::int32_t Engine::nowPos() {
     std::string reply;
     send("set Tavorin time format milliseconds");
     ret_ = sendQuery(sequencer_, "status Tavorin position", kPositionReply, kPositionReply, reply);
@@ -104,42 +102,42 @@ std::int32_t Vesk_Engine::NowPos() {
     return nowPos_;
 }
 
-void Vesk_Engine::setNowPos(std::int32_t position) {
+void Engine::setNowPos(std::int32_t position) {
     send("set Tavorin time format milliseconds");
     send(withNumber("play Tavorin from ", position));
 }
 
-std::int32_t Vesk_Engine::Bpm() {
+std::int32_t Engine::bpm() {
     std::string reply;
     ret_ = sendQuery(sequencer_, "status Tavorin Tempo", kTempoReply, kTempoReply, reply);
     return leadingWholeNumber(reply);
 }
 
-void Vesk_Engine::setBpm(std::int32_t tempo) {
+void Engine::setBpm(std::int32_t tempo) {
     openIfClosed();
     send(withNumber("set Tavorin Tempo ", tempo));
 }
 
-void Vesk_Engine::MidiPlay() {
+void Engine::midiPlay() {
     openIfClosed();
     send("play Tavorin");
     lastCommand_ = kSessionPlaying;
 }
 
-void Vesk_Engine::MidiPause() {
+void Engine::midiPause() {
     openIfClosed();
     send("pause Tavorin");
     lastCommand_ = kSessionPaused;
 }
 
-void Vesk_Engine::MidiStop() {
+void Engine::midiStop() {
     openIfClosed();
     send("seek Tavorin to start");
     send("stop Tavorin");
     lastCommand_ = kSessionStopped;
 }
 
-void Vesk_Engine::MidiClose() {
+void Engine::midiClose() {
     if (lastCommand_ > kSessionOpened) {
         // Its result is of no interest: the close that follows is what counts.
         sendCommand(sequencer_, "stop Tavorin");
@@ -148,14 +146,14 @@ void Vesk_Engine::MidiClose() {
     lastCommand_ = kSessionClosed;
 }
 
-void Vesk_Engine::MidiOpen(const QString& newFileName) {
+void Engine::midiOpen(const QString& newFileName) {
     Q_UNUSED(newFileName);
     send(openCommand(fileName_, kAlias));
     send(withNumber("set Tavorin port ", device_));
     lastCommand_ = kSessionOpened;
 }
 
-std::chrono::milliseconds Vesk_Engine::sysExWaitLimit(std::size_t byteCount) {
+std::chrono::milliseconds Engine::sysExWaitLimit(std::size_t byteCount) {
     // A device normally takes a message within milliseconds; a port needs about 0.32 ms a
     // byte at MIDI wire speed. Two seconds plus a millisecond a byte leaves a wide margin
     // and still ends the wait when the completion notice is lost.
@@ -163,12 +161,12 @@ std::chrono::milliseconds Vesk_Engine::sysExWaitLimit(std::size_t byteCount) {
            std::chrono::milliseconds(static_cast<std::int64_t>(byteCount));
 }
 
-void Vesk_Engine::SendEx(const QString& hexText) {
+void Engine::sendEx(const QString& hexText) {
     if (hexText.isEmpty()) {
         return;
     }
     if (lastCommand_ != kSessionClosed) {
-        MidiClose();
+        midiClose();
     }
     std::unique_ptr<platform::MidiOutDevice> device;
     ret_ = midiOut_.open(device_, device);
@@ -207,33 +205,33 @@ void Vesk_Engine::SendEx(const QString& hexText) {
     ret_ = 0;
 }
 
-SmfInfo Vesk_Engine::ReadSmfInfo(const QString& file, bool measure) {
+SmfInfo Engine::readSmfInfo(const QString& file, bool measure) {
     if (measure && lastCommand_ != kSessionClosed) {
-        MidiClose();
+        midiClose();
     }
     SmfInfo info = readSmfFile(file);
-    if (info.ErrorCode == kSmfOk && measure) {
-        info.PlayTime = measurePlayTime(sequencer_, file, ret_);
+    if (info.errorCode == kSmfOk && measure) {
+        info.playTime = measurePlayTime(sequencer_, file, ret_);
     }
     return info;
 }
 
-std::int16_t Vesk_Engine::LoadSmfInfo() {
-    const SmfInfo info = ReadSmfInfo(fileName_, true);
-    if (info.ErrorCode == kSmfOk) {
-        copyright_ = info.Copyright;
-        title_ = info.Title;
-        playTime_ = info.PlayTime;
-        format_ = info.Format;
-        tracks_ = info.Tracks;
-        division_ = info.Division;
+std::int16_t Engine::loadSmfInfo() {
+    const SmfInfo info = readSmfInfo(fileName_, true);
+    if (info.errorCode == kSmfOk) {
+        copyright_ = info.copyright;
+        title_ = info.title;
+        playTime_ = info.playTime;
+        format_ = info.format;
+        tracks_ = info.tracks;
+        division_ = info.division;
     }
-    return info.ErrorCode;
+    return info.errorCode;
 }
 
-QString Vesk_Engine::GetMidiTitle(const QString& file) {
-    const SmfInfo info = ReadSmfInfo(file, false);
-    return info.ErrorCode == kSmfOk ? info.Title : QString();
+QString Engine::getMidiTitle(const QString& file) {
+    const SmfInfo info = readSmfInfo(file, false);
+    return info.errorCode == kSmfOk ? info.title : QString();
 }
 
 }  // namespace vesk::engine

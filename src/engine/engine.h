@@ -27,77 +27,76 @@ enum SessionCommand : std::uint8_t {
     kSessionStopped = 4,
 };
 
-class Vesk_Engine {
+class Engine {
   public:
     // `appTitle` is the caption of the engine's messages. `clock` times the bound on
     // SendEx's wait; the real steady clock when none is given.
-    Vesk_Engine(platform::CommandSequencer& sequencer, platform::MidiOutputService& midiOut,
-                platform::UserInteraction& interaction,
-                QString appTitle = QStringLiteral("VESK MIDI PLAYER"));
-    Vesk_Engine(platform::CommandSequencer& sequencer, platform::MidiOutputService& midiOut,
-                platform::UserInteraction& interaction, QString appTitle,
-                const platform::Clock& clock);
-    Vesk_Engine(const Vesk_Engine&) = delete;
-    Vesk_Engine& operator=(const Vesk_Engine&) = delete;
+    Engine(platform::CommandSequencer& sequencer, platform::MidiOutputService& midiOut,
+           platform::UserInteraction& interaction,
+           QString appTitle = QStringLiteral("VESK MIDI PLAYER"));
+    Engine(platform::CommandSequencer& sequencer, platform::MidiOutputService& midiOut,
+           platform::UserInteraction& interaction, QString appTitle, const platform::Clock& clock);
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
 
-    const QString& FileName() const { return fileName_; }
+    const QString& fileName() const { return fileName_; }
     // Stores the name and reads the song's header (closing an open session first); a
     // missing or unreadable file is reported in a message and the previous song's
     // information stays. Does not open a session.
     void setFileName(const QString& fileName);
 
-    const QString& Title() const { return title_; }
+    const QString& title() const { return title_; }
     // "-" when the song has no copyright text.
-    QString Copyright() const;
-    std::int32_t PlayTime() const { return playTime_; }
-    std::int16_t Format() const { return format_; }
-    std::int16_t Tracks() const { return tracks_; }
-    std::int16_t Division() const { return division_; }
+    QString copyright() const;
+    std::int32_t playTime() const { return playTime_; }
+    std::int16_t format() const { return format_; }
+    std::int16_t tracks() const { return tracks_; }
+    std::int16_t division() const { return division_; }
 
-    std::int32_t Device() const { return device_; }
+    std::int32_t device() const { return device_; }
     // Accepts -1 (the default output) up to the number of devices minus 1 and points the
     // session at it (opening the session when closed); anything else is refused with a
     // message and changes nothing.
     void setDevice(std::int32_t device);
 
-    std::uint8_t LastCommand() const { return lastCommand_; }
-    std::int32_t Ret() const { return ret_; }
+    std::uint8_t lastCommand() const { return lastCommand_; }
+    std::int32_t lastResult() const { return ret_; }
 
     // Asks the sequencer for its mode word ("playing", "paused", "stopped", ...); "" when
     // no session is open or the query fails.
-    QString Status();
+    QString status();
 
     // Asks the sequencer for the position in milliseconds (0 when the query fails).
-    std::int32_t NowPos();
+    std::int32_t nowPos();
     // Starts playback at `position` milliseconds, whatever the state.
     void setNowPos(std::int32_t position);
 
     // The sequencer's tempo, rounded; not stored.
-    std::int32_t Bpm();
+    std::int32_t bpm();
     void setBpm(std::int32_t tempo);
 
-    void MidiPlay();
-    void MidiPause();
+    void midiPlay();
+    void midiPause();
     // Rewinds, then stops, so that the next MidiPlay starts from the beginning.
-    void MidiStop();
-    void MidiClose();
+    void midiStop();
+    void midiClose();
     // Opens the session on the stored FileName. The argument is not adopted: the session
     // always plays the song whose header the engine last read.
-    void MidiOpen(const QString& newFileName);
+    void midiOpen(const QString& newFileName);
 
     // Sends a System Exclusive message given as hexadecimal byte text ("F0 7E 7F 09 01 F7")
     // to Device, closing the session first. A text that is not such a list sends nothing.
-    void SendEx(const QString& hexText);
+    void sendEx(const QString& hexText);
 
     // The title of any song file, "" when it cannot be read. Touches nothing else.
-    QString GetMidiTitle(const QString& file);
+    QString getMidiTitle(const QString& file);
 
     // How long SendEx waits for a device to take `byteCount` bytes.
     static std::chrono::milliseconds sysExWaitLimit(std::size_t byteCount);
 
   private:
-    SmfInfo ReadSmfInfo(const QString& file, bool measure);
-    std::int16_t LoadSmfInfo();
+    SmfInfo readSmfInfo(const QString& file, bool measure);
+    std::int16_t loadSmfInfo();
 
     void send(std::string_view command);
     void openIfClosed();
