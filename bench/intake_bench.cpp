@@ -79,10 +79,10 @@ int main(int argc, char** argv) {
         }
     }
 
-    vesk::app::ModuleState module;
+    vesk::config::ModuleState module;
     module.workFolder = work;
     module.haveZipReader = true;
-    vesk::app::Settings settings;
+    vesk::config::Settings settings;
     QuietReporter reporter;
     vesk::intake::ArchiveExtractor extractor(module, settings);
     vesk::intake::Intake intake(module, settings, extractor, reporter);

@@ -24,8 +24,8 @@ class SilentReporter final : public vesk::intake::IntakeReporter {
 struct Rig {
     vesk::fuzz::Scratch scratch;
     QString box;
-    vesk::app::ModuleState module;
-    vesk::app::Settings settings;
+    vesk::config::ModuleState module;
+    vesk::config::Settings settings;
     SilentReporter reporter;
     // Small bounds keep each input quick; the bounds themselves are tested beside the code.
     vesk::intake::ArchiveExtractor extractor{module, settings, {1 << 20, 4 << 20, 5}};

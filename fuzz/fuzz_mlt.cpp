@@ -25,8 +25,8 @@ class SilentReporter final : public vesk::intake::IntakeReporter {
 
 struct Rig {
     vesk::fuzz::Scratch scratch;
-    vesk::app::ModuleState module;
-    vesk::app::Settings settings;
+    vesk::config::ModuleState module;
+    vesk::config::Settings settings;
     SilentReporter reporter;
     vesk::intake::ArchiveExtractor extractor{module, settings};
     vesk::intake::Intake intake{module, settings, extractor, reporter,

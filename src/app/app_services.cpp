@@ -5,7 +5,7 @@
 
 namespace vesk::app {
 
-AppServices::AppServices(ModuleState& module, Settings& settings,
+AppServices::AppServices(config::ModuleState& module, config::Settings& settings,
                          platform::UserInteraction& interaction)
     : settings_(settings),
       clock_(std::make_shared<platform::SteadyClock>()),

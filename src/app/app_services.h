@@ -19,7 +19,8 @@ namespace vesk::app {
 
 class AppServices {
   public:
-    AppServices(ModuleState& module, Settings& settings, platform::UserInteraction& interaction);
+    AppServices(config::ModuleState& module, config::Settings& settings,
+                platform::UserInteraction& interaction);
     ~AppServices();
     AppServices(const AppServices&) = delete;
     AppServices& operator=(const AppServices&) = delete;
@@ -36,7 +37,7 @@ class AppServices {
     platform::MidiOutputService& midiOutput() { return *midiOut_; }
 
   private:
-    Settings& settings_;
+    config::Settings& settings_;
     std::shared_ptr<platform::SteadyClock> clock_;
     std::unique_ptr<platform::midiout::SystemMidiOutputService> midiOut_;
     std::unique_ptr<sequencer::SequencerBackend> sequencer_;

@@ -13,13 +13,13 @@ ComponentProbes installedComponents() {
     // The Recomposer converter is the project's own and always built in.
     probes.rcpcv = [] {
         const intake::RcpConverterVersion v = intake::rcpConverterVersion();
-        return std::optional<ComponentVersion>(
-            ComponentVersion{QStringLiteral("%1.%2").arg(v.major).arg(v.minor), v.credit});
+        return std::optional<config::ComponentVersion>(
+            config::ComponentVersion{QStringLiteral("%1.%2").arg(v.major).arg(v.minor), v.credit});
     };
     return probes;
 }
 
-QString versionText(const ComponentVersion& version) {
+QString versionText(const config::ComponentVersion& version) {
     QString text = QStringLiteral("Ver ") + version.number;
     if (text.size() == 7) {
         text += u'0';
@@ -44,11 +44,11 @@ QString componentVersion(const QString& name, const ComponentProbes& probes) {
     } else {
         return {};
     }
-    std::optional<ComponentVersion> found = *probe ? (*probe)() : std::nullopt;
+    std::optional<config::ComponentVersion> found = *probe ? (*probe)() : std::nullopt;
     return found ? versionText(*found) : QLatin1String(NotInstalled);
 }
 
-void probeComponents(ModuleState& module, const ComponentProbes& probes) {
+void probeComponents(config::ModuleState& module, const ComponentProbes& probes) {
     const QString notInstalled = QLatin1String(NotInstalled);
     module.haveLzhReader = componentVersion(QStringLiteral("UNLHA32"), probes) != notInstalled;
     module.haveZipReader = componentVersion(QStringLiteral("UNZIP32"), probes) != notInstalled;

@@ -13,7 +13,7 @@ namespace vesk::app {
 
 inline constexpr char NotInstalled[] = "NOT INSTALLED";
 
-using ComponentProbe = std::function<std::optional<ComponentVersion>()>;
+using ComponentProbe = std::function<std::optional<config::ComponentVersion>()>;
 
 // One probe per component; an empty probe or one that finds nothing is "NOT INSTALLED".
 struct ComponentProbes {
@@ -27,7 +27,7 @@ struct ComponentProbes {
 ComponentProbes installedComponents();
 
 // "Ver " + number, a "0" appended when that is 7 characters long, two spaces, the credit.
-QString versionText(const ComponentVersion& version);
+QString versionText(const config::ComponentVersion& version);
 
 // A version kept in hundredths, in its shortest decimal form: 191 "1.91", 190 "1.9", 200 "2".
 QString hundredthsText(int hundredths);
@@ -36,6 +36,6 @@ QString hundredthsText(int hundredths);
 QString componentVersion(const QString& name, const ComponentProbes& probes);
 
 // Probes the four components in their order and sets the availability flags.
-void probeComponents(ModuleState& module, const ComponentProbes& probes);
+void probeComponents(config::ModuleState& module, const ComponentProbes& probes);
 
 }  // namespace vesk::app

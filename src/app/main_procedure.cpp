@@ -66,7 +66,7 @@ int run(int argc, char** argv) {
         return runTool(args, out, err);
     }
 
-    ModuleState module;
+    config::ModuleState module;
     // A second instance runs in another folder than the player it hands to: paths go
     // absolute, each as one quoted path.
     for (const QString& arg : args) {
@@ -110,27 +110,28 @@ int run(int argc, char** argv) {
                             .arg(PROJECT_VERSION_MINOR_VALUE);
     cleanWorkFolder(module.workFolder);
     module.programFolder = platform::executableFolder();
-    module.configPath = chooseConfigPath(module.programFolder, userConfigFolder());
+    module.configPath = config::chooseConfigPath(module.programFolder, config::userConfigFolder());
 
     const ComponentProbes probes = installedComponents();
     probeComponents(module, probes);
     qCInfo(lcStartup) << "work folder" << module.workFolder << "configuration" << module.configPath;
 
-    Settings settings;
+    config::Settings settings;
     ui::QtUserInteraction interaction(module.appTitle);
     AppServices services(module, settings, interaction);
     ui::MainWindowContext context{module, settings, interaction, services.player()};
     context.applySynthesizerSettings = [&services] { services.applySynthesizerSettings(); };
     context.extractor = &services.extractor();
-    options::FreedesktopAssociationStore associations(options::DesktopFolders::fromEnvironment(),
-                                                      QCoreApplication::applicationFilePath());
-    options::QtOptionChoosers choosers;
-    const options::OptionsContext optionsContext{
+    platform::desktop::FreedesktopAssociationStore associations(
+        platform::desktop::DesktopFolders::fromEnvironment(),
+        QCoreApplication::applicationFilePath());
+    ui::QtOptionChoosers choosers;
+    const ui::OptionsContext optionsContext{
         settings, module, services.midiOutput(), interaction, associations, choosers, [&services] {
             services.applySynthesizerSettings();
         }};
     context.showOptions = [&optionsContext](QWidget* mainWindow) {
-        options::F_3::open(optionsContext, mainWindow);
+        ui::F_3::open(optionsContext, mainWindow);
     };
     context.version.appTitle = module.appTitle;
     context.version.appVersion = module.appVersion;

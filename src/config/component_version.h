@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace vesk::app {
+namespace vesk::config {
 
 // What an optional component (an archive reader, the Recomposer converter) reports of
 // itself for the version window.
@@ -11,4 +11,4 @@ struct ComponentVersion {
     QString credit;
 };
 
-}  // namespace vesk::app
+}  // namespace vesk::config

@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace vesk::app {
+namespace vesk::config {
 
 QString chooseConfigPath(const QString& programFolder, const QString& userConfigFolder) {
     QString beside = QDir(programFolder).filePath(QLatin1String(ConfigFileName));
@@ -56,4 +56,4 @@ platform::WriteResult saveConfigFile(const QString& path, const Settings& settin
     return platform::writeFileAtomically(path, writeConfig(settings));
 }
 
-}  // namespace vesk::app
+}  // namespace vesk::config

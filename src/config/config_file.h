@@ -6,7 +6,7 @@
 #include "config/settings.h"
 #include "platform/atomic_file.h"
 
-namespace vesk::app {
+namespace vesk::config {
 
 // Beside the program when that folder already holds the file or can be written (portable
 // use); otherwise in the user's configuration folder (`userConfigFolder`/veskmidi).
@@ -25,4 +25,4 @@ ConfigLoad loadConfigFile(const QString& path);
 // Creates the folder if needed and writes the file atomically.
 platform::WriteResult saveConfigFile(const QString& path, const Settings& settings);
 
-}  // namespace vesk::app
+}  // namespace vesk::config

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace vesk::app {
+namespace vesk::config {
 
 struct ModuleState {
     // Linux passes an argument array: each argument is one quoted path ("\"" + path + "\""),
@@ -26,4 +26,4 @@ struct ModuleState {
     bool mainReload = false;
 };
 
-}  // namespace vesk::app
+}  // namespace vesk::config

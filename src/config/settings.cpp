@@ -6,7 +6,7 @@
 
 #include "platform/text_codec.h"
 
-namespace vesk::app {
+namespace vesk::config {
 namespace {
 
 template <typename Int>
@@ -192,4 +192,4 @@ QByteArray writeConfig(const Settings& s) {
     return out;
 }
 
-}  // namespace vesk::app
+}  // namespace vesk::config

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace vesk::app {
+namespace vesk::config {
 
 // One MIDI output configuration: slot 0 is device A, slot 1 device B.
 struct DeviceSlot {
@@ -71,4 +71,4 @@ std::int32_t toInt32(double value);
 // What choosing device A, B or the automatic choice does to the stored settings.
 void applyDeviceChoice(Settings& settings, const QString& choice);
 
-}  // namespace vesk::app
+}  // namespace vesk::config

@@ -29,7 +29,7 @@ std::string withNumber(std::string_view text, std::int64_t value) {
 
 }  // namespace
 
-Engine::Engine(platform::CommandSequencer& sequencer, platform::MidiOutputService& midiOut,
+Engine::Engine(sequencer::CommandSequencer& sequencer, platform::MidiOutputService& midiOut,
                platform::UserInteraction& interaction, QString appTitle)
     : sequencer_(sequencer),
       midiOut_(midiOut),
@@ -37,7 +37,7 @@ Engine::Engine(platform::CommandSequencer& sequencer, platform::MidiOutputServic
       appTitle_(std::move(appTitle)),
       clock_(steadyClock_) {}
 
-Engine::Engine(platform::CommandSequencer& sequencer, platform::MidiOutputService& midiOut,
+Engine::Engine(sequencer::CommandSequencer& sequencer, platform::MidiOutputService& midiOut,
                platform::UserInteraction& interaction, QString appTitle,
                const platform::Clock& clock)
     : sequencer_(sequencer),

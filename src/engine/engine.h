@@ -31,10 +31,10 @@ class Engine {
   public:
     // `appTitle` is the caption of the engine's messages. `clock` times the bound on
     // SendEx's wait; the real steady clock when none is given.
-    Engine(platform::CommandSequencer& sequencer, platform::MidiOutputService& midiOut,
+    Engine(sequencer::CommandSequencer& sequencer, platform::MidiOutputService& midiOut,
            platform::UserInteraction& interaction,
            QString appTitle = QStringLiteral("VESK MIDI PLAYER"));
-    Engine(platform::CommandSequencer& sequencer, platform::MidiOutputService& midiOut,
+    Engine(sequencer::CommandSequencer& sequencer, platform::MidiOutputService& midiOut,
            platform::UserInteraction& interaction, QString appTitle, const platform::Clock& clock);
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
@@ -102,7 +102,7 @@ class Engine {
     void openIfClosed();
     void showCritical(const QString& text);
 
-    platform::CommandSequencer& sequencer_;
+    sequencer::CommandSequencer& sequencer_;
     platform::MidiOutputService& midiOut_;
     platform::UserInteraction& interaction_;
     QString appTitle_;

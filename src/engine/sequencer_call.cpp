@@ -18,13 +18,13 @@ QString printable(std::string_view text) {
 
 }  // namespace
 
-int sendCommand(platform::CommandSequencer& sequencer, std::string_view command) {
+int sendCommand(sequencer::CommandSequencer& sequencer, std::string_view command) {
     const int code = sequencer.sendString(command, nullptr, 0);
     qCDebug(lcSequencerCall) << printable(command) << "->" << code;
     return code;
 }
 
-int sendQuery(platform::CommandSequencer& sequencer, std::string_view command, int held, int given,
+int sendQuery(sequencer::CommandSequencer& sequencer, std::string_view command, int held, int given,
               std::string& reply) {
     held = std::max(held, 1);
     given = std::clamp(given, 1, held);
@@ -48,7 +48,7 @@ std::string openCommand(const QString& path, std::string_view alias) {
     return text;
 }
 
-std::int32_t measurePlayTime(platform::CommandSequencer& sequencer, const QString& path,
+std::int32_t measurePlayTime(sequencer::CommandSequencer& sequencer, const QString& path,
                              std::int32_t& ret) {
     constexpr int kLengthReply = 16;
     std::string reply;

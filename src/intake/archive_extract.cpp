@@ -372,8 +372,8 @@ QString rarErrorText(int code, const QString& archiveName) {
     }
 }
 
-ArchiveExtractor::ArchiveExtractor(const app::ModuleState& module, const app::Settings& settings,
-                                   ExtractLimits limits)
+ArchiveExtractor::ArchiveExtractor(const config::ModuleState& module,
+                                   const config::Settings& settings, ExtractLimits limits)
     : module_(module), settings_(settings), limits_(limits) {}
 
 void ArchiveExtractor::showRarError(int code, const QString& archiveName,

@@ -39,7 +39,7 @@ QString rarErrorText(int code, const QString& archiveName);
 
 class ArchiveExtractor {
   public:
-    ArchiveExtractor(const app::ModuleState& module, const app::Settings& settings,
+    ArchiveExtractor(const config::ModuleState& module, const config::Settings& settings,
                      ExtractLimits limits = {});
 
     // Extracts the members of `archive` named by `patterns` into the work folder: wildcard
@@ -64,8 +64,8 @@ class ArchiveExtractor {
                                   IntakeReporter& reporter, bool zip);
     ExtractOutcome runLhasa(const QString& archive);
 
-    const app::ModuleState& module_;
-    const app::Settings& settings_;
+    const config::ModuleState& module_;
+    const config::Settings& settings_;
     ExtractLimits limits_;
     QString lastLhasaArchive_;
 };

@@ -19,12 +19,12 @@ QString libarchiveVersion() {
         .arg(number % 1000);
 }
 
-std::optional<app::ComponentVersion> probe(int (*support)(archive*), const char* credit) {
+std::optional<config::ComponentVersion> probe(int (*support)(archive*), const char* credit) {
     std::unique_ptr<archive, ArchiveFree> reader(archive_read_new());
     if (!reader || support(reader.get()) != ARCHIVE_OK) {
         return std::nullopt;
     }
-    return app::ComponentVersion{libarchiveVersion(), QString::fromLatin1(credit)};
+    return config::ComponentVersion{libarchiveVersion(), QString::fromLatin1(credit)};
 }
 
 }  // namespace
@@ -43,15 +43,15 @@ ArchiveKind archiveKindOf(const QString& path) {
     return ArchiveKind::None;
 }
 
-std::optional<app::ComponentVersion> probeLzhReader() {
+std::optional<config::ComponentVersion> probeLzhReader() {
     return probe(archive_read_support_format_lha, "libarchive LZH reader");
 }
 
-std::optional<app::ComponentVersion> probeZipReader() {
+std::optional<config::ComponentVersion> probeZipReader() {
     return probe(archive_read_support_format_zip, "libarchive ZIP reader");
 }
 
-std::optional<app::ComponentVersion> probeRarReader() {
+std::optional<config::ComponentVersion> probeRarReader() {
     return probe(archive_read_support_format_rar, "libarchive RAR reader");
 }
 

@@ -16,8 +16,8 @@ ArchiveKind archiveKindOf(const QString& path);
 
 // libarchive's version ("3.6.2") and a credit naming libarchive and the format, or
 // nothing when the reader for that format is missing.
-std::optional<app::ComponentVersion> probeLzhReader();
-std::optional<app::ComponentVersion> probeZipReader();
-std::optional<app::ComponentVersion> probeRarReader();
+std::optional<config::ComponentVersion> probeLzhReader();
+std::optional<config::ComponentVersion> probeZipReader();
+std::optional<config::ComponentVersion> probeRarReader();
 
 }  // namespace vesk::intake

@@ -83,7 +83,7 @@ QString songTitle(const QString& path) {
     return info.errorCode == engine::kSmfOk ? info.title : QString();
 }
 
-Intake::Intake(const app::ModuleState& module, const app::Settings& settings,
+Intake::Intake(const config::ModuleState& module, const config::Settings& settings,
                ArchiveExtractor& extractor, IntakeReporter& reporter, TitleFunction title)
     : module_(module),
       settings_(settings),
@@ -334,7 +334,7 @@ void Intake::readMultiList(const QString& path, std::vector<SongEntry>& out) {
     }
 }
 
-QString openFilesFilter(const app::ModuleState& module, const app::Settings& settings) {
+QString openFilesFilter(const config::ModuleState& module, const config::Settings& settings) {
     QString first = QStringLiteral("対応ﾌｧｲﾙ|*.mid;*.rmi;*.mlt");
     QString second = QStringLiteral("|MIDIﾌｧｲﾙ (*.MID *.RMI)|*.mid;*.rmi");
     if (module.haveRcpConverter) {

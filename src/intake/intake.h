@@ -34,7 +34,7 @@ inline constexpr char NotAListText[] = "これはMIDIリストではありませ
 
 class Intake {
   public:
-    Intake(const app::ModuleState& module, const app::Settings& settings,
+    Intake(const config::ModuleState& module, const config::Settings& settings,
            ArchiveExtractor& extractor, IntakeReporter& reporter, TitleFunction title = songTitle);
 
     // One path, or a multi-selection: folder, NUL, names separated by NULs.
@@ -66,8 +66,8 @@ class Intake {
                     std::vector<SongEntry>& out);
     QString memberTitle(const QString& container, const QString& name);
 
-    const app::ModuleState& module_;
-    const app::Settings& settings_;
+    const config::ModuleState& module_;
+    const config::Settings& settings_;
     ArchiveExtractor& extractor_;
     IntakeReporter& reporter_;
     TitleFunction title_;
@@ -76,7 +76,7 @@ class Intake {
 
 // The filter of the open dialog: description and pattern-list pairs separated by "|",
 // the first pair listing every kind the player can take at the moment.
-QString openFilesFilter(const app::ModuleState& module, const app::Settings& settings);
+QString openFilesFilter(const config::ModuleState& module, const config::Settings& settings);
 
 // The same pairs as Qt file-dialog filters: "description (pattern pattern ...)".
 QStringList qtNameFilters(const QString& filter);

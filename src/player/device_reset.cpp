@@ -19,7 +19,7 @@ int Player::resetDevice() {
     setTitle(QStringLiteral("Now Resetting..."));
 
     const int slot = chooseDeviceSlot();
-    const app::DeviceSlot& chosen = settings_.deviceSlots[static_cast<std::size_t>(slot)];
+    const config::DeviceSlot& chosen = settings_.deviceSlots[static_cast<std::size_t>(slot)];
     refusedDevice_.reset();
     constexpr qsizetype kPlaceholderLength = 4;
     if (chosen.resetCode.size() > kPlaceholderLength) {

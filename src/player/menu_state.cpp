@@ -80,7 +80,7 @@ void Player::halfSpeedCommand() {
 }
 
 void Player::chooseDevice(const QString& choice, int slot) {
-    app::applyDeviceChoice(settings_, choice);
+    config::applyDeviceChoice(settings_, choice);
     state_.choice.autoChosen = slot < 0;
     state_.choice.deviceAChosen = slot == 0;
     state_.choice.deviceBChosen = slot == 1;

@@ -9,9 +9,9 @@ Q_LOGGING_CATEGORY(lcPlayer, "vesk.player")
 
 namespace vesk::player {
 
-Player::Player(engine::Engine& engine, app::Settings& settings, const app::ModuleState& module,
-               platform::UserInteraction& interaction, RandomSource& random,
-               PlayerServices services)
+Player::Player(engine::Engine& engine, config::Settings& settings,
+               const config::ModuleState& module, platform::UserInteraction& interaction,
+               RandomSource& random, PlayerServices services)
     : engine_(engine),
       settings_(settings),
       module_(module),

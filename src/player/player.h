@@ -31,7 +31,7 @@ struct PlayerServices {
 
 class Player {
   public:
-    Player(engine::Engine& engine, app::Settings& settings, const app::ModuleState& module,
+    Player(engine::Engine& engine, config::Settings& settings, const config::ModuleState& module,
            platform::UserInteraction& interaction, RandomSource& random, PlayerServices services);
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
@@ -139,8 +139,8 @@ class Player {
     void chooseDevice(const QString& choice, int slot);
 
     engine::Engine& engine_;
-    app::Settings& settings_;
-    const app::ModuleState& module_;
+    config::Settings& settings_;
+    const config::ModuleState& module_;
     platform::UserInteraction& interaction_;
     RandomSource& random_;
     PlayerServices services_;

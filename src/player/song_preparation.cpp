@@ -29,7 +29,7 @@ bool isRecomposerName(const QString& name) {
            tail == QLatin1String("R18");
 }
 
-SongPreparation standardPreparation(const app::ModuleState& module) {
+SongPreparation standardPreparation(const config::ModuleState& module) {
     SongPreparation preparation;
     const QString workFolder = module.workFolder;
     preparation.convertRcp = [workFolder](const QString& path) {

@@ -30,7 +30,7 @@ struct SongPreparation {
 };
 
 // The Recomposer converter of the intake bound to the work folder; no extraction yet.
-SongPreparation standardPreparation(const app::ModuleState& module);
+SongPreparation standardPreparation(const config::ModuleState& module);
 
 // The document of a song: the last of folder/readme.doc, folder/readme.txt, the song file
 // with "doc" and with "txt" in place of its last three characters, that exists; "" when

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace vesk::platform {
+namespace vesk::sequencer {
 
 class CommandSequencer {
   public:
@@ -16,4 +16,4 @@ class CommandSequencer {
     virtual int sendString(std::string_view command, char* reply, int replyLength) = 0;
 };
 
-}  // namespace vesk::platform
+}  // namespace vesk::sequencer

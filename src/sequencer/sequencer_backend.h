@@ -32,7 +32,7 @@ namespace vesk::sequencer {
 // Files larger than this are refused rather than read into memory.
 inline constexpr std::int64_t kMaxFileBytes = 64 * 1024 * 1024;
 
-class SequencerBackend final : public platform::CommandSequencer {
+class SequencerBackend final : public sequencer::CommandSequencer {
   public:
     enum class Drive {
         RealTime,  // each playing session has a thread that sends its events on time

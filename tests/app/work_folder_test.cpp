@@ -80,8 +80,8 @@ TEST(DllVersion, TextsOfComponents) {
     EXPECT_EQ(versionText({"3.6.2", "libarchive"}), "Ver 3.6.2  libarchive");
 
     ComponentProbes probes;
-    probes.rcpcv = [] { return ComponentVersion{"1.0", "own"}; };
-    probes.unrar = [] { return std::optional<ComponentVersion>(); };
+    probes.rcpcv = [] { return config::ComponentVersion{"1.0", "own"}; };
+    probes.unrar = [] { return std::optional<config::ComponentVersion>(); };
     EXPECT_EQ(componentVersion("RCPCV", probes), "Ver 1.00  own");
     EXPECT_EQ(componentVersion("UNRAR", probes), NotInstalled);
     EXPECT_EQ(componentVersion("UNLHA32", probes), NotInstalled);
@@ -99,7 +99,7 @@ TEST(DllVersion, TheBuiltInComponentsAreInstalled) {
     const QString text = componentVersion("RCPCV", probes);
     EXPECT_TRUE(text.startsWith("Ver 1.")) << text.toStdString();
     EXPECT_GT(text.indexOf("  "), 0);
-    ModuleState module;
+    config::ModuleState module;
     probeComponents(module, probes);
     EXPECT_TRUE(module.haveLzhReader && module.haveZipReader && module.haveRarReader &&
                 module.haveRcpConverter);

@@ -9,7 +9,7 @@
 #include "platform/text_codec.h"
 #include "support/temp_dir.h"
 
-namespace vesk::app {
+namespace vesk::config {
 namespace {
 
 ConfigReadResult read(const QString& body) {
@@ -225,4 +225,4 @@ TEST(ConfigFile, LocationAndAtomicSave) {
 }
 
 }  // namespace
-}  // namespace vesk::app
+}  // namespace vesk::config

@@ -24,20 +24,20 @@ namespace {
 
 constexpr char kLoopVariable[] = "VESK_FAULTS_CONFIG_LOOP";
 
-Settings firstSettings() {
-    return Settings{};
+config::Settings firstSettings() {
+    return config::Settings{};
 }
 
-Settings secondSettings() {
-    Settings s;
+config::Settings secondSettings() {
+    config::Settings s;
     s.top = 1234;
     s.left = 4321;
     s.repeat = 2;
     s.lastFile = QStringLiteral("/曲/お気に入り.mlt");
     s.useDeviceB = true;
     s.deviceNumber = QStringLiteral("Auto");
-    s.deviceSlots[1] = DeviceSlot{QStringLiteral("GS,SC"),
-                                  QStringLiteral("F0 41 10 42 12 40 00 7F 00 41 F7"), 2, 1};
+    s.deviceSlots[1] = config::DeviceSlot{QStringLiteral("GS,SC"),
+                                          QStringLiteral("F0 41 10 42 12 40 00 7F 00 41 F7"), 2, 1};
     s.soundFont = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
     return s;
 }
@@ -49,9 +49,10 @@ TEST(ConfigWriterChild, WritesUntilKilled) {
     if (path.isEmpty()) {
         GTEST_SKIP() << "runs only as the child of ConfigWriteKilled";
     }
-    const Settings both[2] = {firstSettings(), secondSettings()};
+    const config::Settings both[2] = {firstSettings(), secondSettings()};
     for (unsigned n = 0;; ++n) {
-        const platform::WriteResult written = saveConfigFile(QString::fromUtf8(path), both[n % 2]);
+        const platform::WriteResult written =
+            config::saveConfigFile(QString::fromUtf8(path), both[n % 2]);
         ASSERT_TRUE(written.ok) << written.error.toStdString();
         if (n == 0) {
             std::fputs("writing\n", stdout);
@@ -71,9 +72,9 @@ TEST(ConfigWriteKilled, LeavesTheOldOrTheNewFileNeverABrokenOne) {
     test::TempDir dir;
     const QString folder = dir.path() + "/config";
     const QString path = folder + "/vmidi.ini";
-    const QByteArray first = writeConfig(firstSettings());
-    const QByteArray second = writeConfig(secondSettings());
-    ASSERT_TRUE(saveConfigFile(path, firstSettings()).ok);
+    const QByteArray first = config::writeConfig(firstSettings());
+    const QByteArray second = config::writeConfig(secondSettings());
+    ASSERT_TRUE(config::saveConfigFile(path, firstSettings()).ok);
 
     std::random_device device;
     const unsigned seed = device();
@@ -105,15 +106,15 @@ TEST(ConfigWriteKilled, LeavesTheOldOrTheNewFileNeverABrokenOne) {
         EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
 
         const QByteArray bytes = test::readAll(path);
-        const ConfigLoad load = loadConfigFile(path);
+        const config::ConfigLoad load = config::loadConfigFile(path);
         ASSERT_TRUE(load.exists);
         ASSERT_TRUE(load.read.valid) << "round " << round << " seed " << seed;
         if (bytes == first) {
             ++sawFirst;
-            EXPECT_EQ(load.read.settings, readConfig(first).settings);
+            EXPECT_EQ(load.read.settings, config::readConfig(first).settings);
         } else if (bytes == second) {
             ++sawSecond;
-            EXPECT_EQ(load.read.settings, readConfig(second).settings);
+            EXPECT_EQ(load.read.settings, config::readConfig(second).settings);
         } else {
             ADD_FAILURE() << "round " << round << " seed " << seed << ": broken file of "
                           << bytes.size() << " bytes";
@@ -124,7 +125,7 @@ TEST(ConfigWriteKilled, LeavesTheOldOrTheNewFileNeverABrokenOne) {
     std::printf("[ timing ] %d kills in %lld ms: old/new file %d/%d times (seed %u)\n", kKills,
                 static_cast<long long>(timer.elapsed()), sawFirst, sawSecond, seed);
     // The next normal save still works and cleans up after the killed writer.
-    ASSERT_TRUE(saveConfigFile(path, secondSettings()).ok);
+    ASSERT_TRUE(config::saveConfigFile(path, secondSettings()).ok);
     EXPECT_EQ(test::readAll(path), second);
     EXPECT_TRUE(othersThan(folder, "vmidi.ini").isEmpty());
 }
@@ -160,7 +161,7 @@ TEST(ConfigRefused, ReadOnlyFolder) {
     test::TempDir dir;
     const QString folder = dir.path() + "/config";
     const QString path = folder + "/vmidi.ini";
-    ASSERT_TRUE(saveConfigFile(path, secondSettings()).ok);
+    ASSERT_TRUE(config::saveConfigFile(path, secondSettings()).ok);
     const QByteArray old = test::readAll(path);
     ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
     if (QFile probe(folder + "/probe"); probe.open(QIODevice::WriteOnly)) {
@@ -206,7 +207,7 @@ class FileSizeLimit {
 TEST(ConfigRefused, DiskThatTakesNoMoreBytes) {
     test::TempDir dir;
     const QString path = dir.path() + "/config/vmidi.ini";
-    ASSERT_TRUE(saveConfigFile(path, secondSettings()).ok);
+    ASSERT_TRUE(config::saveConfigFile(path, secondSettings()).ok);
     const QByteArray old = test::readAll(path);
     // The window is made before the limit so only the save meets it.
     ui::test::WindowRig rig;

@@ -9,8 +9,8 @@ namespace {
 using intake::openFilesFilter;
 
 TEST(OpenFilesFilter, OffersOnlyWhatCanBeTakenNow) {
-    app::ModuleState module;
-    app::Settings settings;
+    config::ModuleState module;
+    config::Settings settings;
     settings.useLhasa = false;
     EXPECT_EQ(openFilesFilter(module, settings),
               QStringLiteral("対応ﾌｧｲﾙ|*.mid;*.rmi;*.mlt;*.MLT|MIDIﾌｧｲﾙ (*.MID *.RMI)|*.mid;*.rmi"

@@ -74,8 +74,8 @@ class IntakeTest : public ::testing::Test {
 
     TempDir work;
     TempDir songs;
-    app::ModuleState module;
-    app::Settings settings;
+    config::ModuleState module;
+    config::Settings settings;
     intake::ArchiveExtractor extractor{module, settings};
     RecordingReporter reporter;
 };

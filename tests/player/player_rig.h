@@ -90,9 +90,9 @@ class RecordingView final : public PlayerView {
 };
 
 // Passes commands on to the real sequencer and keeps them, for tests of their order.
-class CommandLog final : public platform::CommandSequencer {
+class CommandLog final : public sequencer::CommandSequencer {
   public:
-    explicit CommandLog(platform::CommandSequencer& inner) : inner_(inner) {}
+    explicit CommandLog(sequencer::CommandSequencer& inner) : inner_(inner) {}
     int sendString(std::string_view command, char* reply, int replyLength) override {
         commands.append(QString::fromUtf8(command.data(), static_cast<qsizetype>(command.size())));
         return inner_.sendString(command, reply, replyLength);
@@ -100,7 +100,7 @@ class CommandLog final : public platform::CommandSequencer {
     QStringList commands;
 
   private:
-    platform::CommandSequencer& inner_;
+    sequencer::CommandSequencer& inner_;
 };
 
 // Gives the numbers it was told, then repeats the last one.
@@ -159,9 +159,9 @@ struct PlayerRig {
         QDir().mkpath(module.handoffFolder);
         QDir().mkpath(module.programFolder);
         // Device A on the default output and device B on device 1, each with a reset.
-        settings.deviceSlots[0] = app::DeviceSlot{QString(), "F0 7E 7F 09 01 F7", 0, -1};
+        settings.deviceSlots[0] = config::DeviceSlot{QString(), "F0 7E 7F 09 01 F7", 0, -1};
         settings.deviceSlots[1] =
-            app::DeviceSlot{"GS,SC,Roland", "F0 41 10 42 12 40 00 7F 00 41 F7", 1, 1};
+            config::DeviceSlot{"GS,SC,Roland", "F0 41 10 42 12 40 00 7F 00 41 F7", 1, 1};
         player = std::make_unique<Player>(engine, settings, module, interaction, random,
                                           std::move(services));
         player->attachView(view, WindowMode::Main);
@@ -210,8 +210,8 @@ struct PlayerRig {
     CommandLog log;
     platform::RecordingInteraction interaction;
     engine::Engine engine;
-    app::Settings settings;
-    app::ModuleState module;
+    config::Settings settings;
+    config::ModuleState module;
     ScriptedRandom random;
     RecordingView view;
     std::unique_ptr<Player> player;

@@ -72,8 +72,8 @@ class SilentReporter final : public intake::IntakeReporter {
 };
 
 std::vector<intake::SongEntry> readList(const QString& path) {
-    app::ModuleState module;
-    app::Settings settings;
+    config::ModuleState module;
+    config::Settings settings;
     SilentReporter reporter;
     intake::ArchiveExtractor extractor(module, settings);
     intake::Intake intake(module, settings, extractor, reporter,
@@ -169,8 +169,8 @@ class ExtractTest : public ::testing::Test {
         module.haveZipReader = true;
     }
     TempDir dir;
-    app::ModuleState module;
-    app::Settings settings;
+    config::ModuleState module;
+    config::Settings settings;
     SilentReporter reporter;
     intake::ArchiveExtractor extractor{module, settings};
 };

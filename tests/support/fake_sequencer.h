@@ -12,7 +12,7 @@
 
 namespace vesk::engine::test {
 
-class FakeSequencer final : public platform::CommandSequencer {
+class FakeSequencer final : public sequencer::CommandSequencer {
   public:
     struct Answer {
         int code = 0;

@@ -9,7 +9,7 @@
 
 #include "platform/desktop/association_store.h"
 
-namespace vesk::options::support {
+namespace vesk::platform::desktop::support {
 
 class MemoryAssociationStore final : public AssociationStore {
   public:
@@ -57,4 +57,4 @@ class MemoryAssociationStore final : public AssociationStore {
     int reads = 0;
 };
 
-}  // namespace vesk::options::support
+}  // namespace vesk::platform::desktop::support

@@ -3,7 +3,9 @@
 #include "engine/sequencer_call.h"
 #include "engine/smf_info.h"
 
-namespace vesk::engine {
+namespace vesk::app {
+
+using namespace engine;
 namespace {
 
 QString field(QString text) {
@@ -17,7 +19,7 @@ QString field(QString text) {
 
 }  // namespace
 
-int runInfoTool(const QStringList& files, platform::CommandSequencer& sequencer, QTextStream& out,
+int runInfoTool(const QStringList& files, sequencer::CommandSequencer& sequencer, QTextStream& out,
                 QTextStream& err) {
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
@@ -44,4 +46,4 @@ int runInfoTool(const QStringList& files, platform::CommandSequencer& sequencer,
     return anyFailed ? 1 : 0;
 }
 
-}  // namespace vesk::engine
+}  // namespace vesk::app

@@ -7,7 +7,7 @@
 
 #include "sequencer/command_sequencer.h"
 
-namespace vesk::engine {
+namespace vesk::app {
 
 // For each file one UTF-8 line of tab-separated fields on `out`:
 //   path, Format, Tracks, Division, PlayTime (ms), Title, Copyright
@@ -16,7 +16,7 @@ namespace vesk::engine {
 // so that a line stays one record. A file that cannot be read gives "path<TAB>message"
 // with the message the player would show. Returns 0 when every file was read, 1 when any
 // failed, 2 (with a usage text on `err`) when no file was given.
-int runInfoTool(const QStringList& files, platform::CommandSequencer& sequencer, QTextStream& out,
+int runInfoTool(const QStringList& files, sequencer::CommandSequencer& sequencer, QTextStream& out,
                 QTextStream& err);
 
-}  // namespace vesk::engine
+}  // namespace vesk::app

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace vesk::intake {
+namespace vesk::app {
+
+using namespace intake;
 namespace {
 
 QString oneLine(QString text) {
@@ -37,8 +39,8 @@ class StreamReporter final : public IntakeReporter {
 
 }  // namespace
 
-int runListTool(const QStringList& paths, const app::ModuleState& module,
-                const app::Settings& settings, QTextStream& out, QTextStream& err,
+int runListTool(const QStringList& paths, const config::ModuleState& module,
+                const config::Settings& settings, QTextStream& out, QTextStream& err,
                 const TitleFunction& title) {
     if (paths.isEmpty()) {
         err << "Usage: veskmidi --list PATH...\n";
@@ -62,4 +64,4 @@ int runListTool(const QStringList& paths, const app::ModuleState& module,
     return reporter.messages == 0 ? 0 : 1;
 }
 
-}  // namespace vesk::intake
+}  // namespace vesk::app

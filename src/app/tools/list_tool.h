@@ -9,15 +9,15 @@
 #include "config/settings.h"
 #include "intake/intake.h"
 
-namespace vesk::intake {
+namespace vesk::app {
 
 // Prints one line per entry to `out`: container, name and title separated by tabs (a tab
 // or line break inside a field becomes a space). The messages the intake would show go to
 // `err`, one per line (a line break inside a message becomes a space). Returns 0 when no
 // message was shown, 1 when some were, 2 when no path was given. The work folder is left
 // as the intake leaves it.
-int runListTool(const QStringList& paths, const app::ModuleState& module,
-                const app::Settings& settings, QTextStream& out, QTextStream& err,
-                const TitleFunction& title = songTitle);
+int runListTool(const QStringList& paths, const config::ModuleState& module,
+                const config::Settings& settings, QTextStream& out, QTextStream& err,
+                const intake::TitleFunction& title = intake::songTitle);
 
-}  // namespace vesk::intake
+}  // namespace vesk::app

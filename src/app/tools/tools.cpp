@@ -34,17 +34,17 @@ int runInfo(const QStringList& files, QTextStream& out, QTextStream& err) {
     platform::SteadyClock clock;
     sequencer::SequencerBackend backend(noDevices, clock,
                                         sequencer::SequencerBackend::Drive::Manual);
-    return engine::runInfoTool(files, backend, out, err);
+    return runInfoTool(files, backend, out, err);
 }
 
-Settings configuredSettings() {
-    const ConfigLoad config =
-        loadConfigFile(chooseConfigPath(platform::executableFolder(), userConfigFolder()));
-    return config.read.valid ? config.read.settings : Settings();
+config::Settings configuredSettings() {
+    const config::ConfigLoad config = config::loadConfigFile(
+        config::chooseConfigPath(platform::executableFolder(), config::userConfigFolder()));
+    return config.read.valid ? config.read.settings : config::Settings();
 }
 
 int runList(const QStringList& paths, QTextStream& out, QTextStream& err) {
-    ModuleState module;
+    config::ModuleState module;
     const WorkFolderResult work = prepareWorkFolder(runtimeBase());
     if (work.path.isEmpty()) {
         err << "veskmidi: " << work.error << "\n";
@@ -54,7 +54,7 @@ int runList(const QStringList& paths, QTextStream& out, QTextStream& err) {
     module.handoffFolder = module.workFolder + QStringLiteral("FileNames");
     module.programFolder = platform::executableFolder();
     probeComponents(module, installedComponents());
-    return intake::runListTool(paths, module, configuredSettings(), out, err);
+    return runListTool(paths, module, configuredSettings(), out, err);
 }
 
 }  // namespace
@@ -73,8 +73,8 @@ int runTool(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (tool == u"--render") {
         // The SoundFont the player is set to use, when a configuration names one.
         RenderOptions options;
-        const ConfigLoad config =
-            loadConfigFile(chooseConfigPath(platform::executableFolder(), userConfigFolder()));
+        const config::ConfigLoad config = config::loadConfigFile(
+            config::chooseConfigPath(platform::executableFolder(), config::userConfigFolder()));
         if (config.read.valid) {
             options.soundFont = config.read.settings.soundFont;
         }

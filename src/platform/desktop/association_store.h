@@ -16,7 +16,7 @@
 
 #include <QString>
 
-namespace vesk::options {
+namespace vesk::platform::desktop {
 
 inline constexpr char AddedEntry[] = "Added";
 inline constexpr char RemovedEntry[] = "Removed";
@@ -36,4 +36,4 @@ class AssociationStore {
     virtual bool installApplication() = 0;
 };
 
-}  // namespace vesk::options
+}  // namespace vesk::platform::desktop

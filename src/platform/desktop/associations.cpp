@@ -3,7 +3,7 @@
 #include "platform/desktop/desktop_log.h"
 #include "platform/desktop/mimeapps_list.h"
 
-namespace vesk::options {
+namespace vesk::platform::desktop {
 
 const std::array<AssociationRow, AssociationRows>& associationRows() {
     static const std::array<AssociationRow, AssociationRows> rows{{
@@ -155,4 +155,4 @@ bool Associations::inForce(int row) {
         .contains(QLatin1String(PlayerDesktopId));
 }
 
-}  // namespace vesk::options
+}  // namespace vesk::platform::desktop

@@ -13,7 +13,7 @@
 
 #include "platform/desktop/association_store.h"
 
-namespace vesk::options {
+namespace vesk::platform::desktop {
 
 inline constexpr int AssociationRows = 12;
 inline constexpr int FirstArchiveRow = 9;
@@ -61,4 +61,4 @@ class Associations {
     AssociationStore& store_;
 };
 
-}  // namespace vesk::options
+}  // namespace vesk::platform::desktop

@@ -1,6 +1,6 @@
 #include "platform/desktop/desktop_files.h"
 
-namespace vesk::options {
+namespace vesk::platform::desktop {
 
 const std::vector<PlayerMimeType>& playerMimeTypes() {
     static const std::vector<PlayerMimeType> types{
@@ -136,4 +136,4 @@ QByteArray documentIconSvg(const QString& label, const QString& colour) {
     return svg;
 }
 
-}  // namespace vesk::options
+}  // namespace vesk::platform::desktop

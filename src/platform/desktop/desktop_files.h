@@ -6,7 +6,7 @@
 #include <QString>
 #include <vector>
 
-namespace vesk::options {
+namespace vesk::platform::desktop {
 
 // The MIME types the player defines itself, with their document icons.
 struct PlayerMimeType {
@@ -32,4 +32,4 @@ inline constexpr char AppIconName[] = "veskmidi";
 QByteArray appIconSvg();
 QByteArray documentIconSvg(const QString& label, const QString& colour);
 
-}  // namespace vesk::options
+}  // namespace vesk::platform::desktop

@@ -1,5 +1,5 @@
 #include "platform/desktop/desktop_log.h"
 
-namespace vesk::options {
+namespace vesk::platform::desktop {
 Q_LOGGING_CATEGORY(lcOptions, "vesk.options")
 }

@@ -2,6 +2,6 @@
 
 #include <QLoggingCategory>
 
-namespace vesk::options {
+namespace vesk::platform::desktop {
 Q_DECLARE_LOGGING_CATEGORY(lcOptions)
 }

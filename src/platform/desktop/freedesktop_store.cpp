@@ -12,7 +12,7 @@
 #include "platform/desktop/desktop_files.h"
 #include "platform/desktop/desktop_log.h"
 
-namespace vesk::options {
+namespace vesk::platform::desktop {
 namespace {
 
 // mimeapps.list files are a few kilobytes; anything far larger is not one.
@@ -273,4 +273,4 @@ void FreedesktopAssociationStore::refreshCaches() const {
             {folders_.dataHome + QStringLiteral("/applications")});
 }
 
-}  // namespace vesk::options
+}  // namespace vesk::platform::desktop

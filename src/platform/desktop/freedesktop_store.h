@@ -11,7 +11,7 @@
 #include "platform/desktop/association_store.h"
 #include "platform/desktop/mimeapps_list.h"
 
-namespace vesk::options {
+namespace vesk::platform::desktop {
 
 struct DesktopFolders {
     QString configHome;  // holds mimeapps.list
@@ -52,4 +52,4 @@ class FreedesktopAssociationStore final : public AssociationStore {
     QString programPath_;
 };
 
-}  // namespace vesk::options
+}  // namespace vesk::platform::desktop

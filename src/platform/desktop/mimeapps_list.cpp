@@ -1,6 +1,6 @@
 #include "platform/desktop/mimeapps_list.h"
 
-namespace vesk::options {
+namespace vesk::platform::desktop {
 
 MimeAppsList::Line MimeAppsList::makeLine(const QByteArray& raw, const QByteArray& currentGroup) {
     Line line{raw, currentGroup, {}, false};
@@ -149,4 +149,4 @@ QString joinDesktopList(const QStringList& ids) {
     return out;
 }
 
-}  // namespace vesk::options
+}  // namespace vesk::platform::desktop

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-namespace vesk::options {
+namespace vesk::platform::desktop {
 
 inline constexpr char DefaultApplicationsGroup[] = "Default Applications";
 inline constexpr char AddedAssociationsGroup[] = "Added Associations";
@@ -48,4 +48,4 @@ class MimeAppsList {
 QStringList splitDesktopList(const QString& value);
 QString joinDesktopList(const QStringList& ids);
 
-}  // namespace vesk::options
+}  // namespace vesk::platform::desktop

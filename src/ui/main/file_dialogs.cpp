@@ -17,7 +17,7 @@ constexpr char ListExtension[] = "mlt";
 
 }  // namespace
 
-C_CommonDialog::C_CommonDialog(const app::ModuleState& module, app::Settings& settings,
+C_CommonDialog::C_CommonDialog(const config::ModuleState& module, config::Settings& settings,
                                DialogBackend& backend)
     : module_(module), settings_(settings), backend_(backend) {}
 

@@ -38,15 +38,16 @@ class DialogBackend {
 
 class C_CommonDialog final : public FileDialogs {
   public:
-    C_CommonDialog(const app::ModuleState& module, app::Settings& settings, DialogBackend& backend);
+    C_CommonDialog(const config::ModuleState& module, config::Settings& settings,
+                   DialogBackend& backend);
 
     QString OpenFilesDialog(QWidget* owner, const QString& title) override;
     QString BrowseFolder(QWidget* owner, const QString& title) override;
     QString SaveListDialog(QWidget* owner, const QString& title) override;
 
   private:
-    const app::ModuleState& module_;
-    app::Settings& settings_;
+    const config::ModuleState& module_;
+    config::Settings& settings_;
     DialogBackend& backend_;
 };
 

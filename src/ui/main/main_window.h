@@ -16,8 +16,8 @@
 namespace vesk::ui {
 
 struct MainWindowContext {
-    app::ModuleState& module;
-    app::Settings& settings;
+    config::ModuleState& module;
+    config::Settings& settings;
     platform::UserInteraction& interaction;
     player::Player& player;
     // Run after the configuration was read: the synthesizer takes the configured SoundFont.

@@ -62,7 +62,7 @@ bool F_1::addCommandsEnabled() const {
 // Load and close ----------------------------------------------------------------------
 
 bool F_1::load() {
-    app::ModuleState& module = context_.module;
+    config::ModuleState& module = context_.module;
     player::Player& core = context_.player;
     const bool reload = module.mainReload;
     mnu_AddFile_->setEnabled(false);
@@ -112,9 +112,9 @@ bool F_1::load() {
 }
 
 bool F_1::SetConfig() {
-    app::Settings& settings = context_.settings;
+    config::Settings& settings = context_.settings;
     player::Player& core = context_.player;
-    const app::ConfigLoad load = app::loadConfigFile(context_.module.configPath);
+    const config::ConfigLoad load = config::loadConfigFile(context_.module.configPath);
     if (!load.read.valid) {
         context_.interaction.showMessage(QString::fromUtf8(InvalidConfigText),
                                          platform::MessageIcon::Critical);
@@ -148,11 +148,11 @@ void F_1::SaveConfig() {
     context_.player.closeSession();
     if (!configWritten_) {
         configWritten_ = true;
-        app::Settings& settings = context_.settings;
+        config::Settings& settings = context_.settings;
         settings.top = y() * kTwipsPerPixel;
         settings.left = x() * kTwipsPerPixel;
         const platform::WriteResult written =
-            app::saveConfigFile(context_.module.configPath, settings);
+            config::saveConfigFile(context_.module.configPath, settings);
         if (!written.ok) {
             context_.interaction.showMessage(
                 QStringLiteral("設定ファイルを保存できませんでした。\n") + written.error,

@@ -3,7 +3,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
-namespace vesk::options {
+namespace vesk::ui {
 
 QString QtOptionChoosers::BrowseFolder(QWidget* owner, const QString& title) {
     return QFileDialog::getExistingDirectory(owner, title);
@@ -17,4 +17,4 @@ QString QtOptionChoosers::chooseSoundFont(QWidget* owner, const QString& title,
                                         QStringLiteral("SoundFont (*.sf2 *.sf3 *.SF2 *.SF3)"));
 }
 
-}  // namespace vesk::options
+}  // namespace vesk::ui

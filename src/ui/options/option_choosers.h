@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace vesk::options {
+namespace vesk::ui {
 
 class OptionChoosers {
   public:
@@ -23,4 +23,4 @@ class QtOptionChoosers final : public OptionChoosers {
     QString chooseSoundFont(QWidget* owner, const QString& title, const QString& start) override;
 };
 
-}  // namespace vesk::options
+}  // namespace vesk::ui

@@ -23,7 +23,12 @@
 #include "platform/midi_out/soundfont.h"
 #include "ui/options/reset_types.h"
 
-namespace vesk::options {
+namespace vesk::ui {
+
+using platform::desktop::associationRows;
+using platform::desktop::FirstArchiveRow;
+using platform::desktop::rowsSharingType;
+
 namespace {
 
 constexpr char KeywordMissingText[] = "音源Bのキーワードが設定されていません。";
@@ -273,7 +278,7 @@ QString F_3::GetOutDeviceName(std::int16_t device) const {
 }
 
 void F_3::load() {
-    app::Settings& s = context_.settings;
+    config::Settings& s = context_.settings;
     Lst_Menu->setCurrentRow(0);
     if (mainWindow_ && !mainWindowDisabled_) {
         mainWindow_->setEnabled(false);
@@ -495,7 +500,7 @@ bool F_3::applyAssociations() {
 }
 
 void F_3::storeSettings() {
-    app::Settings& s = context_.settings;
+    config::Settings& s = context_.settings;
     s.deviceSlots[0].resetType = static_cast<std::int16_t>(cmb_Rtype[0]->currentIndex());
     s.deviceSlots[0].resetCode = txt_Reset[0]->text();
     s.deviceSlots[0].device = static_cast<std::int16_t>(cmb_Dev[0]->currentIndex() - 1);
@@ -549,4 +554,4 @@ void F_3::enableMainWindow() {
     mainWindowDisabled_ = false;
 }
 
-}  // namespace vesk::options
+}  // namespace vesk::ui

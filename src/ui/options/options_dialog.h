@@ -26,11 +26,16 @@ class QListWidgetItem;
 class QPushButton;
 class QStackedWidget;
 
-namespace vesk::options {
+namespace vesk::ui {
+
+using platform::desktop::AssociationRow;
+using platform::desktop::AssociationRows;
+using platform::desktop::Associations;
+using platform::desktop::AssociationStore;
 
 struct OptionsContext {
-    app::Settings& settings;
-    const app::ModuleState& module;
+    config::Settings& settings;
+    const config::ModuleState& module;
     platform::MidiOutputService& midiOutput;
     platform::UserInteraction& interaction;
     AssociationStore& associations;
@@ -127,4 +132,4 @@ class F_3 final : public QWidget {
     QPushButton* B_Cancel = nullptr;
 };
 
-}  // namespace vesk::options
+}  // namespace vesk::ui

@@ -1,6 +1,6 @@
 #include "ui/options/reset_types.h"
 
-namespace vesk::options {
+namespace vesk::ui {
 
 const std::array<ResetType, ResetTypeCount>& resetTypes() {
     static const std::array<ResetType, ResetTypeCount> types{{
@@ -31,4 +31,4 @@ int resetTypeForDeviceName(const QString& name) {
     return -1;
 }
 
-}  // namespace vesk::options
+}  // namespace vesk::ui

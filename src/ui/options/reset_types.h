@@ -5,7 +5,7 @@
 #include <QString>
 #include <array>
 
-namespace vesk::options {
+namespace vesk::ui {
 
 struct ResetType {
     const char* item;     // the list item
@@ -24,4 +24,4 @@ const std::array<ResetType, ResetTypeCount>& resetTypes();
 // -1 (leave the type alone). Case-sensitive.
 int resetTypeForDeviceName(const QString& name);
 
-}  // namespace vesk::options
+}  // namespace vesk::ui

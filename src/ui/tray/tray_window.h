@@ -24,8 +24,8 @@ class QMenu;
 namespace vesk::ui {
 
 struct TrayContext {
-    app::ModuleState& module;
-    app::Settings& settings;
+    config::ModuleState& module;
+    config::Settings& settings;
     platform::UserInteraction& interaction;
     player::Player& player;
     // The extractor the song loader uses; none: the tray window keeps one of its own.

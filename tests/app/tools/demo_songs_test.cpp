@@ -72,7 +72,7 @@ TEST(DemoSongs, InfoToolMeasuresTwentyToFortySeconds) {
     QByteArray errBytes;
     QTextStream out(&outBytes);
     QTextStream err(&errBytes);
-    ASSERT_EQ(engine::runInfoTool(files, backend, out, err), 0) << errBytes.toStdString();
+    ASSERT_EQ(app::runInfoTool(files, backend, out, err), 0) << errBytes.toStdString();
     out.flush();
     const QStringList lines = QString::fromUtf8(outBytes).split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), files.size());

@@ -24,7 +24,7 @@ TEST(InfoTool, PrintsOneLinePerFileAndFailsOnUnreadableOnes) {
         errBytes.clear();
         QTextStream out(&outBytes);
         QTextStream err(&errBytes);
-        return runInfoTool(files, seq, out, err);
+        return app::runInfoTool(files, seq, out, err);
     };
 
     EXPECT_EQ(run({song, plain}), 0);

@@ -16,8 +16,8 @@ TEST_F(IntakeTest, ListToolPrintsEntriesAndMessages) {
     QTextStream outStream(&out);
     QTextStream errStream(&err);
 
-    const int code = intake::runListTool({songs.path() + QStringLiteral("/dir/"), zip, odd}, module,
-                                         settings, outStream, errStream);
+    const int code = app::runListTool({songs.path() + QStringLiteral("/dir/"), zip, odd}, module,
+                                      settings, outStream, errStream);
 
     const QString dir = songs.path() + QStringLiteral("/dir");
     EXPECT_EQ(out, dir + QStringLiteral("\ta.mid\tTab here\n") + dir +
@@ -32,7 +32,7 @@ TEST_F(IntakeTest, ListToolNeedsAPathAndTakesRelativeOnes) {
     QString err;
     QTextStream outStream(&out);
     QTextStream errStream(&err);
-    EXPECT_EQ(intake::runListTool({}, module, settings, outStream, errStream), 2);
+    EXPECT_EQ(app::runListTool({}, module, settings, outStream, errStream), 2);
     EXPECT_FALSE(err.isEmpty());
 
     songs.write(QStringLiteral("r.mid"), smallSong("R"));
@@ -40,7 +40,7 @@ TEST_F(IntakeTest, ListToolNeedsAPathAndTakesRelativeOnes) {
     ASSERT_TRUE(QDir::setCurrent(songs.path()));
     err.clear();
     const int code =
-        intake::runListTool({QStringLiteral("r.mid")}, module, settings, outStream, errStream);
+        app::runListTool({QStringLiteral("r.mid")}, module, settings, outStream, errStream);
     QDir::setCurrent(here);
     EXPECT_EQ(code, 0);
     EXPECT_EQ(out, QDir(songs.path()).canonicalPath() + QStringLiteral("\tr.mid\tR\n"));

@@ -4,7 +4,7 @@
 #include "platform/desktop/associations.h"
 #include "support/memory_association_store.h"
 
-namespace vesk::options {
+namespace vesk::platform::desktop {
 namespace {
 
 using support::MemoryAssociationStore;
@@ -115,4 +115,4 @@ TEST(Associations, ArchiveWithoutAKnownTypeCannotTakeTheVerb) {
 }
 
 }  // namespace
-}  // namespace vesk::options
+}  // namespace vesk::platform::desktop

@@ -11,7 +11,7 @@
 #include "platform/desktop/freedesktop_store.h"
 #include "support/temp_dir.h"
 
-namespace vesk::options {
+namespace vesk::platform::desktop {
 namespace {
 
 using vesk::test::readAll;
@@ -147,4 +147,4 @@ TEST(DesktopFolders, EnvironmentOrTheHomeDefaults) {
 }
 
 }  // namespace
-}  // namespace vesk::options
+}  // namespace vesk::platform::desktop

@@ -6,7 +6,7 @@
 #include "platform/desktop/desktop_files.h"
 #include "platform/desktop/mimeapps_list.h"
 
-namespace vesk::options {
+namespace vesk::platform::desktop {
 namespace {
 
 const QByteArray Sample =
@@ -118,4 +118,4 @@ TEST(DesktopFiles, EntryLeavesArchivesAloneAndIconsEscapeTheirLabels) {
 }
 
 }  // namespace
-}  // namespace vesk::options
+}  // namespace vesk::platform::desktop

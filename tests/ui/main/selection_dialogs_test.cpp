@@ -94,8 +94,8 @@ class FakeBackend final : public DialogBackend {
 };
 
 struct DialogRig {
-    app::ModuleState module;
-    app::Settings settings;
+    config::ModuleState module;
+    config::Settings settings;
     FakeBackend backend;
     C_CommonDialog dialog{module, settings, backend};
 };

@@ -277,7 +277,7 @@ TEST(Closing, QuitClosesTheSequencerAndWritesTheConfigurationOnce) {
     EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
     EXPECT_EQ(rig.quits, 1);
     EXPECT_TRUE(rig.windows.calls.contains("close-all"));
-    const app::ConfigLoad saved = app::loadConfigFile(rig.module.configPath);
+    const config::ConfigLoad saved = config::loadConfigFile(rig.module.configPath);
     ASSERT_TRUE(saved.exists);
     EXPECT_EQ(saved.read.settings.lastFile, "/songs/last");
     EXPECT_EQ(saved.read.top, w.y() * 15.0);

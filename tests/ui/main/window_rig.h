@@ -203,8 +203,8 @@ struct WindowRig {
     sequencer::SequencerBackend backend;
     platform::RecordingInteraction interaction;
     engine::Engine engine;
-    app::Settings settings;
-    app::ModuleState module;
+    config::Settings settings;
+    config::ModuleState module;
     intake::ArchiveExtractor extractor;
     class FixedRandom final : public player::RandomSource {
       public:

@@ -16,11 +16,13 @@
 #include "support/temp_dir.h"
 #include "ui/options/options_dialog.h"
 
-namespace vesk::options {
+namespace vesk::ui {
 namespace {
 
 using platform::MessageAnswer;
 using platform::MessageIcon;
+using platform::desktop::AddedEntry;
+using platform::desktop::BackupEntry;
 
 constexpr char KeywordMissing[] = "音源Bのキーワードが設定されていません。";
 constexpr char RegistryFailed[] = "レジストリの設定に失敗しました。レジストリ操作を中断します";
@@ -60,8 +62,8 @@ class DialogRig : public ::testing::Test {
         return texts;
     }
 
-    app::Settings settings;
-    app::ModuleState module;
+    config::Settings settings;
+    config::ModuleState module;
     test::NamedMidiOutput midi{{QStringLiteral("FluidSynth"), QStringLiteral("Roland SC-88"),
                                 QStringLiteral("YAMAHA MU128"), QStringLiteral("USB MIDI")}};
     platform::RecordingInteraction interaction;
@@ -200,7 +202,7 @@ TEST_F(DialogRig, CancelKeepsUseBButNothingElse) {
     choose("cmb_Dev(1)", 3);
     click("B_Cancel");
     EXPECT_TRUE(settings.useDeviceB);
-    EXPECT_EQ(settings.deviceSlots[1], app::Settings().deviceSlots[1]);
+    EXPECT_EQ(settings.deviceSlots[1], config::Settings().deviceSlots[1]);
     EXPECT_TRUE(mainWindow.isEnabled());
     EXPECT_EQ(synthApplied, 0);
 }
@@ -332,4 +334,4 @@ TEST_F(DialogRig, SoundFontIsCheckedBeforeItIsTaken) {
 }
 
 }  // namespace
-}  // namespace vesk::options
+}  // namespace vesk::ui

@@ -12,9 +12,9 @@
 #include "support/memory_association_store.h"
 #include "ui/options/option_choosers.h"
 
-namespace vesk::options::test {
+namespace vesk::ui::test {
 
-using support::MemoryAssociationStore;
+using platform::desktop::support::MemoryAssociationStore;
 
 class NamedMidiOutput final : public platform::MidiOutputService {
   public:
@@ -47,4 +47,4 @@ class ScriptedChoosers final : public OptionChoosers {
     QStringList asked;
 };
 
-}  // namespace vesk::options::test
+}  // namespace vesk::ui::test

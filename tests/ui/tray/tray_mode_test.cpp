@@ -318,7 +318,7 @@ TEST(TrayQuit, EndWritesTheConfigurationOnceAndEnds) {
     EXPECT_EQ(rig->quits, 1);
     EXPECT_FALSE(rig->tray().icon().isVisible());
     EXPECT_EQ(rig->engine.lastCommand(), 0);
-    const app::ConfigLoad saved = app::loadConfigFile(rig->module.configPath);
+    const config::ConfigLoad saved = config::loadConfigFile(rig->module.configPath);
     ASSERT_TRUE(saved.exists);
     EXPECT_EQ(saved.read.settings.repeat, 2);
     EXPECT_EQ(saved.read.top, 60 * 15);
