@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace vesk::app;
+    using namespace vesk::config;
     const QByteArray bytes = vesk::fuzz::bytesOf(data, size);
     const ConfigReadResult first = readConfig(bytes);
     if (!first.valid) {
