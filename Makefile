@@ -1,6 +1,8 @@
 # The two set-up commands of the README: `make run` and `make test`.
 BUILD ?= build
 JOBS ?= $(shell nproc)
+# CMakePresets.json: a user's build shows warnings, CI (CI=true) and developers fail on them.
+PRESET ?= $(if $(CI),dev,user)
 
 .PHONY: deps configure build run test bench screenshots clean fuzz test-sanitize test-tsan
 
@@ -8,7 +10,7 @@ deps:
 	@bash scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --preset $(PRESET) -B $(BUILD) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)

@@ -19,8 +19,7 @@ if [ "${FUZZ_BUILD:-1}" != 0 ]; then
     echo "the fuzz targets need clang++ and libFuzzer (Debian: clang libclang-rt-14-dev)" >&2
     exit 1
   fi
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER=clang++ -DVESK_FUZZ=ON -DVESK_WERROR=OFF >/dev/null || exit 1
+  cmake -S "$root" --preset fuzz -B "$build" >/dev/null || exit 1
   build_targets=()
   for t in $targets; do build_targets+=("fuzz_$t"); done
   cmake --build "$build" -j "$jobs" --target "${build_targets[@]}" || exit 1

@@ -16,14 +16,12 @@ export LC_ALL=C.UTF-8
 
 case $mode in
   asan)
-    flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
     export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:abort_on_error=1"
     export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$supp/ubsan.supp"
     targets=()
     ;;
   tsan)
-    flags="-fsanitize=thread -fno-omit-frame-pointer"
     export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$supp/tsan.supp"
     # The sequencer's playback thread, the synthesizer's audio side and the engine's
     # completion flag; the player drives them all from its one thread.
@@ -35,8 +33,7 @@ case $mode in
     ;;
 esac
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_FLAGS="$flags" >/dev/null || exit 1
+cmake -S "$root" --preset "$mode" -B "$build" >/dev/null || exit 1
 
 if [ ${#targets[@]} -eq 0 ]; then
   # Tests of the parts that build still run when one part does not; the run fails anyway.

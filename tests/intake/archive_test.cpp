@@ -75,8 +75,8 @@ INSTANTIATE_TEST_SUITE_P(Archives, EveryKind,
                          ::testing::Values(Kind{"songs.zip", buildZip}, Kind{"songs.LZH", lzh0},
                                            Kind{"songs1.lzh", lzh1}, Kind{"songs2.lzh", lzh2},
                                            Kind{"songs.Rar", buildRar4}),
-                         [](const auto& info) {
-                             QString n = QString::fromLatin1(info.param.name);
+                         [](const auto& testInfo) {
+                             QString n = QString::fromLatin1(testInfo.param.name);
                              n.replace(u'.', u'_');
                              return n.toStdString();
                          });

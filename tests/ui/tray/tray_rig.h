@@ -15,12 +15,12 @@
 namespace vesk::ui::test {
 
 struct TrayRig : WindowRig {
-    explicit TrayRig(bool trayAvailable = true, bool runTrayTimer = false) {
+    explicit TrayRig(bool withTray = true, bool withTrayTimer = false) {
         context = std::make_unique<MainWindowContext>(
             MainWindowContext{module, settings, interaction, *player});
         WindowHost::Options options;
-        options.trayAvailable = trayAvailable;
-        options.runTrayTimer = runTrayTimer;
+        options.trayAvailable = withTray;
+        options.runTrayTimer = withTrayTimer;
         options.makeMainWindow = [this](MainWindowContext& c) -> std::unique_ptr<MainWindow> {
             ++mainWindowsMade;
             return std::make_unique<F_1>(
