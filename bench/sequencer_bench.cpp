@@ -172,8 +172,10 @@ std::string writeFile(const QTemporaryDir& dir, const char* name, const Bytes& b
 // Song time of every note event of a file, in order.
 std::vector<Nanos> expectedNoteTimes(const Bytes& bytes) {
     vesk::sequencer::Song song;
-    vesk::sequencer::readSmf(bytes, song);
     std::vector<Nanos> times;
+    if (vesk::sequencer::readSmf(bytes, song) != vesk::sequencer::SequencerError::None) {
+        return times;
+    }
     for (const auto& e : song.events) {
         if (e.isNoteOn() || e.isNoteOff()) {
             times.push_back(Nanos{song.tempo.nsAt(e.tick)});
@@ -209,8 +211,11 @@ class NullPort final : public vesk::platform::MidiOutDevice {
             log_.sent.push_back({due, now});
         }
     }
-    int longMsg(std::span<const std::uint8_t>, std::function<void()>) override { return 0; }
-    int reset() override { return 0; }
+    vesk::platform::MidiOutError longMsg(std::span<const std::uint8_t>,
+                                         std::function<void()>) override {
+        return vesk::platform::MidiOutError::None;
+    }
+    vesk::platform::MidiOutError reset() override { return vesk::platform::MidiOutError::None; }
 
   private:
     PortLog& log_;
@@ -221,9 +226,10 @@ class NullService final : public vesk::platform::MidiOutputService {
     PortLog log;
     int deviceCount() override { return 1; }
     QString deviceName(int) override { return QStringLiteral("null"); }
-    int open(int, std::unique_ptr<vesk::platform::MidiOutDevice>& out) override {
+    vesk::platform::MidiOutError open(
+        int, std::unique_ptr<vesk::platform::MidiOutDevice>& out) override {
         out = std::make_unique<NullPort>(log);
-        return 0;
+        return vesk::platform::MidiOutError::None;
     }
 };
 

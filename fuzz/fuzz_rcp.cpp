@@ -29,9 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "output within its cap");
     sequencer::Song song;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(result.smf.constData());
-    const int rc = sequencer::readSmf(
+    const auto rc = sequencer::readSmf(
         std::span<const std::uint8_t>(bytes, static_cast<std::size_t>(result.smf.size())), song);
-    require(rc == sequencer::kOk, "converted song reads as a MIDI file");
+    require(rc == sequencer::SequencerError::None, "converted song reads as a MIDI file");
     require(song.damage == sequencer::kDamageNone, "converted song reads without damage");
     require(song.trackChunks == song.declaredTracks, "converted song has the tracks it declares");
     return 0;

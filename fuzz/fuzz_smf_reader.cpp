@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vesk::sequencer;
     Song song;
-    const int rc = readSmf(std::span<const std::uint8_t>(data, size), song);
-    if (rc != kOk) {
+    const auto rc = readSmf(std::span<const std::uint8_t>(data, size), song);
+    if (rc != SequencerError::None) {
         return 0;
     }
     std::uint32_t lastTick = 0;

@@ -49,7 +49,10 @@ void AppServices::applySynthesizerSettings() {
     if (synthesizerLoader_.joinable()) {
         synthesizerLoader_.join();
     }
-    synthesizerLoader_ = std::jthread([out = midiOut_.get()] { out->prepareSynthesizer(); });
+    // Only a warm-up: a failure is logged there, and the open that needs the synthesizer
+    // meets it again and reports it.
+    synthesizerLoader_ =
+        std::jthread([out = midiOut_.get()] { static_cast<void>(out->prepareSynthesizer()); });
 }
 
 }  // namespace vesk::app

@@ -46,14 +46,25 @@ Engine::Engine(sequencer::CommandSequencer& sequencer, platform::MidiOutputServi
       appTitle_(std::move(appTitle)),
       clock_(clock) {}
 
-void Engine::send(std::string_view command) {
-    ret_ = sendCommand(sequencer_, command);
+void Engine::send(CallResult& result, std::string_view command) {
+    result.add(command, sendCommand(sequencer_, command));
 }
 
-void Engine::openIfClosed() {
+void Engine::query(CallResult& result, std::string_view command, int held, int given,
+                   std::string& reply) {
+    result.add(command, sendQuery(sequencer_, command, held, given, reply));
+}
+
+void Engine::finish(const CallResult& result) {
+    if (result.recorded()) {
+        result_ = result;
+    }
+}
+
+void Engine::openIfClosed(CallResult& result) {
     if (lastCommand_ == kSessionClosed) {
-        send(openCommand(fileName_, kAlias));
-        send(withNumber("set Tavorin port ", device_));
+        send(result, openCommand(fileName_, kAlias));
+        send(result, withNumber("set Tavorin port ", device_));
     }
 }
 
@@ -81,76 +92,103 @@ void Engine::setDevice(std::int32_t device) {
         return;
     }
     device_ = device;
+    CallResult result;
     if (lastCommand_ == kSessionClosed) {
-        send(openCommand(fileName_, kAlias));
+        send(result, openCommand(fileName_, kAlias));
     }
-    send(withNumber("set Tavorin port ", device_));
+    send(result, withNumber("set Tavorin port ", device_));
+    finish(result);
 }
 
 QString Engine::status() {
+    CallResult result;
     std::string reply;
-    ret_ = sendQuery(sequencer_, "status Tavorin mode", kModeReplyHeld, kModeReplyGiven, reply);
+    query(result, "status Tavorin mode", kModeReplyHeld, kModeReplyGiven, reply);
+    finish(result);
     status_ = QString::fromLatin1(reply.data(), static_cast<qsizetype>(reply.size()));
     return status_;
 }
 
 std::int32_t Engine::nowPos() {
+    CallResult result;
     std::string reply;
-    send("set Tavorin time format milliseconds");
-    ret_ = sendQuery(sequencer_, "status Tavorin position", kPositionReply, kPositionReply, reply);
+    send(result, "set Tavorin time format milliseconds");
+    query(result, "status Tavorin position", kPositionReply, kPositionReply, reply);
+    finish(result);
     nowPos_ = leadingWholeNumber(reply);
     return nowPos_;
 }
 
 void Engine::setNowPos(std::int32_t position) {
-    send("set Tavorin time format milliseconds");
-    send(withNumber("play Tavorin from ", position));
+    CallResult result;
+    send(result, "set Tavorin time format milliseconds");
+    send(result, withNumber("play Tavorin from ", position));
+    finish(result);
 }
 
 std::int32_t Engine::bpm() {
+    CallResult result;
     std::string reply;
-    ret_ = sendQuery(sequencer_, "status Tavorin Tempo", kTempoReply, kTempoReply, reply);
+    query(result, "status Tavorin Tempo", kTempoReply, kTempoReply, reply);
+    finish(result);
     return leadingWholeNumber(reply);
 }
 
 void Engine::setBpm(std::int32_t tempo) {
-    openIfClosed();
-    send(withNumber("set Tavorin Tempo ", tempo));
+    CallResult result;
+    openIfClosed(result);
+    send(result, withNumber("set Tavorin Tempo ", tempo));
+    finish(result);
 }
 
 void Engine::midiPlay() {
-    openIfClosed();
-    send("play Tavorin");
+    CallResult result;
+    openIfClosed(result);
+    send(result, "play Tavorin");
     lastCommand_ = kSessionPlaying;
+    finish(result);
 }
 
 void Engine::midiPause() {
-    openIfClosed();
-    send("pause Tavorin");
+    CallResult result;
+    openIfClosed(result);
+    send(result, "pause Tavorin");
     lastCommand_ = kSessionPaused;
+    finish(result);
 }
 
 void Engine::midiStop() {
-    openIfClosed();
-    send("seek Tavorin to start");
-    send("stop Tavorin");
+    CallResult result;
+    openIfClosed(result);
+    send(result, "seek Tavorin to start");
+    send(result, "stop Tavorin");
     lastCommand_ = kSessionStopped;
+    finish(result);
+}
+
+void Engine::closeSession(CallResult& result) {
+    if (lastCommand_ > kSessionOpened) {
+        // Left out of the result: the close that follows is what counts.
+        CallResult stop;
+        send(stop, "stop Tavorin");
+    }
+    send(result, "close Tavorin");
+    lastCommand_ = kSessionClosed;
 }
 
 void Engine::midiClose() {
-    if (lastCommand_ > kSessionOpened) {
-        // Its result is of no interest: the close that follows is what counts.
-        sendCommand(sequencer_, "stop Tavorin");
-    }
-    send("close Tavorin");
-    lastCommand_ = kSessionClosed;
+    CallResult result;
+    closeSession(result);
+    finish(result);
 }
 
 void Engine::midiOpen(const QString& newFileName) {
     Q_UNUSED(newFileName);
-    send(openCommand(fileName_, kAlias));
-    send(withNumber("set Tavorin port ", device_));
+    CallResult result;
+    send(result, openCommand(fileName_, kAlias));
+    send(result, withNumber("set Tavorin port ", device_));
     lastCommand_ = kSessionOpened;
+    finish(result);
 }
 
 std::chrono::milliseconds Engine::sysExWaitLimit(std::size_t byteCount) {
@@ -165,31 +203,42 @@ void Engine::sendEx(const QString& hexText) {
     if (hexText.isEmpty()) {
         return;
     }
+    CallResult result;
     if (lastCommand_ != kSessionClosed) {
-        midiClose();
+        closeSession(result);
     }
+    sendSysEx(hexText, result);
+    finish(result);
+}
+
+void Engine::sendSysEx(const QString& hexText, CallResult& result) {
     std::unique_ptr<platform::MidiOutDevice> device;
-    ret_ = midiOut_.open(device_, device);
-    if (ret_ != 0 || !device) {
-        qCInfo(lcEngine) << "MIDI output" << device_ << "could not be opened:" << ret_;
+    platform::MidiOutError opened = midiOut_.open(device_, device);
+    if (opened == platform::MidiOutError::None && !device) {
+        opened = platform::MidiOutError::Failed;
+    }
+    result.add("open MIDI output", opened);
+    if (opened != platform::MidiOutError::None) {
+        qCInfo(lcEngine) << "MIDI output" << device_
+                         << "could not be opened:" << platform::errorMessage(opened);
         return;
     }
     const auto message = parseHexBytes(hexText);
     if (!message) {
         qCWarning(lcEngine) << "not a hexadecimal byte text, nothing sent:" << hexText;
-        device.reset();
-        ret_ = 0;
         return;
     }
 
     // Owned jointly with the callback, so a notice that arrives after the wait has given
     // up lands in a flag nobody reads any more.
-    auto SysExDone = std::make_shared<std::atomic<bool>>(false);
-    ret_ = device->longMsg(*message, [SysExDone] { SysExDone->store(true); });
-    if (ret_ == 0) {
+    auto sysExDone = std::make_shared<std::atomic<bool>>(false);
+    const platform::MidiOutError sent =
+        device->longMsg(*message, [sysExDone] { sysExDone->store(true); });
+    result.add("send System Exclusive", sent);
+    if (sent == platform::MidiOutError::None) {
         const auto limit = sysExWaitLimit(message->size());
         const platform::Nanos start = clock_.now();
-        while (!SysExDone->load()) {
+        while (!sysExDone->load()) {
             if (clock_.now() - start >= limit) {
                 qCWarning(lcEngine)
                     << "MIDI output" << device_ << "did not report the message done; going on";
@@ -199,25 +248,24 @@ void Engine::sendEx(const QString& hexText) {
             std::this_thread::yield();
         }
     }
-    ret_ = device->reset();
-    device.reset();
-    // Closing cannot fail here, so the last call leaves success behind.
-    ret_ = 0;
+    result.add("reset MIDI output", device->reset());
 }
 
-SmfInfo Engine::readSmfInfo(const QString& file, bool measure) {
+SmfInfo Engine::readSmfInfo(const QString& file, bool measure, CallResult& result) {
     if (measure && lastCommand_ != kSessionClosed) {
-        midiClose();
+        closeSession(result);
     }
     SmfInfo info = readSmfFile(file);
     if (info.errorCode == kSmfOk && measure) {
-        info.playTime = measurePlayTime(sequencer_, file, ret_);
+        info.playTime = measurePlayTime(sequencer_, file, result);
     }
     return info;
 }
 
 std::int16_t Engine::loadSmfInfo() {
-    const SmfInfo info = readSmfInfo(fileName_, true);
+    CallResult result;
+    const SmfInfo info = readSmfInfo(fileName_, true, result);
+    finish(result);
     if (info.errorCode == kSmfOk) {
         copyright_ = info.copyright;
         title_ = info.title;
@@ -230,7 +278,9 @@ std::int16_t Engine::loadSmfInfo() {
 }
 
 QString Engine::getMidiTitle(const QString& file) {
-    const SmfInfo info = readSmfInfo(file, false);
+    // Without measuring, no call is made that could leave a result.
+    CallResult unused;
+    const SmfInfo info = readSmfInfo(file, false, unused);
     return info.errorCode == kSmfOk ? info.title : QString();
 }
 

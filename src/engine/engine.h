@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/call_result.h"
 #include "engine/smf_info.h"
 #include "platform/clock.h"
 #include "platform/midi_output.h"
@@ -60,7 +61,11 @@ class Engine {
     void setDevice(std::int32_t device);
 
     std::uint8_t lastCommand() const { return lastCommand_; }
-    std::int32_t lastResult() const { return ret_; }
+    // The result of the last call that sent a command or used a device: the code of the
+    // first of its commands or device calls that failed, 0 when all succeeded.
+    std::int32_t lastResult() const { return result_.code(); }
+    // The same failure in words, "" after a success.
+    QString lastResultMessage() const { return result_.message(); }
 
     // Asks the sequencer for its mode word ("playing", "paused", "stopped", ...); "" when
     // no session is open or the query fails.
@@ -95,11 +100,17 @@ class Engine {
     static std::chrono::milliseconds sysExWaitLimit(std::size_t byteCount);
 
   private:
-    SmfInfo readSmfInfo(const QString& file, bool measure);
+    SmfInfo readSmfInfo(const QString& file, bool measure, CallResult& result);
     std::int16_t loadSmfInfo();
 
-    void send(std::string_view command);
-    void openIfClosed();
+    void send(CallResult& result, std::string_view command);
+    void query(CallResult& result, std::string_view command, int held, int given,
+               std::string& reply);
+    // Makes `result` the one lastResult() reports, unless it holds no call at all.
+    void finish(const CallResult& result);
+    void openIfClosed(CallResult& result);
+    void closeSession(CallResult& result);
+    void sendSysEx(const QString& hexText, CallResult& result);
     void showCritical(const QString& text);
 
     sequencer::CommandSequencer& sequencer_;
@@ -117,7 +128,7 @@ class Engine {
     std::int16_t division_ = 0;
     std::int32_t device_ = -1;
     std::uint8_t lastCommand_ = kSessionClosed;
-    std::int32_t ret_ = 0;
+    CallResult result_;
     QString status_;
     std::int32_t nowPos_ = 0;
     QString copyright_;

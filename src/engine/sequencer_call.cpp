@@ -18,14 +18,16 @@ QString printable(std::string_view text) {
 
 }  // namespace
 
-int sendCommand(sequencer::CommandSequencer& sequencer, std::string_view command) {
+sequencer::SequencerError sendCommand(sequencer::CommandSequencer& sequencer,
+                                      std::string_view command) {
     const int code = sequencer.sendString(command, nullptr, 0);
     qCDebug(lcSequencerCall) << printable(command) << "->" << code;
-    return code;
+    return sequencer::SequencerError{code};
 }
 
-int sendQuery(sequencer::CommandSequencer& sequencer, std::string_view command, int held, int given,
-              std::string& reply) {
+sequencer::SequencerError sendQuery(sequencer::CommandSequencer& sequencer,
+                                    std::string_view command, int held, int given,
+                                    std::string& reply) {
     held = std::max(held, 1);
     given = std::clamp(given, 1, held);
     std::vector<char> buffer(static_cast<std::size_t>(held), '\0');
@@ -37,7 +39,7 @@ int sendQuery(sequencer::CommandSequencer& sequencer, std::string_view command, 
         reply.assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
     }
     qCDebug(lcSequencerCall) << printable(command) << "->" << code << printable(reply);
-    return code;
+    return sequencer::SequencerError{code};
 }
 
 std::string openCommand(const QString& path, std::string_view alias) {
@@ -49,13 +51,17 @@ std::string openCommand(const QString& path, std::string_view alias) {
 }
 
 std::int32_t measurePlayTime(sequencer::CommandSequencer& sequencer, const QString& path,
-                             std::int32_t& ret) {
+                             CallResult& result) {
     constexpr int kLengthReply = 16;
+    auto send = [&](std::string_view command) {
+        result.add(command, sendCommand(sequencer, command));
+    };
     std::string reply;
-    ret = sendCommand(sequencer, openCommand(path, "DataOnly"));
-    ret = sendCommand(sequencer, "set DataOnly time format milliseconds");
-    ret = sendQuery(sequencer, "status DataOnly length", kLengthReply, kLengthReply, reply);
-    ret = sendCommand(sequencer, "close DataOnly");
+    send(openCommand(path, "DataOnly"));
+    send("set DataOnly time format milliseconds");
+    constexpr std::string_view kLength = "status DataOnly length";
+    result.add(kLength, sendQuery(sequencer, kLength, kLengthReply, kLengthReply, reply));
+    send("close DataOnly");
     return leadingWholeNumber(reply);
 }
 

@@ -7,26 +7,31 @@
 #include <string>
 #include <string_view>
 
+#include "engine/call_result.h"
 #include "sequencer/command_sequencer.h"
+#include "sequencer/sequencer_errors.h"
 
 namespace vesk::engine {
 
-// Sends a command that gives no reply; returns its result code.
-int sendCommand(sequencer::CommandSequencer& sequencer, std::string_view command);
+// Sends a command that gives no reply. The sequencer's numeric code becomes a typed error
+// here, the one place the engine meets it.
+sequencer::SequencerError sendCommand(sequencer::CommandSequencer& sequencer,
+                                      std::string_view command);
 
 // Sends a query with a reply buffer of `held` characters of which `given` are offered to
 // the sequencer. `reply` gets the text up to its first NUL, or "" when the command failed
 // (whatever the sequencer left in the buffer then is not an answer).
-int sendQuery(sequencer::CommandSequencer& sequencer, std::string_view command, int held, int given,
-              std::string& reply);
+sequencer::SequencerError sendQuery(sequencer::CommandSequencer& sequencer,
+                                    std::string_view command, int held, int given,
+                                    std::string& reply);
 
 // "open \"<path>\" alias <alias>", the path in UTF-8.
 std::string openCommand(const QString& path, std::string_view alias);
 
 // The song's length in milliseconds as the sequencer measures it under its own alias
-// "DataOnly" (open, time format, length, close); 0 when it cannot. Each command's result
-// code is written to `ret` in turn.
+// "DataOnly" (open, time format, length, close); 0 when it cannot. Every command goes
+// into `result`.
 std::int32_t measurePlayTime(sequencer::CommandSequencer& sequencer, const QString& path,
-                             std::int32_t& ret);
+                             CallResult& result);
 
 }  // namespace vesk::engine

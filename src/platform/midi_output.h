@@ -9,6 +9,7 @@
 #include <span>
 
 #include "platform/clock.h"
+#include "platform/midi_out_error.h"
 
 namespace vesk::platform {
 
@@ -23,11 +24,12 @@ class MidiOutDevice {
     virtual void send(std::span<const std::uint8_t> message, Nanos due) = 0;
 
     // Sends a long (System Exclusive) message now. `done` runs, on any thread, once the
-    // device has taken the bytes. Returns 0 on success; on failure `done` never runs.
-    virtual int longMsg(std::span<const std::uint8_t> message, std::function<void()> done) = 0;
+    // device has taken the bytes. On failure `done` never runs.
+    virtual MidiOutError longMsg(std::span<const std::uint8_t> message,
+                                 std::function<void()> done) = 0;
 
     // Silences the device: note-off for sounding notes, sustain off, all notes off.
-    virtual int reset() = 0;
+    virtual MidiOutError reset() = 0;
 };
 
 class MidiOutputService {
@@ -36,8 +38,8 @@ class MidiOutputService {
     virtual int deviceCount() = 0;
     // The name as the device reports it; empty for a number that names no device.
     virtual QString deviceName(int device) = 0;
-    // Opens `device` (-1 = the default output). Returns 0 and sets `out`, or an error code.
-    virtual int open(int device, std::unique_ptr<MidiOutDevice>& out) = 0;
+    // Opens `device` (-1 = the default output): sets `out` on success.
+    virtual MidiOutError open(int device, std::unique_ptr<MidiOutDevice>& out) = 0;
 };
 
 }  // namespace vesk::platform

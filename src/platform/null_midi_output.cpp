@@ -6,21 +6,23 @@ namespace {
 class NullDevice final : public MidiOutDevice {
   public:
     void send(std::span<const std::uint8_t>, Nanos) override {}
-    int longMsg(std::span<const std::uint8_t>, std::function<void()> done) override {
-        done();
-        return 0;
+    MidiOutError longMsg(std::span<const std::uint8_t>, std::function<void()> done) override {
+        if (done) {
+            done();
+        }
+        return MidiOutError::None;
     }
-    int reset() override { return 0; }
+    MidiOutError reset() override { return MidiOutError::None; }
 };
 
 }  // namespace
 
-int NullMidiOutputService::open(int device, std::unique_ptr<MidiOutDevice>& out) {
+MidiOutError NullMidiOutputService::open(int device, std::unique_ptr<MidiOutDevice>& out) {
     if (device != -1) {
-        return 2;  // no such device
+        return MidiOutError::NoSuchDevice;
     }
     out = std::make_unique<NullDevice>();
-    return 0;
+    return MidiOutError::None;
 }
 
 }  // namespace vesk::platform

@@ -10,7 +10,7 @@ class NullMidiOutputService final : public MidiOutputService {
   public:
     int deviceCount() override { return 0; }
     QString deviceName(int) override { return {}; }
-    int open(int device, std::unique_ptr<MidiOutDevice>& out) override;
+    MidiOutError open(int device, std::unique_ptr<MidiOutDevice>& out) override;
 };
 
 }  // namespace vesk::platform

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "sequencer/current_exception.h"
 #include "sequencer/sequencer_errors.h"
 #include "sequencer/sequencer_log.h"
 #include "sequencer/smf_reader.h"
@@ -108,17 +109,19 @@ SequencerBackend::~SequencerBackend() {
 
 int SequencerBackend::sendString(std::string_view command, char* reply, int replyLength) {
     std::string text;
-    int rc = kErrInternal;
+    SequencerError error = SequencerError::Internal;
     try {
-        rc = execute(command, text);
-    } catch (const std::exception& e) {
-        qCWarning(lcSequencer) << "command failed:" << e.what();
-        text.clear();
+        error = execute(command, text);
     } catch (...) {
-        text.clear();
+        // Callers are promised no exceptions; what escaped is named here, as nobody else can.
+        qCWarning(lcSequencer) << "command"
+                               << QString::fromUtf8(command.data(),
+                                                    static_cast<qsizetype>(command.size()))
+                               << "failed:" << describeCurrentException();
+        error = SequencerError::Internal;
     }
-    writeReply(rc == kOk ? text : std::string(), reply, replyLength);
-    return rc;
+    writeReply(error == SequencerError::None ? text : std::string(), reply, replyLength);
+    return commandCode(error);
 }
 
 std::shared_ptr<SequencerSession> SequencerBackend::find(const std::string& alias) const {
@@ -127,48 +130,51 @@ std::shared_ptr<SequencerSession> SequencerBackend::find(const std::string& alia
     return it == sessions_.end() ? nullptr : it->second;
 }
 
-int SequencerBackend::open(const std::string& path, const std::string& alias) {
+SequencerError SequencerBackend::open(const std::string& path, const std::string& alias) {
     if (find(alias)) {
-        return kErrAliasInUse;
+        return SequencerError::AliasInUse;
     }
     const QString name = QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
     const QFileInfo info(name);
     if (!info.exists() || info.isDir()) {
-        return kErrFileNotFound;
+        return SequencerError::FileNotFound;
     }
     if (info.size() > kMaxFileBytes) {
-        return kErrFileTooLarge;
+        return SequencerError::FileTooLarge;
     }
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly)) {
-        return kErrFileUnreadable;
+        return SequencerError::FileUnreadable;
     }
     const QByteArray bytes = file.read(kMaxFileBytes + 1);
     if (bytes.size() > kMaxFileBytes) {
-        return kErrFileTooLarge;
+        return SequencerError::FileTooLarge;
     }
     auto song = std::make_shared<Song>();
-    const int rc = readSmf(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                     static_cast<std::size_t>(bytes.size())),
-                           *song);
+    const SequencerError rc =
+        readSmf(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                          static_cast<std::size_t>(bytes.size())),
+                *song);
     // Reading left large freed blocks behind; give them back so that only the song stays.
     malloc_trim(0);
-    if (rc != kOk) {
+    if (rc != SequencerError::None) {
         return rc;
     }
     auto session = std::make_shared<SequencerSession>(std::move(song), output_, clock_,
                                                       drive_ == Drive::RealTime);
     std::lock_guard lock(mutex_);
-    return sessions_.try_emplace(lower(alias), std::move(session)).second ? kOk : kErrAliasInUse;
+    return sessions_.try_emplace(lower(alias), std::move(session)).second
+               ? SequencerError::None
+               : SequencerError::AliasInUse;
 }
 
-int SequencerBackend::execute(std::string_view command, std::string& reply) {
+SequencerError SequencerBackend::execute(std::string_view command, std::string& reply) {
     std::vector<std::string> words;
     if (!tokenize(command, words)) {
-        return kErrBadSyntax;
+        return SequencerError::BadSyntax;
     }
     if (words.empty()) {
-        return kErrUnknownCommand;
+        return SequencerError::UnknownCommand;
     }
     const std::string verb = lower(words[0]);
     auto word = [&](std::size_t i) { return i < words.size() ? lower(words[i]) : std::string(); };
@@ -181,21 +187,21 @@ int SequencerBackend::execute(std::string_view command, std::string& reply) {
             if (key == "alias") {
                 alias = words[i + 1];
             } else if (key != "type") {
-                return kErrBadSyntax;
+                return SequencerError::BadSyntax;
             }
         }
         if (words.size() < 2 || i != words.size() || alias.empty()) {
-            return kErrBadSyntax;
+            return SequencerError::BadSyntax;
         }
         return open(words[1], alias);
     }
 
     static const char* const kVerbs[] = {"close", "set", "play", "pause", "stop", "seek", "status"};
     if (std::find(std::begin(kVerbs), std::end(kVerbs), verb) == std::end(kVerbs)) {
-        return kErrUnknownCommand;
+        return SequencerError::UnknownCommand;
     }
     if (words.size() < 2) {
-        return kErrBadSyntax;
+        return SequencerError::BadSyntax;
     }
     if (verb == "close" && word(1) == "all" && words.size() == 2) {
         std::map<std::string, std::shared_ptr<SequencerSession>> sessions;
@@ -206,24 +212,24 @@ int SequencerBackend::execute(std::string_view command, std::string& reply) {
         for (auto& [alias, session] : sessions) {
             session->close();
         }
-        return kOk;
+        return SequencerError::None;
     }
     const std::shared_ptr<SequencerSession> session = find(words[1]);
     if (!session) {
-        return kErrUnknownAlias;
+        return SequencerError::UnknownAlias;
     }
     const std::size_t count = words.size();
 
     if (verb == "close") {
         if (count != 2) {
-            return kErrBadSyntax;
+            return SequencerError::BadSyntax;
         }
         {
             std::lock_guard lock(mutex_);
             sessions_.erase(lower(words[1]));
         }
         session->close();
-        return kOk;
+        return SequencerError::None;
     }
     if (verb == "play") {
         if (count == 2) {
@@ -232,22 +238,22 @@ int SequencerBackend::execute(std::string_view command, std::string& reply) {
         if (count == 4 && word(2) == "from") {
             const auto ms = parseNumber(words[3]);
             if (!ms || *ms < 0) {
-                return kErrBadNumber;
+                return SequencerError::BadNumber;
             }
             return session->playFrom(*ms);
         }
-        return kErrBadSyntax;
+        return SequencerError::BadSyntax;
     }
     if (verb == "pause" || verb == "stop") {
         if (count != 2) {
-            return kErrBadSyntax;
+            return SequencerError::BadSyntax;
         }
         verb == "pause" ? session->pause() : session->stop();
-        return kOk;
+        return SequencerError::None;
     }
     if (verb == "seek") {
         if (count != 4 || word(2) != "to") {
-            return kErrBadSyntax;
+            return SequencerError::BadSyntax;
         }
         const std::string where = word(3);
         if (where == "start") {
@@ -257,11 +263,11 @@ int SequencerBackend::execute(std::string_view command, std::string& reply) {
         } else {
             const auto ms = parseNumber(where);
             if (!ms || *ms < 0) {
-                return kErrBadNumber;
+                return SequencerError::BadNumber;
             }
             session->seek(*ms);
         }
-        return kOk;
+        return SequencerError::None;
     }
     if (verb == "set") {
         const std::string what = word(2);
@@ -271,28 +277,29 @@ int SequencerBackend::execute(std::string_view command, std::string& reply) {
             }
             const auto device = parseNumber(words[3]);
             if (!device || *device < -1 || *device > std::numeric_limits<int>::max()) {
-                return kErrBadNumber;
+                return SequencerError::BadNumber;
             }
             return session->setPort(static_cast<int>(*device));
         }
         if (what == "time" && count == 5 && word(3) == "format") {
             const std::string format = word(4);
-            return format == "milliseconds" || format == "ms" ? kOk : kErrUnsupported;
+            return format == "milliseconds" || format == "ms" ? SequencerError::None
+                                                              : SequencerError::Unsupported;
         }
         if (what == "tempo" && count == 4) {
             constexpr std::int64_t kMaxBpm = 100000;
             const auto bpm = parseNumber(words[3]);
             if (!bpm || *bpm <= 0 || *bpm > kMaxBpm) {
-                return kErrBadNumber;
+                return SequencerError::BadNumber;
             }
             session->setTempo(static_cast<int>(*bpm));
-            return kOk;
+            return SequencerError::None;
         }
-        return kErrBadSyntax;
+        return SequencerError::BadSyntax;
     }
     // status
     if (count != 3) {
-        return kErrBadSyntax;
+        return SequencerError::BadSyntax;
     }
     const std::string item = word(2);
     if (item == "position") {
@@ -304,9 +311,9 @@ int SequencerBackend::execute(std::string_view command, std::string& reply) {
     } else if (item == "tempo") {
         reply = std::to_string(session->tempo());
     } else {
-        return kErrBadSyntax;
+        return SequencerError::BadSyntax;
     }
-    return kOk;
+    return SequencerError::None;
 }
 
 void SequencerBackend::pump(platform::Nanos now) {

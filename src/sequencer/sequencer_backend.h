@@ -13,8 +13,8 @@
 //   status <name> position | length | mode | tempo
 //
 // Replies are decimal milliseconds, beats per minute, or the mode words "playing",
-// "paused" and "stopped". Several aliases may be open at once. Results are the codes of
-// sequencer_errors.h.
+// "paused" and "stopped". Several aliases may be open at once. sendString answers with
+// the numbers of the SequencerError values (sequencer_errors.h).
 
 #include <map>
 #include <memory>
@@ -25,6 +25,7 @@
 #include "platform/clock.h"
 #include "platform/midi_output.h"
 #include "sequencer/command_sequencer.h"
+#include "sequencer/sequencer_errors.h"
 #include "sequencer/sequencer_session.h"
 
 namespace vesk::sequencer {
@@ -52,8 +53,8 @@ class SequencerBackend final : public sequencer::CommandSequencer {
     std::optional<platform::Nanos> nextDeadline() const;
 
   private:
-    int execute(std::string_view command, std::string& reply);
-    int open(const std::string& path, const std::string& alias);
+    SequencerError execute(std::string_view command, std::string& reply);
+    SequencerError open(const std::string& path, const std::string& alias);
     std::shared_ptr<SequencerSession> find(const std::string& alias) const;
 
     platform::MidiOutputService& output_;

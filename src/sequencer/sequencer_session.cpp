@@ -3,10 +3,9 @@
 #include <sys/prctl.h>
 
 #include <algorithm>
-#include <exception>
 #include <limits>
 
-#include "sequencer/sequencer_errors.h"
+#include "sequencer/current_exception.h"
 #include "sequencer/sequencer_log.h"
 
 namespace vesk::sequencer {
@@ -28,14 +27,10 @@ void SequencerSession::DeviceOutput::send(std::span<const std::uint8_t> message,
     }
     try {
         device_->send(message, due);
-    } catch (const std::exception& e) {
-        if (!failed_) {
-            qCWarning(lcSequencer) << "MIDI output failed:" << e.what();
-        }
-        failed_ = true;
     } catch (...) {
+        // Logged once: a broken device would otherwise fill the log with every event.
         if (!failed_) {
-            qCWarning(lcSequencer) << "MIDI output failed";
+            qCWarning(lcSequencer) << "MIDI output failed:" << describeCurrentException();
         }
         failed_ = true;
     }
@@ -50,25 +45,28 @@ SequencerSession::~SequencerSession() {
     close();
 }
 
-int SequencerSession::openDevice() {
+SequencerError SequencerSession::openDevice() {
     if (device_) {
-        return kOk;
+        return SequencerError::None;
     }
     std::unique_ptr<platform::MidiOutDevice> device;
-    int rc = kErrDeviceOpen;
+    platform::MidiOutError error = platform::MidiOutError::Failed;
     try {
-        rc = service_.open(port_, device);
+        error = service_.open(port_, device);
     } catch (...) {
-        rc = kErrDeviceOpen;
+        qCWarning(lcSequencer) << "opening MIDI output" << port_
+                               << "failed:" << describeCurrentException();
+        return SequencerError::DeviceOpen;
     }
-    if (rc != 0 || !device) {
-        qCWarning(lcSequencer) << "cannot open MIDI output" << port_ << "code" << rc;
-        return kErrDeviceOpen;
+    if (error != platform::MidiOutError::None || !device) {
+        qCWarning(lcSequencer) << "cannot open MIDI output" << port_ << "code"
+                               << platform::deviceCode(error) << platform::errorMessage(error);
+        return SequencerError::DeviceOpen;
     }
     device_ = std::move(device);
     openPort_ = port_;
     output_.setDevice(device_.get());
-    return kOk;
+    return SequencerError::None;
 }
 
 void SequencerSession::closeDevice() {
@@ -76,14 +74,14 @@ void SequencerSession::closeDevice() {
     device_.reset();
 }
 
-int SequencerSession::setPort(int device) {
+SequencerError SequencerSession::setPort(int device) {
     if (device < -1) {
-        return kErrBadNumber;
+        return SequencerError::BadNumber;
     }
     std::lock_guard lock(mutex_);
     port_ = device;
     if (!device_ || openPort_ == device) {
-        return kOk;
+        return SequencerError::None;
     }
     // Leave the old device silent at the current position and bring the new one up to the
     // same state.
@@ -91,7 +89,7 @@ int SequencerSession::setPort(int device) {
     const PlayMode mode = core_.mode(now);
     core_.seek(core_.positionNs(now), now, output_);
     closeDevice();
-    const int rc = openDevice();
+    const SequencerError rc = openDevice();
     if (mode != PlayMode::Stopped) {
         core_.play(now, output_);
         if (mode == PlayMode::Paused) {
@@ -102,18 +100,18 @@ int SequencerSession::setPort(int device) {
     return rc;
 }
 
-int SequencerSession::play() {
+SequencerError SequencerSession::play() {
     std::lock_guard lock(mutex_);
-    const int rc = openDevice();
+    const SequencerError rc = openDevice();
     core_.play(clock_.now(), output_);
     startThread();
     wake();
     return rc;
 }
 
-int SequencerSession::playFrom(std::int64_t ms) {
+SequencerError SequencerSession::playFrom(std::int64_t ms) {
     std::lock_guard lock(mutex_);
-    const int rc = openDevice();
+    const SequencerError rc = openDevice();
     core_.playFrom(msToNs(ms), clock_.now(), output_);
     startThread();
     wake();
@@ -207,7 +205,8 @@ void SequencerSession::run() {
     try {
         loop();
     } catch (...) {
-        qCCritical(lcSequencer) << "playback thread stopped by an unexpected failure";
+        qCCritical(lcSequencer) << "playback thread stopped by an unexpected failure:"
+                                << describeCurrentException();
     }
 }
 

@@ -17,6 +17,7 @@
 #include "platform/clock.h"
 #include "platform/midi_output.h"
 #include "sequencer/sequencer_core.h"
+#include "sequencer/sequencer_errors.h"
 
 namespace vesk::sequencer {
 
@@ -32,11 +33,11 @@ class SequencerSession {
 
     // The device used from the next time playback needs one (-1 = default output). A
     // device already open for another number is left at once, playback moving over.
-    int setPort(int device);
-    // These give kErrDeviceOpen when the device cannot be opened; the song then plays on
+    SequencerError setPort(int device);
+    // These give DeviceOpen when the device cannot be opened; the song then plays on
     // without sound.
-    int play();
-    int playFrom(std::int64_t ms);
+    SequencerError play();
+    SequencerError playFrom(std::int64_t ms);
     void pause();
     void stop();
     void seek(std::int64_t ms);
@@ -63,7 +64,7 @@ class SequencerSession {
         bool failed_ = false;
     };
 
-    int openDevice();
+    SequencerError openDevice();
     void closeDevice();
     void startThread();
     void wake();

@@ -470,12 +470,12 @@ void orderRestrikes(std::vector<SongEvent>& events) {
 
 }  // namespace
 
-int readSmf(std::span<const std::uint8_t> bytes, Song& song) {
+SequencerError readSmf(std::span<const std::uint8_t> bytes, Song& song) {
     song = Song{};
     Bytes smf = bytes;
     if (tagAt(bytes, 0, "RIFF")) {
         if (!tagAt(bytes, 8, "RMID")) {
-            return kErrNotMidiFile;
+            return SequencerError::NotMidiFile;
         }
         smf = {};
         std::size_t p = 12;
@@ -490,11 +490,11 @@ int readSmf(std::span<const std::uint8_t> bytes, Song& song) {
     }
     const std::size_t head = find(smf, "MThd", 0, kHeaderSearchLimit + 4);
     if (head == std::string_view::npos) {
-        return kErrNotMidiFile;
+        return SequencerError::NotMidiFile;
     }
     smf = smf.subspan(head);
     if (smf.size() < 14 || be32(smf, 4) < 6) {
-        return kErrBadHeader;
+        return SequencerError::BadHeader;
     }
     song.format = smf[8] << 8 | smf[9];
     song.declaredTracks = smf[10] << 8 | smf[11];
@@ -503,7 +503,7 @@ int readSmf(std::span<const std::uint8_t> bytes, Song& song) {
     const int fps = -static_cast<std::int8_t>(song.division >> 8);
     const int ticksPerFrame = song.division & 0xFF;
     if (song.division == 0 || (smpte && (fps <= 0 || ticksPerFrame == 0))) {
-        return kErrBadHeader;
+        return SequencerError::BadHeader;
     }
 
     std::size_t pos = 8 + std::size_t{be32(smf, 4)};
@@ -565,7 +565,7 @@ int readSmf(std::span<const std::uint8_t> bytes, Song& song) {
         song.damage |= kDamageForeignChunk;
     }
     if (song.trackChunks == 0) {
-        return kErrNoTracks;
+        return SequencerError::NoTracks;
     }
     if (song.trackChunks != song.declaredTracks) {
         song.damage |= kDamageTrackCount;
@@ -597,7 +597,7 @@ int readSmf(std::span<const std::uint8_t> bytes, Song& song) {
     if (song.damage != kDamageNone) {
         qCDebug(lcSequencer) << "MIDI file read with damage flags" << Qt::hex << song.damage;
     }
-    return kOk;
+    return SequencerError::None;
 }
 
 }  // namespace vesk::sequencer

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 
+#include "sequencer/sequencer_errors.h"
 #include "sequencer/song.h"
 
 namespace vesk::sequencer {
@@ -13,9 +14,9 @@ namespace vesk::sequencer {
 // At most this many track chunks are read; the header cannot even count more.
 inline constexpr int kMaxTrackChunks = 65535;
 
-// Fills `song` and returns kOk, or returns kErrNotMidiFile, kErrBadHeader or kErrNoTracks.
+// Fills `song`, or fails with NotMidiFile, BadHeader or NoTracks.
 // Damage that still leaves something to play is noted in `song.damage` and is no failure.
 // Time and memory are linear in the size of `bytes`, whatever they hold.
-int readSmf(std::span<const std::uint8_t> bytes, Song& song);
+SequencerError readSmf(std::span<const std::uint8_t> bytes, Song& song);
 
 }  // namespace vesk::sequencer

@@ -2,6 +2,7 @@
 
 #include "engine/engine.h"
 #include "engine/reply_number.h"
+#include "sequencer/sequencer_backend.h"
 #include "support/fake_sequencer.h"
 #include "support/recording_midi_output.h"
 #include "support/temp_dir.h"
@@ -37,8 +38,6 @@ TEST_F(Session, FreshEngineReadsClosedDefaults) {
 }
 
 TEST_F(Session, TransportCommandsOpenWhenClosedAndSetLastCommand) {
-    // The UTF-8 path goes into the open command between quotes.
-    EXPECT_NE(open().find("\xE6\x9B\xB2.mid\""), std::string::npos);
     engine.midiPlay();
     EXPECT_EQ(seq.commands, (Commands{open(), "set Tavorin port -1", "play Tavorin"}));
     EXPECT_EQ(engine.lastCommand(), kSessionPlaying);
@@ -74,16 +73,54 @@ TEST_F(Session, CloseStopsOnlyAStartedSession) {
     }
 }
 
-TEST_F(Session, RetKeepsTheLastStoredCode) {
+TEST_F(Session, EachCallReportsItsFirstFailure) {
+    // The open fails; the set port and play after it succeed, yet the open is what the
+    // caller reads.
     seq.answers[open()] = {263, ""};
     engine.midiPlay();
-    EXPECT_EQ(engine.lastResult(), 0);
+    EXPECT_EQ(engine.lastResult(), 263);
+
+    // The next call starts afresh and reports its own failure.
     seq.answers["stop Tavorin"] = {5, ""};
     engine.midiStop();
     EXPECT_EQ(engine.lastResult(), 5);
+
+    // The stop before a close is not part of its result.
+    engine.midiClose();
+    EXPECT_EQ(engine.lastResult(), 0);
     seq.answers["close Tavorin"] = {7, ""};
+    engine.midiPlay();
     engine.midiClose();
     EXPECT_EQ(engine.lastResult(), 7);
+
+    // A refused device number sends nothing and leaves the last result alone.
+    engine.setDevice(5);
+    EXPECT_EQ(engine.lastResult(), 7);
+}
+
+TEST(SessionOnTheSequencer, ASongTheSequencerRefusesReportsWhy) {
+    // A header the quick scan accepts, but no track for the sequencer to play.
+    vesk::test::TempDir dir;
+    const QString path = dir.write(QStringLiteral("header-only.mid"), test::smfHeader(0, 1, 96));
+    platform::VirtualClock clock;
+    platform::RecordingMidiOutputService out{1};
+    sequencer::SequencerBackend backend{out, clock, sequencer::SequencerBackend::Drive::Manual};
+    platform::RecordingInteraction ui;
+    Engine engine{backend, out, ui};
+    const int noTracks = sequencer::commandCode(sequencer::SequencerError::NoTracks);
+
+    engine.setFileName(path);
+    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_EQ(engine.playTime(), 0);
+    EXPECT_EQ(engine.lastResult(), noTracks);
+
+    // The commands after the failed open fail only because no song is open; the caller
+    // still learns that the song has no tracks.
+    engine.midiPlay();
+    EXPECT_EQ(engine.lastResult(), noTracks);
+    EXPECT_FALSE(engine.lastResultMessage().isEmpty());
+    EXPECT_EQ(engine.status(), "");
+    EXPECT_EQ(out.openCount(), 0);
 }
 
 TEST_F(Session, DeviceRangeFollowsTheDeviceCount) {

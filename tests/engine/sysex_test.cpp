@@ -10,6 +10,7 @@
 namespace vesk::engine {
 namespace {
 
+using platform::MidiOutError;
 using Bytes = std::vector<std::uint8_t>;
 using Log = std::vector<std::string>;
 
@@ -57,24 +58,26 @@ struct LoggingOutput final : platform::MidiOutputService {
         explicit Device(LoggingOutput& o) : owner(o) {}
         ~Device() override { owner.ui.log.push_back("close"); }
         void send(std::span<const std::uint8_t>, platform::Nanos) override {}
-        int longMsg(std::span<const std::uint8_t> message, std::function<void()> done) override {
+        platform::MidiOutError longMsg(std::span<const std::uint8_t> message,
+                                       std::function<void()> done) override {
             owner.ui.log.push_back("send " + std::to_string(message.size()));
             owner.ui.done = std::move(done);
-            return 0;
+            return platform::MidiOutError::None;
         }
-        int reset() override {
+        platform::MidiOutError reset() override {
             owner.ui.log.push_back("reset");
-            return 0;
+            return platform::MidiOutError::None;
         }
         LoggingOutput& owner;
     };
     explicit LoggingOutput(SteppingInteraction& i) : ui(i) {}
     int deviceCount() override { return 1; }
     QString deviceName(int) override { return {}; }
-    int open(int device, std::unique_ptr<platform::MidiOutDevice>& out) override {
+    platform::MidiOutError open(int device,
+                                std::unique_ptr<platform::MidiOutDevice>& out) override {
         ui.log.push_back("open " + std::to_string(device));
         out = std::make_unique<Device>(*this);
-        return 0;
+        return platform::MidiOutError::None;
     }
     SteppingInteraction& ui;
 };
@@ -134,18 +137,40 @@ TEST_F(SendExRecorded, RefusedTextsAndFailuresSendNothing) {
     EXPECT_EQ(out.openDevices(), 0);
     EXPECT_TRUE(out.messages().empty());
 
-    out.setOpenResult(4);
+    out.setOpenResult(MidiOutError::Busy);
     engine.sendEx("F0 F7");
-    EXPECT_EQ(engine.lastResult(), 4);
+    EXPECT_EQ(engine.lastResult(), deviceCode(MidiOutError::Busy));
     EXPECT_EQ(out.openCount(), 1);
+}
 
-    out.setOpenResult(0);
-    out.setLongMsgResult(11);
+TEST_F(SendExRecorded, TheFirstFailureIsWhatTheCallerReads) {
+    // A refused message: the reset after it succeeds, yet the refusal is what is reported.
+    out.setLongMsgResult(MidiOutError::BadMessage);
     engine.sendEx("F0 F7");
     EXPECT_EQ(ui.eventRuns, 0);
     ASSERT_EQ(out.messages().size(), 1u);
     EXPECT_TRUE(out.messages()[0].reset);
     EXPECT_EQ(out.openDevices(), 0);
+    EXPECT_EQ(engine.lastResult(), deviceCode(MidiOutError::BadMessage));
+    EXPECT_EQ(engine.lastResultMessage(), errorMessage(MidiOutError::BadMessage));
+
+    // A reset that fails after a good send.
+    out.setLongMsgResult(MidiOutError::None);
+    out.setResetResult(MidiOutError::Busy);
+    engine.sendEx("F0 F7");
+    EXPECT_EQ(engine.lastResult(), deviceCode(MidiOutError::Busy));
+
+    // Closing the session failed first; the device calls after it cannot hide that.
+    out.setResetResult(MidiOutError::None);
+    engine.midiPlay();
+    seq.answers["close Tavorin"] = {263, ""};
+    engine.sendEx("F0 F7");
+    EXPECT_EQ(engine.lastResult(), 263);
+    EXPECT_TRUE(out.messages().back().reset);
+
+    engine.sendEx("F0 F7");
+    EXPECT_EQ(engine.lastResult(), 0);
+    EXPECT_TRUE(engine.lastResultMessage().isEmpty());
 }
 
 }  // namespace

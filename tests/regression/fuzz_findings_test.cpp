@@ -48,7 +48,8 @@ TEST(SmfReaderRegression, TrackTagTooCloseToTheEndIsNotReadPast) {
         const GuardedBytes bytes(file);
         ASSERT_TRUE(bytes.valid());
         sequencer::Song song;
-        ASSERT_EQ(sequencer::readSmf(bytes.span(), song), sequencer::kOk) << "tail " << tail;
+        ASSERT_EQ(sequencer::readSmf(bytes.span(), song), sequencer::SequencerError::None)
+            << "tail " << tail;
         EXPECT_EQ(song.trackChunks, 1) << "tail " << tail;
         EXPECT_EQ(song.events.size(), 2u) << "tail " << tail;
         EXPECT_NE(song.damage & sequencer::kDamageForeignChunk, 0u) << "tail " << tail;
@@ -62,7 +63,7 @@ TEST(SmfReaderRegression, FuzzedFileWithTagAtTheEnd) {
     const GuardedBytes bytes(file);
     ASSERT_TRUE(bytes.valid());
     sequencer::Song song;
-    EXPECT_EQ(sequencer::readSmf(bytes.span(), song), sequencer::kOk);
+    EXPECT_EQ(sequencer::readSmf(bytes.span(), song), sequencer::SequencerError::None);
     EXPECT_GT(song.events.size(), 0u);
 }
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <set>
+#include <stdexcept>
 #include <thread>
 
 #include "sequencer/sequencer_errors.h"
@@ -67,6 +69,12 @@ std::vector<RecordedMessage> noteOns(const std::vector<RecordedMessage>& message
     return out;
 }
 
+// The back end's answer as the error its number stands for.
+SequencerError answer(SequencerBackend& seq, const std::string& command, char* reply = nullptr,
+                      int replyLength = 0) {
+    return SequencerError{seq.sendString(command, reply, replyLength)};
+}
+
 bool hasMessage(const std::vector<RecordedMessage>& messages, const ByteVector& bytes, Nanos due) {
     return std::any_of(messages.begin(), messages.end(),
                        [&](const RecordedMessage& m) { return m.bytes == bytes && m.due == due; });
@@ -80,13 +88,18 @@ class Backend : public ::testing::Test {
     std::string sharedFile(const char* name) {
         return std::string(VESK_TEST_DATA "/midi-test-files/") + name;
     }
-    int send(const std::string& command) { return seq.sendString(command, nullptr, 0); }
+    SequencerError send(const std::string& command) { return answer(seq, command); }
+    // A step of a scenario, which must succeed.
+    void run(const std::string& command) {
+        EXPECT_EQ(send(command), SequencerError::None) << command;
+    }
     void open(const ByteVector& bytes, const std::string& alias = "Tavorin") {
-        ASSERT_EQ(send("open \"" + file(bytes) + "\" alias " + alias), kOk);
+        ASSERT_EQ(send("open \"" + file(bytes) + "\" alias " + alias), SequencerError::None);
     }
     std::string status(const std::string& item, const std::string& alias = "Tavorin") {
         char reply[64] = "junk";
-        EXPECT_EQ(seq.sendString("status " + alias + " " + item, reply, sizeof reply), kOk);
+        EXPECT_EQ(answer(seq, "status " + alias + " " + item, reply, sizeof reply),
+                  SequencerError::None);
         return reply;
     }
     std::int64_t position() { return std::stoll(status("position")); }
@@ -103,62 +116,64 @@ class Backend : public ::testing::Test {
 };
 
 TEST_F(Backend, CommandsAnswerWithDistinctCodes) {
-    EXPECT_EQ(send(""), kErrUnknownCommand);
-    EXPECT_EQ(send("fly Tavorin"), kErrUnknownCommand);
-    EXPECT_EQ(send("status Nobody mode"), kErrUnknownAlias);
+    EXPECT_EQ(send(""), SequencerError::UnknownCommand);
+    EXPECT_EQ(send("fly Tavorin"), SequencerError::UnknownCommand);
+    EXPECT_EQ(send("status Nobody mode"), SequencerError::UnknownAlias);
     EXPECT_EQ(send("open \"" + dir.file("none.mid").toStdString() + "\" alias Tavorin"),
-              kErrFileNotFound);
-    EXPECT_EQ(send("open \"" + dir.path().toStdString() + "\" alias Tavorin"), kErrFileNotFound);
+              SequencerError::FileNotFound);
+    EXPECT_EQ(send("open \"" + dir.path().toStdString() + "\" alias Tavorin"),
+              SequencerError::FileNotFound);
     EXPECT_EQ(send("open \"" + sharedFile("not-a-midi-file.mid") + "\" alias Tavorin"),
-              kErrNotMidiFile);
-    EXPECT_EQ(send("open \"" + file(test::smfHeader(0, 1, 96)) + "\" alias Tavorin"), kErrNoTracks);
-    EXPECT_EQ(send("open \"" + file(scaleSong()) + "\""), kErrBadSyntax);
-    EXPECT_EQ(send("open \"unterminated alias Tavorin"), kErrBadSyntax);
+              SequencerError::NotMidiFile);
+    EXPECT_EQ(send("open \"" + file(test::smfHeader(0, 1, 96)) + "\" alias Tavorin"),
+              SequencerError::NoTracks);
+    EXPECT_EQ(send("open \"" + file(scaleSong()) + "\""), SequencerError::BadSyntax);
+    EXPECT_EQ(send("open \"unterminated alias Tavorin"), SequencerError::BadSyntax);
 
     open(scaleSong());
-    EXPECT_EQ(send("open \"" + file(scaleSong()) + "\" alias TAVORIN"), kErrAliasInUse);
-    EXPECT_EQ(send("play Tavorin from abc"), kErrBadNumber);
-    EXPECT_EQ(send("play Tavorin from -5"), kErrBadNumber);
-    EXPECT_EQ(send("play Tavorin from 99999999999999999999"), kErrBadNumber);
-    EXPECT_EQ(send("set Tavorin Tempo 0"), kErrBadNumber);
-    EXPECT_EQ(send("set Tavorin port -2"), kErrBadNumber);
-    EXPECT_EQ(send("seek Tavorin to"), kErrBadSyntax);
-    EXPECT_EQ(send("seek Tavorin to x"), kErrBadNumber);
-    EXPECT_EQ(send("status Tavorin volume"), kErrBadSyntax);
-    EXPECT_EQ(send("pause Tavorin now"), kErrBadSyntax);
-    EXPECT_EQ(send("set Tavorin time format frames"), kErrUnsupported);
-    EXPECT_EQ(send("set Tavorin time format milliseconds"), kOk);
+    EXPECT_EQ(send("open \"" + file(scaleSong()) + "\" alias TAVORIN"), SequencerError::AliasInUse);
+    EXPECT_EQ(send("play Tavorin from abc"), SequencerError::BadNumber);
+    EXPECT_EQ(send("play Tavorin from -5"), SequencerError::BadNumber);
+    EXPECT_EQ(send("play Tavorin from 99999999999999999999"), SequencerError::BadNumber);
+    EXPECT_EQ(send("set Tavorin Tempo 0"), SequencerError::BadNumber);
+    EXPECT_EQ(send("set Tavorin port -2"), SequencerError::BadNumber);
+    EXPECT_EQ(send("seek Tavorin to"), SequencerError::BadSyntax);
+    EXPECT_EQ(send("seek Tavorin to x"), SequencerError::BadNumber);
+    EXPECT_EQ(send("status Tavorin volume"), SequencerError::BadSyntax);
+    EXPECT_EQ(send("pause Tavorin now"), SequencerError::BadSyntax);
+    EXPECT_EQ(send("set Tavorin time format frames"), SequencerError::Unsupported);
+    EXPECT_EQ(send("set Tavorin time format milliseconds"), SequencerError::None);
     EXPECT_EQ(output.openCount(), 0);
 
     // Keywords and aliases in any case; replies cut to the buffer, NUL-terminated.
     EXPECT_EQ(status("MODE", "tAVORIN"), "stopped");
     char small[4] = "xxx";
-    EXPECT_EQ(seq.sendString("status Tavorin mode", small, 4), kOk);
+    EXPECT_EQ(answer(seq, "status Tavorin mode", small, 4), SequencerError::None);
     EXPECT_STREQ(small, "sto");
     char failed[8] = "xxx";
-    EXPECT_EQ(seq.sendString("status Other mode", failed, 8), kErrUnknownAlias);
+    EXPECT_EQ(answer(seq, "status Other mode", failed, 8), SequencerError::UnknownAlias);
     EXPECT_STREQ(failed, "");
-    EXPECT_EQ(send("status Tavorin mode"), kOk);  // no buffer at all
+    EXPECT_EQ(send("status Tavorin mode"), SequencerError::None);  // no buffer at all
 
-    EXPECT_EQ(send("close Tavorin"), kOk);
-    EXPECT_EQ(send("close Tavorin"), kErrUnknownAlias);
+    EXPECT_EQ(send("close Tavorin"), SequencerError::None);
+    EXPECT_EQ(send("close Tavorin"), SequencerError::UnknownAlias);
     open(scaleSong(), "A");
     open(scaleSong(), "B");
-    EXPECT_EQ(send("close all"), kOk);
-    EXPECT_EQ(send("status A mode"), kErrUnknownAlias);
+    EXPECT_EQ(send("close all"), SequencerError::None);
+    EXPECT_EQ(send("status A mode"), SequencerError::UnknownAlias);
 }
 
 TEST_F(Backend, DataOnlyMeasuresTheLengthWithoutOpeningADevice) {
     open(scaleSong());
     open(scaleSong(), "DataOnly");
-    EXPECT_EQ(send("set DataOnly time format milliseconds"), kOk);
+    EXPECT_EQ(send("set DataOnly time format milliseconds"), SequencerError::None);
     EXPECT_EQ(status("length", "DataOnly"), "4000");
-    EXPECT_EQ(send("close DataOnly"), kOk);
+    EXPECT_EQ(send("close DataOnly"), SequencerError::None);
     EXPECT_EQ(output.openCount(), 0);
-    EXPECT_EQ(send("play Tavorin"), kOk);
+    EXPECT_EQ(send("play Tavorin"), SequencerError::None);
     open(scaleSong(), "DataOnly");
     EXPECT_EQ(status("length", "DataOnly"), "4000");
-    EXPECT_EQ(send("close DataOnly"), kOk);
+    EXPECT_EQ(send("close DataOnly"), SequencerError::None);
     EXPECT_EQ(status("mode"), "playing");
     EXPECT_EQ(output.openCount(), 1);
 }
@@ -170,7 +185,7 @@ TEST_F(Backend, PositionLengthAndTempoFollowTheFilesTempoMap) {
     open(test::smf(0, 100, {t}));
     EXPECT_EQ(status("length"), "1500");
     EXPECT_EQ(status("tempo"), "120");
-    EXPECT_EQ(send("play Tavorin"), kOk);
+    EXPECT_EQ(send("play Tavorin"), SequencerError::None);
     at(500);
     EXPECT_EQ(position(), 500);
     EXPECT_EQ(status("tempo"), "120");
@@ -188,10 +203,11 @@ TEST_F(Backend, PositionLengthAndTempoFollowTheFilesTempoMap) {
 }
 
 TEST_F(Backend, SongLastsUntilItsEndOfTrackAndReportsStoppedThere) {
-    ASSERT_EQ(send("open \"" + sharedFile("track-length.mid") + "\" alias Tavorin"), kOk);
+    ASSERT_EQ(send("open \"" + sharedFile("track-length.mid") + "\" alias Tavorin"),
+              SequencerError::None);
     // The note ends after a quarter (500 ms); End of Track comes a half note later.
     EXPECT_EQ(status("length"), "1500");
-    send("play Tavorin");
+    run("play Tavorin");
     at(1000);
     EXPECT_EQ(status("mode"), "playing");
     at(1499);
@@ -201,7 +217,7 @@ TEST_F(Backend, SongLastsUntilItsEndOfTrackAndReportsStoppedThere) {
     EXPECT_EQ(position(), 1500);
     // Playing again starts from the beginning.
     output.clear();
-    EXPECT_EQ(send("play Tavorin"), kOk);
+    EXPECT_EQ(send("play Tavorin"), SequencerError::None);
     EXPECT_EQ(position(), 0);
     at(1600);
     ASSERT_EQ(noteOns(output.messages()).size(), 1u);
@@ -210,9 +226,9 @@ TEST_F(Backend, SongLastsUntilItsEndOfTrackAndReportsStoppedThere) {
 
 TEST_F(Backend, PauseKeepsThePositionAndResumeContinuesFromIt) {
     open(scaleSong());
-    send("play Tavorin");
+    run("play Tavorin");
     at(1250);
-    send("pause Tavorin");
+    run("pause Tavorin");
     EXPECT_EQ(status("mode"), "paused");
     EXPECT_EQ(position(), 1250);
     // The note sounding since 1000 ms is released at the pause.
@@ -221,7 +237,7 @@ TEST_F(Backend, PauseKeepsThePositionAndResumeContinuesFromIt) {
     EXPECT_FALSE(seq.nextDeadline().has_value());  // nothing to wake up for while paused
     at(5000);
     EXPECT_EQ(position(), 1250);
-    send("play Tavorin");
+    run("play Tavorin");
     EXPECT_EQ(status("mode"), "playing");
     at(5250);
     EXPECT_EQ(position(), 1500);
@@ -231,23 +247,23 @@ TEST_F(Backend, PauseKeepsThePositionAndResumeContinuesFromIt) {
 
 TEST_F(Backend, EngineStopSequenceRewindsToTheStart) {
     open(scaleSong());
-    send("play Tavorin");
+    run("play Tavorin");
     at(1200);
-    EXPECT_EQ(send("seek Tavorin to start"), kOk);
-    EXPECT_EQ(send("stop Tavorin"), kOk);
+    EXPECT_EQ(send("seek Tavorin to start"), SequencerError::None);
+    EXPECT_EQ(send("stop Tavorin"), SequencerError::None);
     EXPECT_EQ(status("mode"), "stopped");
     EXPECT_EQ(position(), 0);
     at(2000);
     EXPECT_EQ(position(), 0);
     output.clear();
-    send("play Tavorin");
+    run("play Tavorin");
     at(2000);
     EXPECT_TRUE(hasMessage(output.messages(), {0x90, 60, 100}, ms(2000)));
     // A plain stop keeps its place.
     at(2700);
-    send("stop Tavorin");
+    run("stop Tavorin");
     EXPECT_EQ(position(), 700);
-    send("seek Tavorin to end");
+    run("seek Tavorin to end");
     EXPECT_EQ(position(), 4000);
 }
 
@@ -260,15 +276,15 @@ TEST_F(Backend, NoNoteIsLeftSoundingWhateverEndsPlayback) {
         output.clear();
         open(test::smf(0, 100, {t}));
         clock.set(ms(0));
-        send("play Tavorin");
+        run("play Tavorin");
         at(action == "end" ? 2000 : 100);
         if (action == "seek") {
-            send("seek Tavorin to 50");
+            run("seek Tavorin to 50");
         } else if (action == "from") {
-            send("play Tavorin from 10");
-            send("pause Tavorin");
+            run("play Tavorin from 10");
+            run("pause Tavorin");
         } else if (action != "end") {
-            send(action + " Tavorin");
+            run(action + " Tavorin");
         }
         const auto messages = output.messages();
         EXPECT_TRUE(sounding(messages).empty());
@@ -281,7 +297,9 @@ TEST_F(Backend, NoNoteIsLeftSoundingWhateverEndsPlayback) {
                 EXPECT_TRUE(sent) << ch << " " << int{controller};
             }
         }
-        send("close Tavorin");
+        if (action != "close") {
+            run("close Tavorin");
+        }
     }
 }
 
@@ -305,7 +323,7 @@ TEST_F(Backend, PlayFromChasesTheStateBeforeThePosition) {
         .end();
     open(test::smf(0, 100, {t}));
     clock.set(ms(300));
-    ASSERT_EQ(send("play Tavorin from 1000"), kOk);
+    ASSERT_EQ(send("play Tavorin from 1000"), SequencerError::None);
     auto messages = output.messages();
     const std::vector<ByteVector> expected = {
         {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7},
@@ -338,9 +356,9 @@ TEST_F(Backend, SetTempoHoldsUntilTheFilesNextTempoEvent) {
     Track t;
     t.tempo(0, 500000).at(200, {0x90, 60, 100}).tempo(200, 1000000).at(100, {0x80, 60, 0}).end(100);
     open(test::smf(0, 100, {t}));
-    EXPECT_EQ(send("set Tavorin Tempo 240"), kOk);
+    EXPECT_EQ(send("set Tavorin Tempo 240"), SequencerError::None);
     EXPECT_EQ(status("tempo"), "240");
-    send("play Tavorin");
+    run("play Tavorin");
     at(250);
     // Song time runs twice as fast as the clock.
     EXPECT_EQ(position(), 500);
@@ -363,14 +381,14 @@ TEST_F(Backend, SetTempoHoldsUntilTheFilesNextTempoEvent) {
 
 TEST_F(Backend, SetTempoWhilePlayingAndAcrossPause) {
     open(scaleSong());
-    send("play Tavorin");
+    run("play Tavorin");
     at(1000);
-    send("set Tavorin Tempo 60");  // half speed; the song has no later tempo event
+    run("set Tavorin Tempo 60");  // half speed; the song has no later tempo event
     at(2000);
     EXPECT_EQ(position(), 1500);
-    send("pause Tavorin");
+    run("pause Tavorin");
     at(3000);
-    send("play Tavorin");
+    run("play Tavorin");
     at(4000);
     EXPECT_EQ(position(), 2000);
     EXPECT_EQ(status("tempo"), "60");
@@ -379,10 +397,11 @@ TEST_F(Backend, SetTempoWhilePlayingAndAcrossPause) {
 }
 
 TEST_F(Backend, Format2PlaysItsSequencesOneAfterAnother) {
-    ASSERT_EQ(send("open \"" + sharedFile("2-tracks-type-2.mid") + "\" alias Tavorin"), kOk);
+    ASSERT_EQ(send("open \"" + sharedFile("2-tracks-type-2.mid") + "\" alias Tavorin"),
+              SequencerError::None);
     // Each sequence lasts 9 quarters at 120 per minute.
     EXPECT_EQ(status("length"), "9000");
-    send("play Tavorin");
+    run("play Tavorin");
     at(10000);
     const auto ons = noteOns(output.messages());
     ASSERT_EQ(ons.size(), 16u);
@@ -397,30 +416,16 @@ TEST_F(Backend, RmidAndSmpteFilesPlayWithTheirOwnTiming) {
     Track t;
     t.at(0, {0x90, 60, 100}).at(1000, {0x80, 60, 0}).end(500);
     const ByteVector smpte = test::smf(0, 0xE728, {t});  // 25 frames of 40 ticks: 1 ms ticks
-    ByteVector riff = {'R',
-                       'I',
-                       'F',
-                       'F',
-                       0,
-                       0,
-                       0,
-                       0,
-                       'R',
-                       'M',
-                       'I',
-                       'D',
-                       'd',
-                       'a',
-                       't',
-                       'a',
-                       static_cast<std::uint8_t>(smpte.size()),
-                       0,
-                       0,
-                       0};
+    // A RIFF header, the RMID form type and the data chunk that holds the file.
+    const char head[] = "RIFF\0\0\0\0RMIDdata";
+    ByteVector riff(head, head + sizeof head - 1);
+    const ByteVector dataSize = {static_cast<std::uint8_t>(smpte.size()), 0, 0, 0};
+    riff.insert(riff.end(), dataSize.begin(), dataSize.end());
     riff.insert(riff.end(), smpte.begin(), smpte.end());
-    ASSERT_EQ(send("open \"" + file(riff, QStringLiteral("song.rmi")) + "\" alias Tavorin"), kOk);
+    ASSERT_EQ(send("open \"" + file(riff, QStringLiteral("song.rmi")) + "\" alias Tavorin"),
+              SequencerError::None);
     EXPECT_EQ(status("length"), "1500");
-    send("play Tavorin");
+    run("play Tavorin");
     at(1200);
     EXPECT_TRUE(hasMessage(output.messages(), {0x80, 60, 0}, ms(1000)));
     EXPECT_EQ(position(), 1200);
@@ -432,42 +437,42 @@ TEST_F(Backend, DamagedFilesStillPlay) {
         SCOPED_TRACE(name);
         output.clear();
         clock.set(ms(0));
-        ASSERT_EQ(send("open \"" + sharedFile(name) + "\" alias Tavorin"), kOk);
-        EXPECT_EQ(send("play Tavorin"), kOk);
+        ASSERT_EQ(send("open \"" + sharedFile(name) + "\" alias Tavorin"), SequencerError::None);
+        EXPECT_EQ(send("play Tavorin"), SequencerError::None);
         at(60000);
         EXPECT_EQ(status("mode"), "stopped");
         EXPECT_EQ(noteOns(output.messages()).size(), std::string(name) == "empty.mid" ? 0u : 8u);
-        send("close Tavorin");
+        run("close Tavorin");
     }
 }
 
 TEST_F(Backend, DeviceThatFailsToOpenLeavesASilentButUsableSession) {
     open(scaleSong());
-    EXPECT_EQ(send("set Tavorin port 1"), kOk);
-    output.setOpenResult(7);
-    EXPECT_EQ(send("play Tavorin"), kErrDeviceOpen);
+    EXPECT_EQ(send("set Tavorin port 1"), SequencerError::None);
+    output.setOpenResult(platform::MidiOutError::Busy);
+    EXPECT_EQ(send("play Tavorin"), SequencerError::DeviceOpen);
     EXPECT_EQ(status("mode"), "playing");
     at(500);
     EXPECT_EQ(position(), 500);
     EXPECT_TRUE(output.messages().empty());
-    output.setOpenResult(0);
-    send("pause Tavorin");
-    EXPECT_EQ(send("play Tavorin"), kOk);
+    output.setOpenResult(platform::MidiOutError::None);
+    run("pause Tavorin");
+    EXPECT_EQ(send("play Tavorin"), SequencerError::None);
     at(1100);
     const auto messages = output.messages();
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages.back().device, 1);
     EXPECT_EQ(output.openDevices(), 1);
-    send("close Tavorin");
+    run("close Tavorin");
     EXPECT_EQ(output.openDevices(), 0);
 }
 
 TEST_F(Backend, ChangingThePortMovesPlaybackToTheNewDevice) {
     open(scaleSong());
-    send("set Tavorin port 0");
-    send("play Tavorin");
+    run("set Tavorin port 0");
+    run("play Tavorin");
     at(100);
-    EXPECT_EQ(send("set Tavorin port 1"), kOk);
+    EXPECT_EQ(send("set Tavorin port 1"), SequencerError::None);
     auto messages = output.messages();
     std::vector<RecordedMessage> old;
     std::vector<RecordedMessage> moved;
@@ -499,8 +504,8 @@ TEST(BackendRealTime, PlaysOnItsOwnThreadToTheEnd) {
     const std::string path =
         dir.write("rt.mid", test::toQByteArray(test::smf(0, 100, {t}))).toStdString();
     SequencerBackend seq(output, clock);
-    ASSERT_EQ(seq.sendString("open \"" + path + "\" alias Tavorin", nullptr, 0), kOk);
-    ASSERT_EQ(seq.sendString("play Tavorin", nullptr, 0), kOk);
+    ASSERT_EQ(answer(seq, "open \"" + path + "\" alias Tavorin"), SequencerError::None);
+    ASSERT_EQ(answer(seq, "play Tavorin"), SequencerError::None);
     char mode[16] = "";
     for (int i = 0; i < 1000; ++i) {
         seq.sendString("status Tavorin mode", mode, sizeof mode);
@@ -533,14 +538,70 @@ TEST(BackendRealTime, PausedSessionSendsNothingMore) {
     const std::string path =
         dir.write("rt.mid", test::toQByteArray(test::smf(0, 100, {t}))).toStdString();
     SequencerBackend seq(output, clock);
-    ASSERT_EQ(seq.sendString("open \"" + path + "\" alias Tavorin", nullptr, 0), kOk);
-    ASSERT_EQ(seq.sendString("play Tavorin", nullptr, 0), kOk);
-    ASSERT_EQ(seq.sendString("pause Tavorin", nullptr, 0), kOk);
+    ASSERT_EQ(answer(seq, "open \"" + path + "\" alias Tavorin"), SequencerError::None);
+    ASSERT_EQ(answer(seq, "play Tavorin"), SequencerError::None);
+    ASSERT_EQ(answer(seq, "pause Tavorin"), SequencerError::None);
     const std::size_t count = output.messages().size();
     std::this_thread::sleep_for(std::chrono::milliseconds(120));
     EXPECT_EQ(output.messages().size(), count);
     EXPECT_TRUE(sounding(output.messages()).empty());
-    ASSERT_EQ(seq.sendString("close Tavorin", nullptr, 0), kOk);
+    ASSERT_EQ(answer(seq, "close Tavorin"), SequencerError::None);
+}
+
+// A clock that fails on demand, with a standard exception or with anything else.
+class FailingClock final : public platform::Clock {
+  public:
+    enum class Failure { None, Standard, Other };
+    Nanos now() const override {
+        switch (failure.load()) {
+            case Failure::Standard:
+                throw std::runtime_error("clock unplugged");
+            case Failure::Other:
+                throw 42;
+            case Failure::None:
+                break;
+        }
+        return Nanos{0};
+    }
+    std::atomic<Failure> failure{Failure::None};
+};
+
+std::vector<QString> sequencerWarnings;
+
+void recordWarning(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg &&
+        QLatin1String(context.category) == QLatin1String("vesk.sequencer")) {
+        sequencerWarnings.push_back(text);
+    }
+}
+
+TEST(BackendFailures, AnEscapingExceptionIsLoggedAndAnsweredAsInternalError) {
+    FailingClock clock;
+    platform::RecordingMidiOutputService output;
+    test::TempDir dir;
+    SequencerBackend seq(output, clock, SequencerBackend::Drive::Manual);
+    const std::string path = dir.write("song.mid", test::toQByteArray(scaleSong())).toStdString();
+    ASSERT_EQ(answer(seq, "open \"" + path + "\" alias Tavorin"), SequencerError::None);
+
+    sequencerWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(recordWarning);
+    for (auto failure : {FailingClock::Failure::Standard, FailingClock::Failure::Other}) {
+        clock.failure = failure;
+        char reply[16] = "junk";
+        EXPECT_EQ(answer(seq, "status Tavorin position", reply, sizeof reply),
+                  SequencerError::Internal);
+        EXPECT_STREQ(reply, "");
+    }
+    qInstallMessageHandler(previous);
+    // Healthy again before any check can end the test: closing the back end reads the clock.
+    clock.failure = FailingClock::Failure::None;
+    ASSERT_EQ(sequencerWarnings.size(), 2u);
+    EXPECT_TRUE(sequencerWarnings[0].contains(QLatin1String("clock unplugged")));
+    EXPECT_TRUE(sequencerWarnings[1].contains(QLatin1String("int")));
+
+    // The session survives the failure.
+    EXPECT_EQ(answer(seq, "status Tavorin position"), SequencerError::None);
+    EXPECT_EQ(answer(seq, "close Tavorin"), SequencerError::None);
 }
 
 }  // namespace

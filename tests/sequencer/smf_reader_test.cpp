@@ -22,7 +22,7 @@ ByteVector fileBytes(const char* name) {
     return ByteVector(b.begin(), b.end());
 }
 
-int read(const ByteVector& bytes, Song& song) {
+SequencerError read(const ByteVector& bytes, Song& song) {
     return readSmf(std::span(bytes.data(), bytes.size()), song);
 }
 
@@ -53,7 +53,7 @@ class CMajorScaleFile : public ::testing::TestWithParam<std::pair<const char*, s
 
 TEST_P(CMajorScaleFile, PlaysTheScaleAndNotesItsDamage) {
     Song song;
-    ASSERT_EQ(read(fileBytes(GetParam().first), song), kOk);
+    ASSERT_EQ(read(fileBytes(GetParam().first), song), SequencerError::None);
     EXPECT_EQ(noteOnKeys(song), (std::vector<int>{60, 62, 64, 65, 67, 69, 71, 72}));
     EXPECT_EQ(song.damage & GetParam().second, GetParam().second);
     // Every note is released again.
@@ -78,32 +78,32 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SmfReader, RefusesWhatIsNoMidiFileWithItsOwnCode) {
     Song song;
-    EXPECT_EQ(read(fileBytes("empty-file.mid"), song), kErrNotMidiFile);
-    EXPECT_EQ(read(fileBytes("not-a-midi-file.mid"), song), kErrNotMidiFile);
-    EXPECT_EQ(read(test::smfHeader(0, 1, 96), song), kErrNoTracks);
-    EXPECT_EQ(read(test::smf(0, 0, {Track().end()}), song), kErrBadHeader);
+    EXPECT_EQ(read(fileBytes("empty-file.mid"), song), SequencerError::NotMidiFile);
+    EXPECT_EQ(read(fileBytes("not-a-midi-file.mid"), song), SequencerError::NotMidiFile);
+    EXPECT_EQ(read(test::smfHeader(0, 1, 96), song), SequencerError::NoTracks);
+    EXPECT_EQ(read(test::smf(0, 0, {Track().end()}), song), SequencerError::BadHeader);
     // SMPTE with zero ticks per frame.
-    EXPECT_EQ(read(test::smf(0, 0xE700, {Track().end()}), song), kErrBadHeader);
+    EXPECT_EQ(read(test::smf(0, 0xE700, {Track().end()}), song), SequencerError::BadHeader);
     ByteVector shortHeader = test::chunk("MThd", {0, 0, 0, 1});
-    EXPECT_EQ(read(shortHeader, song), kErrBadHeader);
+    EXPECT_EQ(read(shortHeader, song), SequencerError::BadHeader);
     ByteVector riffWave = {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E'};
-    EXPECT_EQ(read(riffWave, song), kErrNotMidiFile);
+    EXPECT_EQ(read(riffWave, song), SequencerError::NotMidiFile);
 }
 
 TEST(SmfReader, EmptyTrackGivesAnEmptySongOfLengthZero) {
     Song song;
-    ASSERT_EQ(read(fileBytes("empty.mid"), song), kOk);
+    ASSERT_EQ(read(fileBytes("empty.mid"), song), SequencerError::None);
     EXPECT_TRUE(song.events.empty());
     EXPECT_EQ(song.lengthNs(), 0);
 }
 
 TEST(SmfReader, Format1TracksPlayTogetherAndFormat2OneAfterAnother) {
     Song together;
-    ASSERT_EQ(read(fileBytes("2-tracks-type-1.mid"), together), kOk);
+    ASSERT_EQ(read(fileBytes("2-tracks-type-1.mid"), together), SequencerError::None);
     Song sequential;
-    ASSERT_EQ(read(fileBytes("2-tracks-type-2.mid"), sequential), kOk);
+    ASSERT_EQ(read(fileBytes("2-tracks-type-2.mid"), sequential), SequencerError::None);
     Song invalidFormat0;
-    ASSERT_EQ(read(fileBytes("2-tracks-type-0.mid"), invalidFormat0), kOk);
+    ASSERT_EQ(read(fileBytes("2-tracks-type-0.mid"), invalidFormat0), SequencerError::None);
     EXPECT_EQ(noteOnKeys(together).size(), 16u);
     EXPECT_EQ(noteOnKeys(invalidFormat0).size(), 16u);
 
@@ -128,7 +128,7 @@ TEST(SmfReader, Format1TracksPlayTogetherAndFormat2OneAfterAnother) {
 
 TEST(SmfReader, LengthRunsToTheLastEndOfTrackNotTheLastNote) {
     Song song;
-    ASSERT_EQ(read(fileBytes("track-length.mid"), song), kOk);
+    ASSERT_EQ(read(fileBytes("track-length.mid"), song), SequencerError::None);
     std::uint32_t lastNote = 0;
     for (const SongEvent& e : song.events) {
         if (e.isChannel()) {
@@ -152,7 +152,7 @@ TEST(SmfReader, SameTickOrderFollowsTracksThenFileWithRestrikesFirst) {
     Track t1;
     t1.at(96, {0xB1, 7, 90}).at(0, {0xC1, 5}).end();
     Song song;
-    ASSERT_EQ(read(test::smf(1, 96, {t0, t1}), song), kOk);
+    ASSERT_EQ(read(test::smf(1, 96, {t0, t1}), song), SequencerError::None);
     EXPECT_EQ(channelEvents(song),
               (std::vector<std::string>{"0:144:60", "96:128:60", "96:144:60", "96:144:64",
                                         "96:128:64", "96:177:7", "96:193:5", "192:128:60"}));
@@ -170,10 +170,10 @@ TEST(SmfReader, RestrikeAcrossTracksAndUnmatchedNoteOffsKeepTheirPlace) {
     Track t3;
     t3.at(96, {0x91, 61, 100}).at(96, {0x81, 61, 0}).end();
     Song song;
-    ASSERT_EQ(read(test::smf(1, 96, {t0, t1}), song), kOk);
+    ASSERT_EQ(read(test::smf(1, 96, {t0, t1}), song), SequencerError::None);
     EXPECT_EQ(channelEvents(song),
               (std::vector<std::string>{"0:144:60", "96:128:60", "96:144:60", "192:128:60"}));
-    ASSERT_EQ(read(test::smf(1, 96, {t3, t2}), song), kOk);
+    ASSERT_EQ(read(test::smf(1, 96, {t3, t2}), song), SequencerError::None);
     EXPECT_EQ(channelEvents(song),
               (std::vector<std::string>{"96:145:61", "96:129:61", "192:129:61"}));
 }
@@ -190,7 +190,7 @@ TEST(SmfReader, SysExFormsBecomeCompleteMessages) {
         .at(0, {0x80, 0x3C, 0x00})
         .end();
     Song song;
-    ASSERT_EQ(read(test::smf(0, 96, {t}), song), kOk);
+    ASSERT_EQ(read(test::smf(0, 96, {t}), song), SequencerError::None);
     std::vector<std::pair<std::uint32_t, ByteVector>> sysEx;
     for (const SongEvent& e : song.events) {
         if (e.isSysEx()) {
@@ -216,7 +216,7 @@ TEST(SmfReader, MetaEventsAreKeptAndTempoEventsBuildTheMap) {
         .at(0, {0xFF, 0x51, 0x02, 0x01, 0x02})  // too short: ignored
         .end(96);
     Song song;
-    ASSERT_EQ(read(test::smf(0, 96, {t}), song), kOk);
+    ASSERT_EQ(read(test::smf(0, 96, {t}), song), SequencerError::None);
     ASSERT_FALSE(song.events.empty());
     EXPECT_TRUE(song.events[0].isMeta());
     EXPECT_EQ(song.events[0].data1, 0x03);
@@ -238,14 +238,14 @@ TEST(SmfReader, RmidWrapperAndJunkBeforeTheHeaderAreLookedThrough) {
     riff.insert(riff.end(), plain.begin(), plain.end());
     Song a;
     Song b;
-    ASSERT_EQ(read(plain, a), kOk);
-    ASSERT_EQ(read(riff, b), kOk);
+    ASSERT_EQ(read(plain, a), SequencerError::None);
+    ASSERT_EQ(read(riff, b), SequencerError::None);
     EXPECT_EQ(channelEvents(a), channelEvents(b));
 
     ByteVector prefixed(128, 0);
     prefixed.insert(prefixed.end(), plain.begin(), plain.end());
     Song c;
-    ASSERT_EQ(read(prefixed, c), kOk);
+    ASSERT_EQ(read(prefixed, c), SequencerError::None);
     EXPECT_EQ(channelEvents(a), channelEvents(c));
 }
 
@@ -254,7 +254,7 @@ TEST(SmfReader, SmpteDivisionTimesInFramesAndIgnoresTempo) {
     Track t;
     t.tempo(0, 1000000).at(0, {0x90, 60, 100}).at(1000, {0x80, 60, 0}).end(500);
     Song song;
-    ASSERT_EQ(read(test::smf(0, 0xE728, {t}), song), kOk);
+    ASSERT_EQ(read(test::smf(0, 0xE728, {t}), song), SequencerError::None);
     EXPECT_TRUE(song.tempo.isSmpte());
     EXPECT_EQ(song.lengthNs(), 1'500'000'000);
     EXPECT_EQ(song.tempo.nsAt(std::uint32_t{1000}), 1'000'000'000);
@@ -265,14 +265,14 @@ TEST(SmfReader, DamagedTracksGiveWhatCanBeRead) {
     // A delta time of five bytes ends the track; what came before stays.
     Track badVlq;
     badVlq.at(0, {0x90, 60, 100}).raw({0x81, 0x80, 0x80, 0x80, 0x00, 0x80, 60, 0});
-    ASSERT_EQ(read(test::smf(0, 96, {badVlq}), song), kOk);
+    ASSERT_EQ(read(test::smf(0, 96, {badVlq}), song), SequencerError::None);
     EXPECT_EQ(noteOnKeys(song), std::vector<int>{60});
     EXPECT_TRUE(song.damage & kDamageBadVlq);
 
     // Data bytes before any status byte.
     Track noStatus;
     noStatus.at(0, {60, 100}).end();
-    ASSERT_EQ(read(test::smf(0, 96, {noStatus}), song), kOk);
+    ASSERT_EQ(read(test::smf(0, 96, {noStatus}), song), SequencerError::None);
     EXPECT_TRUE(song.events.empty());
     EXPECT_TRUE(song.damage & kDamageNoRunningStatus);
 
@@ -283,13 +283,13 @@ TEST(SmfReader, DamagedTracksGiveWhatCanBeRead) {
     second.at(0, {0x91, 62, 100}).at(96, {0x81, 62, 0}).end();
     ByteVector bytes = test::smf(1, 96, {first, second});
     bytes[18] = 0x7F;  // length of the first track
-    ASSERT_EQ(read(bytes, song), kOk);
+    ASSERT_EQ(read(bytes, song), SequencerError::None);
     EXPECT_EQ(noteOnKeys(song), (std::vector<int>{60, 62}));
 
     // A track without End of Track, cut in the middle of a message.
     Track cut;
     cut.at(0, {0x90, 60, 100}).at(96, {0x80, 60});
-    ASSERT_EQ(read(test::smf(0, 96, {cut}), song), kOk);
+    ASSERT_EQ(read(test::smf(0, 96, {cut}), song), SequencerError::None);
     EXPECT_EQ(noteOnKeys(song), std::vector<int>{60});
     EXPECT_EQ(song.endTick, 0u);
     EXPECT_TRUE(song.damage & kDamageTruncatedTrack);
@@ -298,7 +298,7 @@ TEST(SmfReader, DamagedTracksGiveWhatCanBeRead) {
     ByteVector many = test::smf(1, 96, {first});
     many[10] = 0xFF;
     many[11] = 0xFF;
-    ASSERT_EQ(read(many, song), kOk);
+    ASSERT_EQ(read(many, song), SequencerError::None);
     EXPECT_EQ(song.trackChunks, 1);
     EXPECT_TRUE(song.damage & kDamageTrackCount);
 }
@@ -310,7 +310,7 @@ TEST(SmfReader, TrackChunksBeyondTheLimitAreNotRead) {
         bytes.insert(bytes.end(), empty.begin(), empty.end());
     }
     Song song;
-    ASSERT_EQ(read(bytes, song), kOk);
+    ASSERT_EQ(read(bytes, song), SequencerError::None);
     EXPECT_EQ(song.trackChunks, kMaxTrackChunks);
 }
 
@@ -335,8 +335,8 @@ TEST(SmfReader, SurvivesArbitraryBytes) {
             }
             bytes.resize(bytes.size() - rng() % 40);
         }
-        const int rc = read(bytes, song);
-        if (rc == kOk) {
+        const SequencerError rc = read(bytes, song);
+        if (rc == SequencerError::None) {
             // Whatever was read is in time order and within the song.
             for (std::size_t i = 1; i < song.events.size(); ++i) {
                 ASSERT_LE(song.events[i - 1].tick, song.events[i].tick);
@@ -359,7 +359,7 @@ TEST(SmfReader, TwoMillionNoteEventsFitInSixteenBytesEach) {
         t.at(12, {60 + 62499 % 12, 0}).end();
     }
     Song song;
-    ASSERT_EQ(read(test::smf(1, 480, tracks), song), kOk);
+    ASSERT_EQ(read(test::smf(1, 480, tracks), song), SequencerError::None);
     std::size_t notes = 0;
     for (const SongEvent& e : song.events) {
         notes += e.isChannel() ? 1 : 0;

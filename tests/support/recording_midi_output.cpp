@@ -4,35 +4,41 @@ namespace vesk::platform {
 
 class RecordingDevice final : public MidiOutDevice {
   public:
-    RecordingDevice(RecordingMidiOutputService& service, int device, int longMsgResult,
-                    bool complete)
-        : service_(service), device_(device), longMsgResult_(longMsgResult), complete_(complete) {}
+    RecordingDevice(RecordingMidiOutputService& service, int device, MidiOutError longMsgResult,
+                    MidiOutError resetResult, bool complete)
+        : service_(service),
+          device_(device),
+          longMsgResult_(longMsgResult),
+          resetResult_(resetResult),
+          complete_(complete) {}
     ~RecordingDevice() override { service_.closed(); }
 
     void send(std::span<const std::uint8_t> message, Nanos due) override {
         service_.record({device_, {message.begin(), message.end()}, due, false, false});
     }
 
-    int longMsg(std::span<const std::uint8_t> message, std::function<void()> done) override {
-        if (longMsgResult_ != 0) {
+    MidiOutError longMsg(std::span<const std::uint8_t> message,
+                         std::function<void()> done) override {
+        if (longMsgResult_ != MidiOutError::None) {
             return longMsgResult_;
         }
         service_.record({device_, {message.begin(), message.end()}, Nanos{0}, true, false});
         if (complete_ && done) {
             done();
         }
-        return 0;
+        return MidiOutError::None;
     }
 
-    int reset() override {
+    MidiOutError reset() override {
         service_.record({device_, {}, Nanos{0}, false, true});
-        return 0;
+        return resetResult_;
     }
 
   private:
     RecordingMidiOutputService& service_;
     int device_;
-    int longMsgResult_;
+    MidiOutError longMsgResult_;
+    MidiOutError resetResult_;
     bool complete_;
 };
 
@@ -50,18 +56,19 @@ QString RecordingMidiOutputService::deviceName(int device) {
     return QStringLiteral("Recording %1").arg(device);
 }
 
-int RecordingMidiOutputService::open(int device, std::unique_ptr<MidiOutDevice>& out) {
+MidiOutError RecordingMidiOutputService::open(int device, std::unique_ptr<MidiOutDevice>& out) {
     std::lock_guard lock(mutex_);
-    if (openResult_ != 0) {
+    if (openResult_ != MidiOutError::None) {
         return openResult_;
     }
     if (device < -1 || device >= deviceCount_) {
-        return 2;
+        return MidiOutError::NoSuchDevice;
     }
     ++openCount_;
     ++openDevices_;
-    out = std::make_unique<RecordingDevice>(*this, device, longMsgResult_, completeLongMessages_);
-    return 0;
+    out = std::make_unique<RecordingDevice>(*this, device, longMsgResult_, resetResult_,
+                                            completeLongMessages_);
+    return MidiOutError::None;
 }
 
 std::vector<RecordedMessage> RecordingMidiOutputService::messages() const {
@@ -74,14 +81,19 @@ void RecordingMidiOutputService::clear() {
     messages_.clear();
 }
 
-void RecordingMidiOutputService::setOpenResult(int code) {
+void RecordingMidiOutputService::setOpenResult(MidiOutError error) {
     std::lock_guard lock(mutex_);
-    openResult_ = code;
+    openResult_ = error;
 }
 
-void RecordingMidiOutputService::setLongMsgResult(int code) {
+void RecordingMidiOutputService::setLongMsgResult(MidiOutError error) {
     std::lock_guard lock(mutex_);
-    longMsgResult_ = code;
+    longMsgResult_ = error;
+}
+
+void RecordingMidiOutputService::setResetResult(MidiOutError error) {
+    std::lock_guard lock(mutex_);
+    resetResult_ = error;
 }
 
 void RecordingMidiOutputService::setCompleteLongMessages(bool complete) {

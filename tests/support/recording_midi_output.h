@@ -23,15 +23,17 @@ class RecordingMidiOutputService final : public MidiOutputService {
 
     int deviceCount() override;
     QString deviceName(int device) override;
-    int open(int device, std::unique_ptr<MidiOutDevice>& out) override;
+    MidiOutError open(int device, std::unique_ptr<MidiOutDevice>& out) override;
 
     // Everything sent so far, in the order it arrived.
     std::vector<RecordedMessage> messages() const;
     void clear();
 
-    // Tests make devices fail to open, or long messages fail to send, with these codes.
-    void setOpenResult(int code);
-    void setLongMsgResult(int code);
+    // Tests make devices fail to open, long messages fail to send, or resets fail, with
+    // these errors; a device takes the long message and reset results it is opened with.
+    void setOpenResult(MidiOutError error);
+    void setLongMsgResult(MidiOutError error);
+    void setResetResult(MidiOutError error);
     // When false, long messages are accepted but their completion never arrives.
     void setCompleteLongMessages(bool complete);
 
@@ -46,8 +48,9 @@ class RecordingMidiOutputService final : public MidiOutputService {
     mutable std::mutex mutex_;
     std::vector<RecordedMessage> messages_;
     int deviceCount_;
-    int openResult_ = 0;
-    int longMsgResult_ = 0;
+    MidiOutError openResult_ = MidiOutError::None;
+    MidiOutError longMsgResult_ = MidiOutError::None;
+    MidiOutError resetResult_ = MidiOutError::None;
     bool completeLongMessages_ = true;
     int openCount_ = 0;
     int openDevices_ = 0;

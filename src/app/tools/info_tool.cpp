@@ -36,8 +36,9 @@ int runInfoTool(const QStringList& files, sequencer::CommandSequencer& sequencer
             out << field(path) << '\t' << smfErrorMessage(info.errorCode) << '\n';
             continue;
         }
-        std::int32_t ret = 0;
-        info.playTime = measurePlayTime(sequencer, path, ret);
+        // A length the sequencer cannot measure shows as 0, as in the player's list.
+        CallResult measured;
+        info.playTime = measurePlayTime(sequencer, path, measured);
         out << field(path) << '\t' << info.format << '\t' << info.tracks << '\t' << info.division
             << '\t' << info.playTime << '\t' << field(info.title) << '\t' << field(info.copyright)
             << '\n';

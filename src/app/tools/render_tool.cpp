@@ -23,12 +23,13 @@ class RenderOutputService final : public platform::MidiOutputService {
     QString deviceName(int device) override {
         return device == 0 ? QStringLiteral("VESK Render") : QString();
     }
-    int open(int device, std::unique_ptr<platform::MidiOutDevice>& out) override {
+    platform::MidiOutError open(int device,
+                                std::unique_ptr<platform::MidiOutDevice>& out) override {
         if (device < -1 || device > 0) {
-            return 2;
+            return platform::MidiOutError::NoSuchDevice;
         }
         out = std::make_unique<Proxy>(synth_);
-        return 0;
+        return platform::MidiOutError::None;
     }
 
   private:
@@ -38,10 +39,11 @@ class RenderOutputService final : public platform::MidiOutputService {
         void send(std::span<const std::uint8_t> message, Nanos due) override {
             synth_.send(message, due);
         }
-        int longMsg(std::span<const std::uint8_t> message, std::function<void()> done) override {
+        platform::MidiOutError longMsg(std::span<const std::uint8_t> message,
+                                       std::function<void()> done) override {
             return synth_.longMsg(message, std::move(done));
         }
-        int reset() override { return synth_.reset(); }
+        platform::MidiOutError reset() override { return synth_.reset(); }
 
       private:
         platform::midiout::OfflineSynth& synth_;
@@ -110,8 +112,8 @@ int runRenderTool(const QStringList& args, const RenderOptions& options, QTextSt
         engine.sendEx(QStringLiteral("F0 7E 7F 09 01 F7"));
         engine.midiPlay();
         if (engine.lastResult() != 0) {
-            err << "veskmidi: " << args[i] << ": cannot be played (code " << engine.lastResult()
-                << ")\n";
+            err << "veskmidi: " << args[i] << ": cannot be played: " << engine.lastResultMessage()
+                << " (code " << engine.lastResult() << ")\n";
             engine.midiClose();
             ++failures;
             continue;

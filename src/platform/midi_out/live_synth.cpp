@@ -8,7 +8,6 @@
 
 #include "platform/midi_out/frame_time.h"
 #include "platform/midi_out/midi_out_log.h"
-#include "platform/midi_out/result_codes.h"
 
 namespace vesk::platform::midiout {
 
@@ -134,9 +133,9 @@ int LiveSynth::audioCallback(void* data, int len, int, float*[], int nout, float
     return FLUID_OK;
 }
 
-int LiveSynth::startAudio(const AudioOptions& options, QString& error) {
+MidiOutError LiveSynth::startAudio(const AudioOptions& options, QString& error) {
     if (driver_) {
-        return 0;
+        return MidiOutError::None;
     }
     fluid_settings_t* settings = core_->settings();
     int periodSize = std::clamp(options.periodSize, 64, 8192);
@@ -168,7 +167,7 @@ int LiveSynth::startAudio(const AudioOptions& options, QString& error) {
         if (driver_) {
             qCInfo(lcMidiOut) << "sound output through" << name << "latency"
                               << latency.count() / 1000000.0 << "ms";
-            return 0;
+            return MidiOutError::None;
         }
     }
     if (!options.driver.isEmpty() && !available.contains(options.driver)) {
@@ -176,7 +175,7 @@ int LiveSynth::startAudio(const AudioOptions& options, QString& error) {
     } else {
         error = QStringLiteral("音声出力を開けません。");
     }
-    return kNoDriver;
+    return MidiOutError::NoSoundOutput;
 }
 
 void LiveSynth::stopAudio() {

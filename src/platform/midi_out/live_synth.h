@@ -17,6 +17,7 @@
 #include "platform/clock.h"
 #include "platform/midi_out/event_ring.h"
 #include "platform/midi_out/synth_core.h"
+#include "platform/midi_out_error.h"
 
 namespace vesk::platform::midiout {
 
@@ -47,8 +48,8 @@ class LiveSynth {
     // One audio period. The driver's thread calls it; tests call it in the driver's place.
     void process(float* left, float* right, int frames);
 
-    // Opens the sound output. Returns 0, or kNoDriver with `error` set.
-    int startAudio(const AudioOptions& options, QString& error);
+    // Opens the sound output; on failure `error` tells the user why.
+    MidiOutError startAudio(const AudioOptions& options, QString& error);
     void stopAudio();
     bool audioRunning() const { return driver_ != nullptr; }
 

@@ -11,7 +11,6 @@
 #include "platform/midi_out/midi_bytes.h"
 #include "platform/midi_out/midi_out_log.h"
 #include "platform/midi_out/reset_messages.h"
-#include "platform/midi_out/result_codes.h"
 
 namespace vesk::platform::midiout {
 
@@ -63,25 +62,26 @@ class PortDevice final : public MidiOutDevice {
         out_->sendMessage(message.data(), message.size());
     }
 
-    int longMsg(std::span<const std::uint8_t> message, std::function<void()> done) override {
+    MidiOutError longMsg(std::span<const std::uint8_t> message,
+                         std::function<void()> done) override {
         std::lock_guard lock(mutex_);
         sink_->failed = false;
         if (!splitMessages(message, [&](std::span<const std::uint8_t> part) {
                 track(part);
                 out_->sendMessage(part.data(), part.size());
             })) {
-            return kInvalidParam;
+            return MidiOutError::BadMessage;
         }
         if (sink_->failed) {
-            return kError;
+            return MidiOutError::Failed;
         }
         if (done) {
             done();
         }
-        return kOk;
+        return MidiOutError::None;
     }
 
-    int reset() override {
+    MidiOutError reset() override {
         std::lock_guard lock(mutex_);
         sink_->failed = false;
         for (int ch = 0; ch < 16; ++ch) {
@@ -97,7 +97,7 @@ class PortDevice final : public MidiOutDevice {
         }
         forEachSilencingMessage(
             [&](std::span<const std::uint8_t> m) { out_->sendMessage(m.data(), m.size()); });
-        return sink_->failed ? kError : kOk;
+        return sink_->failed ? MidiOutError::Failed : MidiOutError::None;
     }
 
   private:
@@ -137,21 +137,21 @@ class AlsaPortBackend final : public MidiPortBackend {
         return names;
     }
 
-    int openPort(int index, std::unique_ptr<MidiOutDevice>& out) override {
+    MidiOutError openPort(int index, std::unique_ptr<MidiOutDevice>& out) override {
         auto sink = std::make_unique<ErrorSink>();
         auto client = makeClient(*sink);
         if (!client) {
-            return kBadDevice;
+            return MidiOutError::NoSuchDevice;
         }
         if (index < 0 || static_cast<unsigned>(index) >= client->getPortCount()) {
-            return kBadDevice;
+            return MidiOutError::NoSuchDevice;
         }
         client->openPort(static_cast<unsigned>(index), kClientName);
         if (sink->failed || !client->isPortOpen()) {
-            return kError;
+            return MidiOutError::Failed;
         }
         out = std::make_unique<PortDevice>(std::move(sink), std::move(client));
-        return kOk;
+        return MidiOutError::None;
     }
 
   private:

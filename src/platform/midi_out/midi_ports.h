@@ -14,8 +14,8 @@ class MidiPortBackend {
     virtual ~MidiPortBackend() = default;
     // The ports present now, by their names.
     virtual std::vector<QString> portNames() = 0;
-    // Opens port `index` of the list as it is now. Returns 0 and sets `out`, or an error.
-    virtual int openPort(int index, std::unique_ptr<MidiOutDevice>& out) = 0;
+    // Opens port `index` of the list as it is now: sets `out` on success.
+    virtual MidiOutError openPort(int index, std::unique_ptr<MidiOutDevice>& out) = 0;
 };
 
 // The ALSA sequencer's ports. A system without the sequencer simply has no ports.

@@ -6,7 +6,6 @@
 #include "platform/midi_out/midi_bytes.h"
 #include "platform/midi_out/midi_out_log.h"
 #include "platform/midi_out/reset_messages.h"
-#include "platform/midi_out/result_codes.h"
 
 namespace vesk::platform::midiout {
 
@@ -73,21 +72,22 @@ void OfflineSynth::send(std::span<const std::uint8_t> message, Nanos due) {
     enqueue(message, due);
 }
 
-int OfflineSynth::longMsg(std::span<const std::uint8_t> message, std::function<void()> done) {
+MidiOutError OfflineSynth::longMsg(std::span<const std::uint8_t> message,
+                                   std::function<void()> done) {
     Nanos now = time();
     if (!splitMessages(message, [&](std::span<const std::uint8_t> part) { enqueue(part, now); })) {
-        return kInvalidParam;
+        return MidiOutError::BadMessage;
     }
     if (done) {
         done();
     }
-    return kOk;
+    return MidiOutError::None;
 }
 
-int OfflineSynth::reset() {
+MidiOutError OfflineSynth::reset() {
     Nanos now = time();
     forEachSilencingMessage([&](std::span<const std::uint8_t> m) { enqueue(m, now); });
-    return kOk;
+    return MidiOutError::None;
 }
 
 void OfflineSynth::renderUntil(Nanos until, std::vector<float>& out) {

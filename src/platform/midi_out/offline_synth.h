@@ -21,8 +21,9 @@ class OfflineSynth final : public MidiOutDevice {
     // Messages are kept until rendering reaches them; they may arrive in any order.
     void send(std::span<const std::uint8_t> message, Nanos due) override;
     // Applied at the current render position; `done` runs before this returns.
-    int longMsg(std::span<const std::uint8_t> message, std::function<void()> done) override;
-    int reset() override;
+    MidiOutError longMsg(std::span<const std::uint8_t> message,
+                         std::function<void()> done) override;
+    MidiOutError reset() override;
 
     // Renders from where the previous call stopped up to clock time `until`, appending
     // interleaved stereo frames (left, right) to `out`.

@@ -5,7 +5,6 @@
 #include "platform/midi_out/midi_bytes.h"
 #include "platform/midi_out/midi_out_log.h"
 #include "platform/midi_out/reset_messages.h"
-#include "platform/midi_out/result_codes.h"
 #include "platform/midi_out/soundfont.h"
 
 namespace vesk::platform::midiout {
@@ -30,25 +29,25 @@ class SynthHost {
         options_ = options;
     }
 
-    int prepare(QString& error) {
+    MidiOutError prepare(QString& error) {
         std::lock_guard lock(mutex_);
         return load(error);
     }
 
-    int acquire(QString& error) {
+    MidiOutError acquire(QString& error) {
         std::lock_guard lock(mutex_);
-        int code = load(error);
-        if (code != kOk) {
+        MidiOutError code = load(error);
+        if (code != MidiOutError::None) {
             return code;
         }
         if (users_ == 0) {
             code = live_->startAudio(options_.audio, error);
-            if (code != kOk) {
+            if (code != MidiOutError::None) {
                 return code;
             }
         }
         ++users_;
-        return kOk;
+        return MidiOutError::None;
     }
 
     void release() {
@@ -63,7 +62,7 @@ class SynthHost {
 
   private:
     // With mutex_ held: the synthesizer for the current options, loaded if need be.
-    int load(QString& error) {
+    MidiOutError load(QString& error) {
         bool sameSynth = liveOptions_.soundFont == options_.soundFont &&
                          liveOptions_.sampleRate == options_.sampleRate &&
                          liveOptions_.gain == options_.gain;
@@ -77,12 +76,12 @@ class SynthHost {
             config.gain = options_.gain;
             auto core = SynthCore::create(config, error);
             if (!core) {
-                return kError;
+                return MidiOutError::Failed;
             }
             live_ = std::make_unique<LiveSynth>(std::move(core), clock_);
             liveOptions_ = options_;
         }
-        return kOk;
+        return MidiOutError::None;
     }
 
     std::mutex mutex_;
@@ -110,27 +109,28 @@ class SynthDevice final : public MidiOutDevice {
         }
     }
 
-    int longMsg(std::span<const std::uint8_t> message, std::function<void()> done) override {
+    MidiOutError longMsg(std::span<const std::uint8_t> message,
+                         std::function<void()> done) override {
         bool queued = true;
         if (!splitMessages(message, [&](std::span<const std::uint8_t> part) {
                 queued = host_->live().postNow(part) && queued;
             })) {
-            return kInvalidParam;
+            return MidiOutError::BadMessage;
         }
         if (!queued) {
-            return kNotReady;
+            return MidiOutError::Busy;
         }
         if (done) {
             done();
         }
-        return kOk;
+        return MidiOutError::None;
     }
 
-    int reset() override {
+    MidiOutError reset() override {
         bool queued = true;
         forEachSilencingMessage(
             [&](std::span<const std::uint8_t> m) { queued = host_->live().postNow(m) && queued; });
-        return queued ? kOk : kNotReady;
+        return queued ? MidiOutError::None : MidiOutError::Busy;
     }
 
   private:
@@ -169,26 +169,26 @@ QString SystemMidiOutputService::deviceName(int device) {
     return names[static_cast<std::size_t>(device) - 1];
 }
 
-int SystemMidiOutputService::open(int device, std::unique_ptr<MidiOutDevice>& out) {
+MidiOutError SystemMidiOutputService::open(int device, std::unique_ptr<MidiOutDevice>& out) {
     QString error;
-    int code = kOk;
+    MidiOutError code = MidiOutError::None;
     if (device == -1 || device == 0) {
         code = synth_->acquire(error);
-        if (code == kOk) {
+        if (code == MidiOutError::None) {
             out = std::make_unique<SynthDevice>(synth_);
         }
     } else if (device > 0 && static_cast<std::size_t>(device) <= ports_->portNames().size()) {
         code = ports_->openPort(device - 1, out);
-        if (code == kBadDevice) {
+        if (code == MidiOutError::NoSuchDevice) {
             error = QStringLiteral("MIDI 出力デバイス %1 はありません。").arg(device);
-        } else if (code != kOk) {
+        } else if (code != MidiOutError::None) {
             error = QStringLiteral("MIDI 出力デバイス %1 を開けません。").arg(device);
         }
     } else {
-        code = kBadDevice;
+        code = MidiOutError::NoSuchDevice;
         error = QStringLiteral("MIDI 出力デバイス %1 はありません。").arg(device);
     }
-    if (code != kOk) {
+    if (code != MidiOutError::None) {
         qCInfo(lcMidiOut) << "device" << device << "not opened:" << error;
     }
     std::lock_guard lock(mutex_);
@@ -196,10 +196,10 @@ int SystemMidiOutputService::open(int device, std::unique_ptr<MidiOutDevice>& ou
     return code;
 }
 
-int SystemMidiOutputService::prepareSynthesizer() {
+MidiOutError SystemMidiOutputService::prepareSynthesizer() {
     QString error;
-    int code = synth_->prepare(error);
-    if (code != kOk) {
+    const MidiOutError code = synth_->prepare(error);
+    if (code != MidiOutError::None) {
         qCInfo(lcMidiOut) << "synthesizer not loaded:" << error;
     }
     std::lock_guard lock(mutex_);

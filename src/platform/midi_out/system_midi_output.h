@@ -38,12 +38,12 @@ class SystemMidiOutputService final : public MidiOutputService {
 
     int deviceCount() override;
     QString deviceName(int device) override;
-    int open(int device, std::unique_ptr<MidiOutDevice>& out) override;
+    MidiOutError open(int device, std::unique_ptr<MidiOutDevice>& out) override;
 
     // Loads the synthesizer's SoundFont now, which takes seconds for a large one, so that
     // the first open does not wait for it. Any thread; an open meanwhile waits for it.
-    // Returns 0 or an error code, with lastError() set.
-    int prepareSynthesizer();
+    // lastError() tells the user why it failed.
+    MidiOutError prepareSynthesizer();
 
     // New options take effect when the synthesizer is next opened while no device of it
     // is open.

@@ -96,7 +96,7 @@ TEST(DemoSongs, EachHasMelodyBassAndDrumsAfterAGsResetAndChangesTempo) {
         ASSERT_EQ(sequencer::readSmf({reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                       static_cast<std::size_t>(bytes.size())},
                                      parsed),
-                  0);
+                  sequencer::SequencerError::None);
         EXPECT_EQ(parsed.damage, sequencer::kDamageNone);
         std::set<int> channelsWithNotes;
         std::set<int> lowNotesOnMelodicChannels;

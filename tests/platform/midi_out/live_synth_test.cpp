@@ -140,7 +140,7 @@ TEST(LiveSynthAudio, NoSoundOutputIsAnErrorNotACrash) {
     AudioOptions options;
     options.driver = QStringLiteral("no-such-driver");
     QString error;
-    EXPECT_NE(live->startAudio(options, error), 0);
+    EXPECT_NE(live->startAudio(options, error), MidiOutError::None);
     EXPECT_TRUE(error.contains(QStringLiteral("no-such-driver")));
     EXPECT_FALSE(live->audioRunning());
 }

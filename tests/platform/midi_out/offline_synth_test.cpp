@@ -7,7 +7,6 @@
 #include <map>
 
 #include "platform/midi_out/frame_time.h"
-#include "platform/midi_out/result_codes.h"
 #include "platform/midi_out/synth_fixture.h"
 #include "platform/midi_out/wav_writer.h"
 #include "support/temp_dir.h"
@@ -90,7 +89,7 @@ TEST(OfflineSynthSound, ResetSilencesAHeldNote) {
     std::vector<float> out;
     synth->renderUntil(500ms, out);
     ASSERT_GT(peak(out, framesFromNanos(400ms, rate), framesFromNanos(500ms, rate)), 0.005f);
-    EXPECT_EQ(synth->reset(), kOk);
+    EXPECT_EQ(synth->reset(), MidiOutError::None);
     synth->renderUntil(4s, out);
     EXPECT_LT(peak(out, framesFromNanos(3500ms, rate), framesFromNanos(4s, rate)), 1e-4f);
 }
@@ -112,7 +111,7 @@ TEST(OfflineSynthMessages, LongMessageIsTakenAndReported) {
     ASSERT_TRUE(synth);
     int doneCalls = 0;
     const std::array<std::uint8_t, 9> xgOn{0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7};
-    EXPECT_EQ(synth->longMsg(xgOn, [&] { ++doneCalls; }), kOk);
+    EXPECT_EQ(synth->longMsg(xgOn, [&] { ++doneCalls; }), MidiOutError::None);
     EXPECT_EQ(doneCalls, 1);
     std::vector<float> out;
     synth->renderUntil(10ms, out);
@@ -120,8 +119,8 @@ TEST(OfflineSynthMessages, LongMessageIsTakenAndReported) {
 
     // Not a message: refused, and done never runs.
     const std::array<std::uint8_t, 3> broken{0xF0, 0x43, 0x10};
-    EXPECT_EQ(synth->longMsg(broken, [&] { ++doneCalls; }), kInvalidParam);
-    EXPECT_EQ(synth->longMsg({}, [&] { ++doneCalls; }), kInvalidParam);
+    EXPECT_EQ(synth->longMsg(broken, [&] { ++doneCalls; }), MidiOutError::BadMessage);
+    EXPECT_EQ(synth->longMsg({}, [&] { ++doneCalls; }), MidiOutError::BadMessage);
     EXPECT_EQ(doneCalls, 1);
 }
 
@@ -147,7 +146,7 @@ TEST(OfflineSynthMessages, ResetCodeWithTwoMessagesAppliesBoth) {
     // an XG System On after GM must leave the synthesizer in XG style.
     const std::array<std::uint8_t, 15> both{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7, 0xF0, 0x43,
                                             0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7};
-    EXPECT_EQ(synth->longMsg(both, nullptr), kOk);
+    EXPECT_EQ(synth->longMsg(both, nullptr), MidiOutError::None);
     std::vector<float> out;
     synth->renderUntil(1ms, out);
     EXPECT_EQ(synth->core().style(), ResetStyle::Xg);

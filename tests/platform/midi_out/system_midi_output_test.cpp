@@ -6,7 +6,6 @@
 
 #include <QFileInfo>
 
-#include "platform/midi_out/result_codes.h"
 #include "platform/midi_out/synth_fixture.h"
 #include "support/temp_dir.h"
 
@@ -19,9 +18,9 @@ class FakePorts final : public MidiPortBackend {
     explicit FakePorts(std::vector<QString> names, std::vector<int>* opened)
         : names_(std::move(names)), opened_(opened) {}
     std::vector<QString> portNames() override { return names_; }
-    int openPort(int index, std::unique_ptr<MidiOutDevice>&) override {
+    MidiOutError openPort(int index, std::unique_ptr<MidiOutDevice>&) override {
         opened_->push_back(index);
-        return kError;
+        return MidiOutError::Failed;
     }
 
   private:
@@ -74,7 +73,7 @@ TEST(SystemMidiOutput, PortsFollowTheSynthesizerInNumbering) {
     EXPECT_EQ(service.deviceName(2), QStringLiteral("YAMAHA MU128"));
     EXPECT_EQ(service.deviceName(3), QString());
     std::unique_ptr<MidiOutDevice> out;
-    EXPECT_EQ(service.open(2, out), kError);
+    EXPECT_EQ(service.open(2, out), MidiOutError::Failed);
     EXPECT_EQ(opened, std::vector<int>{1});
     EXPECT_FALSE(service.lastError().isEmpty());
 }
@@ -85,7 +84,7 @@ TEST(SystemMidiOutput, DeviceNumbersOutOfRangeFail) {
                                     std::make_unique<FakePorts>(std::vector<QString>{}, &opened));
     for (int device : {-2, -32768, 1, 5, 32767}) {
         std::unique_ptr<MidiOutDevice> out;
-        EXPECT_EQ(service.open(device, out), kBadDevice) << device;
+        EXPECT_EQ(service.open(device, out), MidiOutError::NoSuchDevice) << device;
         EXPECT_EQ(out, nullptr);
         EXPECT_TRUE(service.lastError().contains(QString::number(device)));
     }
@@ -99,7 +98,7 @@ TEST(SystemMidiOutput, SynthesizerWithoutSoundOutputFailsCleanly) {
     SystemMidiOutputService service(smallSynth());
     for (int device : {0, -1, 0}) {
         std::unique_ptr<MidiOutDevice> out;
-        EXPECT_EQ(service.open(device, out), kNoDriver) << device;
+        EXPECT_EQ(service.open(device, out), MidiOutError::NoSoundOutput) << device;
         EXPECT_EQ(out, nullptr);
         EXPECT_TRUE(service.lastError().contains(QStringLiteral("音声出力")));
     }
@@ -110,7 +109,7 @@ TEST(SystemMidiOutput, NamedDriverThatDoesNotExistFails) {
     options.audio.driver = QStringLiteral("no-such-driver");
     SystemMidiOutputService service(options);
     std::unique_ptr<MidiOutDevice> out;
-    EXPECT_EQ(service.open(0, out), kNoDriver);
+    EXPECT_EQ(service.open(0, out), MidiOutError::NoSoundOutput);
     EXPECT_EQ(out, nullptr);
     EXPECT_TRUE(service.lastError().contains(QStringLiteral("no-such-driver")));
 }
@@ -121,18 +120,18 @@ TEST(SystemMidiOutput, SoundFontThatDoesNotLoadIsReportedAndCanBeReplaced) {
     options.soundFont = dir.write(QStringLiteral("bad.sf2"), "not a soundfont");
     options.audio.driver = QStringLiteral("no-such-driver");
     SystemMidiOutputService service(options);
-    EXPECT_EQ(service.prepareSynthesizer(), kError);
+    EXPECT_EQ(service.prepareSynthesizer(), MidiOutError::Failed);
     EXPECT_TRUE(service.lastError().contains(options.soundFont));
     std::unique_ptr<MidiOutDevice> out;
-    EXPECT_EQ(service.open(0, out), kError);
+    EXPECT_EQ(service.open(0, out), MidiOutError::Failed);
     EXPECT_TRUE(service.lastError().contains(options.soundFont));
 
     // With a good SoundFont the synthesizer loads, and only the sound output is missing.
     options.soundFont = test::smallSoundFont();
     service.setOptions(options);
-    EXPECT_EQ(service.prepareSynthesizer(), kOk);
+    EXPECT_EQ(service.prepareSynthesizer(), MidiOutError::None);
     EXPECT_TRUE(service.lastError().isEmpty());
-    EXPECT_EQ(service.open(0, out), kNoDriver);
+    EXPECT_EQ(service.open(0, out), MidiOutError::NoSoundOutput);
     EXPECT_TRUE(service.lastError().contains(QStringLiteral("no-such-driver")));
 }
 

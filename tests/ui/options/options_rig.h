@@ -26,7 +26,9 @@ class NamedMidiOutput final : public platform::MidiOutputService {
         }
         return device >= 0 && device < names_.size() ? names_.at(device) : QString();
     }
-    int open(int, std::unique_ptr<platform::MidiOutDevice>&) override { return 2; }
+    platform::MidiOutError open(int, std::unique_ptr<platform::MidiOutDevice>&) override {
+        return platform::MidiOutError::NoSuchDevice;
+    }
 
   private:
     QStringList names_;
