@@ -39,7 +39,7 @@ class PlayerView {
   public:
     virtual ~PlayerView() = default;
 
-    // A line handed over by a second start (OpenCommandLine, or the tray's own form).
+    // A line handed over by a second start (the main window's or the tray's).
     virtual void openCommandLine(const QString& line) = 0;
 
     // The song list, one line per entry.

@@ -38,7 +38,7 @@ ElidedLabel* addRow(QWidget* window, int top, const char* caption, const char* c
 
 }  // namespace
 
-F_2::F_2(QWidget* owner)
+ProgressWindow::ProgressWindow(QWidget* owner)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::MSWindowsFixedSizeDialogHint) {
     setWindowTitle(QStringLiteral("ファイルの解析中…"));
@@ -50,21 +50,21 @@ F_2::F_2(QWidget* owner)
     info::keepAbove(*this, owner);
 }
 
-void F_2::showEntry(const intake::SongEntry& entry) {
+void ProgressWindow::showEntry(const intake::SongEntry& entry) {
     path_->setText(entry.container);
     file_->setText(entry.name);
     title_->setText(entry.title);
 }
 
-QString F_2::pathText() const {
+QString ProgressWindow::pathText() const {
     return path_->text();
 }
 
-QString F_2::fileText() const {
+QString ProgressWindow::fileText() const {
     return file_->text();
 }
 
-QString F_2::titleText() const {
+QString ProgressWindow::titleText() const {
     return title_->text();
 }
 

@@ -14,9 +14,9 @@ using info::px;
 // and the values.
 constexpr std::array<int, 6> RuleHeights = {225, 465, 705, 945, 1185, 1425};
 constexpr int WordRule = 1050;
-constexpr std::array<const char*, F_5::RowCount> DesignWords = {
+constexpr std::array<const char*, SongInfoWindow::RowCount> DesignWords = {
     "書庫名", "ファイル名", "著作権", "SMFﾌｫｰﾏｯﾄ", "BPM", "トラック数 ", "分解能"};
-constexpr std::array<const char*, F_5::RowCount> RowNames = {
+constexpr std::array<const char*, SongInfoWindow::RowCount> RowNames = {
     "lbl_Arch", "lbl_File", "lbl_Copy", "lbl_Smf", "lbl_BPM", "lbl_Trk", "lbl_Div"};
 
 // Gap between the text and a rule, in pixels.
@@ -95,7 +95,7 @@ void InfoRow::paintEvent(QPaintEvent*) {
                      fontMetrics().elidedText(value(), Qt::ElideMiddle, valueArea.width()));
 }
 
-F_5::F_5(QWidget* owner)
+SongInfoWindow::SongInfoWindow(QWidget* owner)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus) {
     setWindowTitle(QString());
     setFixedSize(px(7230), px(1815));
@@ -115,7 +115,7 @@ F_5::F_5(QWidget* owner)
     info::keepAbove(*this, owner);
 }
 
-void F_5::showFileInfo(const player::FileInfoTexts& texts) {
+void SongInfoWindow::showFileInfo(const player::FileInfoTexts& texts) {
     rows_[Arch]->setText(texts.archive);
     rows_[File]->setText(texts.file);
     rows_[Copy]->setText(texts.copyright);
@@ -124,19 +124,19 @@ void F_5::showFileInfo(const player::FileInfoTexts& texts) {
     rows_[Div]->setText(texts.division);
 }
 
-void F_5::setBpmText(const QString& text) {
+void SongInfoWindow::setBpmText(const QString& text) {
     rows_[BPM]->setText(text);
 }
 
-void F_5::placeBelow(const QRect& mainFrame) {
+void SongInfoWindow::placeBelow(const QRect& mainFrame) {
     move(mainFrame.left(), mainFrame.top() + mainFrame.height());
 }
 
-QString F_5::rowText(Row row) const {
+QString SongInfoWindow::rowText(Row row) const {
     return rows_.at(row)->text();
 }
 
-int F_5::ruleX() const {
+int SongInfoWindow::ruleX() const {
     return px(WordRule);
 }
 

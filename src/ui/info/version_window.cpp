@@ -53,10 +53,10 @@ QLabel* placedLabel(QWidget* parent, const QString& text, int left, int top, con
 
 QString versionTitleLine(const VersionTexts& texts) {
     return texts.appTitle + u' ' + texts.appVersion + QStringLiteral(" #") +
-           QString::number(texts.Revision);
+           QString::number(texts.revision);
 }
 
-F_4::F_4(const VersionTexts& texts, QWidget* mainWindow)
+VersionWindow::VersionWindow(const VersionTexts& texts, QWidget* mainWindow)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       block_(std::make_unique<WindowBlock>(mainWindow)) {
@@ -100,7 +100,7 @@ F_4::F_4(const VersionTexts& texts, QWidget* mainWindow)
                            .arg(info::colors::Panel.name(), info::colors::Rule.name()));
     const QFont fixed = info::fixedFont(11);
     for (std::size_t i = 0; i < dll_.size(); ++i) {
-        const QString line = QLatin1String(ComponentLabels[i]) + texts.Components[i];
+        const QString line = QLatin1String(ComponentLabels[i]) + texts.components[i];
         dll_[i] = placedLabel(box, line, 30, 30 + 210 * static_cast<int>(i), fixed,
                               info::colors::Text, 210);
         dll_[i]->setObjectName(QStringLiteral("lbl_Dll%1").arg(i));
@@ -131,9 +131,9 @@ F_4::F_4(const VersionTexts& texts, QWidget* mainWindow)
     info::keepAbove(*this, mainWindow);
 }
 
-F_4::~F_4() = default;
+VersionWindow::~VersionWindow() = default;
 
-void F_4::closeEvent(QCloseEvent* event) {
+void VersionWindow::closeEvent(QCloseEvent* event) {
     block_->release();
     event->accept();
 }

@@ -97,24 +97,24 @@ struct DialogRig {
     config::ModuleState module;
     config::Settings settings;
     FakeBackend backend;
-    C_CommonDialog dialog{module, settings, backend};
+    SongFileDialogs dialog{module, settings, backend};
 };
 
 TEST(CommonDialog, OpenRemembersTheFolderAndGivesTheSelectionText) {
     DialogRig rig;
     rig.settings.lastFile = "/start";
     rig.backend.files = {"/songs/a.mid", "/songs/b.mid"};
-    EXPECT_EQ(rig.dialog.OpenFilesDialog(nullptr, "新しくファイルを開く"),
+    EXPECT_EQ(rig.dialog.openFilesDialog(nullptr, "新しくファイルを開く"),
               QString("/songs") + Nul + "a.mid" + Nul + "b.mid");
     EXPECT_EQ(rig.backend.seen.last(), "新しくファイルを開く|/start");
     EXPECT_EQ(rig.settings.lastFile, "/songs");
 
     // The next save dialog starts there; a cancelled open leaves LFile alone.
     rig.backend.files.clear();
-    EXPECT_EQ(rig.dialog.OpenFilesDialog(nullptr, "ファイルを追加"), QString());
+    EXPECT_EQ(rig.dialog.openFilesDialog(nullptr, "ファイルを追加"), QString());
     EXPECT_EQ(rig.settings.lastFile, "/songs");
     rig.backend.savePath = "/lists/mine";
-    EXPECT_EQ(rig.dialog.SaveListDialog(nullptr, "ﾘｽﾄの保存"), "/lists/mine.mlt");
+    EXPECT_EQ(rig.dialog.saveListDialog(nullptr, "ﾘｽﾄの保存"), "/lists/mine.mlt");
     EXPECT_EQ(rig.backend.seen.last(), "ﾘｽﾄの保存|/songs|mlt");
     EXPECT_EQ(rig.settings.lastFile, "/songs");
 }
@@ -123,21 +123,21 @@ TEST(CommonDialog, FolderBrowserNeitherReadsNorChangesLFile) {
     DialogRig rig;
     rig.settings.lastFile = "/start";
     rig.backend.chosenFolder = "/music/";
-    EXPECT_EQ(rig.dialog.BrowseFolder(nullptr, "MIDIデータのあるフォルダを選択してください"),
+    EXPECT_EQ(rig.dialog.browseFolder(nullptr, "MIDIデータのあるフォルダを選択してください"),
               "/music");
     EXPECT_EQ(rig.settings.lastFile, "/start");
     rig.backend.chosenFolder.clear();
-    EXPECT_EQ(rig.dialog.BrowseFolder(nullptr, "x"), QString());
+    EXPECT_EQ(rig.dialog.browseFolder(nullptr, "x"), QString());
 }
 
 TEST(CommonDialog, SaveKeepsAGivenExtensionAndCancelGivesNothing) {
     DialogRig rig;
     rig.backend.savePath = "/lists/mine.MLT";
-    EXPECT_EQ(rig.dialog.SaveListDialog(nullptr, "t"), "/lists/mine.MLT");
+    EXPECT_EQ(rig.dialog.saveListDialog(nullptr, "t"), "/lists/mine.MLT");
     rig.backend.savePath = "/lists/mine.";
-    EXPECT_EQ(rig.dialog.SaveListDialog(nullptr, "t"), "/lists/mine.mlt");
+    EXPECT_EQ(rig.dialog.saveListDialog(nullptr, "t"), "/lists/mine.mlt");
     rig.backend.savePath.clear();
-    EXPECT_EQ(rig.dialog.SaveListDialog(nullptr, "t"), QString());
+    EXPECT_EQ(rig.dialog.saveListDialog(nullptr, "t"), QString());
     ASSERT_EQ(rig.backend.lastFilters.size(), 1);
     EXPECT_EQ(rig.backend.lastFilters.first(), "ﾏﾙﾁﾘｽﾄﾌｧｲﾙ (*.mlt *.MLT)");
 }
@@ -145,7 +145,7 @@ TEST(CommonDialog, SaveKeepsAGivenExtensionAndCancelGivesNothing) {
 TEST(CommonDialog, FiltersMatchBothLetterCasesAndFollowTheAvailableKinds) {
     DialogRig rig;
     rig.backend.files = {"/a.mid"};
-    rig.dialog.OpenFilesDialog(nullptr, "t");
+    rig.dialog.openFilesDialog(nullptr, "t");
     const QStringList plain = rig.backend.lastFilters;
     ASSERT_EQ(plain.size(), 3);
     EXPECT_EQ(plain[0], "対応ﾌｧｲﾙ (*.mid *.MID *.rmi *.RMI *.mlt *.MLT)");
@@ -153,7 +153,7 @@ TEST(CommonDialog, FiltersMatchBothLetterCasesAndFollowTheAvailableKinds) {
 
     rig.settings.useLhasa = true;
     rig.module.haveRarReader = true;
-    rig.dialog.OpenFilesDialog(nullptr, "t");
+    rig.dialog.openFilesDialog(nullptr, "t");
     const QString all = rig.backend.lastFilters.join('\n');
     EXPECT_TRUE(all.contains("*.lzh *.LZH"));
     EXPECT_TRUE(all.contains("*.zip *.ZIP"));

@@ -23,7 +23,7 @@ int pixelsUnlike(const QImage& image, QRect area, QColor colour) {
 
 TEST(MainWindowLook, DrawsTheDesignColoursTheArtworkAndAJapaneseFace) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(3);
     const QImage shot = w.grab().toImage();
     if (const QString dir = qEnvironmentVariable("VESK_SCREENSHOT_DIR"); !dir.isEmpty()) {
@@ -50,7 +50,7 @@ TEST(MainWindowLook, DrawsTheDesignColoursTheArtworkAndAJapaneseFace) {
 
 TEST(MainWindowLook, EveryPictureTheWindowShowsHasArtwork) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     for (PictureBox* picture : w.findChildren<PictureBox*>()) {
         EXPECT_TRUE(SkinArt::exists(picture->picture())) << picture->objectName().toStdString();
     }

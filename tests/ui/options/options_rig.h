@@ -34,7 +34,7 @@ class NamedMidiOutput final : public platform::MidiOutputService {
 
 class ScriptedChoosers final : public OptionChoosers {
   public:
-    QString BrowseFolder(QWidget*, const QString& title) override {
+    QString browseFolder(QWidget*, const QString& title) override {
         asked.append(title);
         return folder;
     }
