@@ -56,11 +56,11 @@ std::unique_ptr<ProgressWindow> makeSampleProgressWindow() {
 bool saveInfoScreenshots(const QString& folder) {
     const QDir dir(folder);
     const bool version =
-        makeSampleVersionWindow()->grab().save(dir.filePath(QStringLiteral("f_4.png")));
-    const bool info =
-        makeSampleSongInfoWindow()->grab().save(dir.filePath(QStringLiteral("f_5.png")));
-    const bool progress =
-        makeSampleProgressWindow()->grab().save(dir.filePath(QStringLiteral("f_2.png")));
+        makeSampleVersionWindow()->grab().save(dir.filePath(QStringLiteral("version_window.png")));
+    const bool info = makeSampleSongInfoWindow()->grab().save(
+        dir.filePath(QStringLiteral("song_info_window.png")));
+    const bool progress = makeSampleProgressWindow()->grab().save(
+        dir.filePath(QStringLiteral("progress_window.png")));
     return version && info && progress;
 }
 

@@ -22,8 +22,8 @@ std::unique_ptr<VersionWindow> makeSampleVersionWindow(QWidget* mainWindow = nul
 std::unique_ptr<SongInfoWindow> makeSampleSongInfoWindow();
 std::unique_ptr<ProgressWindow> makeSampleProgressWindow();
 
-// Writes f_4.png, f_5.png and f_2.png into `folder` (which must exist). False when one of
-// them could not be written.
+// Writes version_window.png, song_info_window.png and progress_window.png into `folder` (which must
+// exist). False when one of them could not be written.
 bool saveInfoScreenshots(const QString& folder);
 
 }  // namespace vesk::ui

@@ -8,14 +8,11 @@
 namespace vesk::ui {
 namespace {
 
-using info::px;
-using info::twipsRect;
-
-// Caption labels end here; values start at ValueLeft and are ValueWidth wide (twips).
-constexpr int CaptionRight = 915;
-constexpr int ValueLeft = 960;
-constexpr int ValueWidth = 5325;
-constexpr int RowHeight = 270;
+// Caption labels end here; values start at ValueLeft and are ValueWidth wide (pixels).
+constexpr int CaptionRight = 61;
+constexpr int ValueLeft = 64;
+constexpr int ValueWidth = 355;
+constexpr int RowHeight = 18;
 
 ElidedLabel* addRow(QWidget* window, int top, const char* caption, const char* captionName,
                     const char* valueName) {
@@ -27,12 +24,12 @@ ElidedLabel* addRow(QWidget* window, int top, const char* caption, const char* c
     QPalette muted = label->palette();
     muted.setColor(QPalette::WindowText, info::colors::Muted);
     label->setPalette(muted);
-    label->setGeometry(QRect(0, px(top), px(CaptionRight), px(RowHeight)));
+    label->setGeometry(QRect(0, top, CaptionRight, RowHeight));
 
     auto* value = new ElidedLabel(window);
     value->setObjectName(QLatin1String(valueName));
     value->setFont(info::uiFont(12));
-    value->setGeometry(twipsRect(ValueLeft, top, ValueWidth, RowHeight));
+    value->setGeometry(QRect(ValueLeft, top, ValueWidth, RowHeight));
     return value;
 }
 
@@ -42,11 +39,11 @@ ProgressWindow::ProgressWindow(QWidget* owner)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::MSWindowsFixedSizeDialogHint) {
     setWindowTitle(QStringLiteral("ファイルの解析中…"));
-    setFixedSize(px(6315), px(915));
+    setFixedSize(421, 61);
     info::applyDarkSkin(*this);
-    path_ = addRow(this, 30, "書庫名：", "L1", "lbl_Path");
-    file_ = addRow(this, 330, "ファイル名：", "L2", "lbl_File");
-    title_ = addRow(this, 630, "タイトル：", "L3", "lbl_Title");
+    path_ = addRow(this, 2, "書庫名：", "L1", "lbl_Path");
+    file_ = addRow(this, 22, "ファイル名：", "L2", "lbl_File");
+    title_ = addRow(this, 42, "タイトル：", "L3", "lbl_Title");
     info::keepAbove(*this, owner);
 }
 

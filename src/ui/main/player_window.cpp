@@ -10,16 +10,16 @@
 #include "ui/main/skin_style.h"
 #include "ui/main/skin_widgets.h"
 #include "ui/main/song_list.h"
+#include "ui/main/window_place.h"
 
 namespace vesk::ui {
 namespace {
 
-constexpr int kClientWidth = 7230;
-constexpr int kClientHeight = 4980;
+constexpr QSize kClientSize(482, 332);
 constexpr int kTimerMs = 250;
 
 // The display panel behind the title, the times and the position bar.
-constexpr QRect kDisplayPanel = twipsRect(90, 90, 7050, 1170);
+constexpr QRect kDisplayPanel(6, 6, 470, 78);
 
 const std::array<QString, 4> kButtonPictures = {
     QStringLiteral("button_open"), QStringLiteral("button_doc"), QStringLiteral("button_info"),
@@ -87,7 +87,7 @@ PlayerWindow::PlayerWindow(MainWindowContext& context, PlayerWindowParts parts)
     setObjectName(QStringLiteral("F_1"));
     setWindowTitle(QStringLiteral("VESK MIDI"));
     setWindowIcon(QIcon(art_.pixmap(QStringLiteral("icon"), QSize(64, 64), 1.0)));
-    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    setFixedSize(kClientSize);
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, colorFromBgr(kBackColor));
@@ -112,7 +112,7 @@ PlayerWindow::~PlayerWindow() {
 
 void PlayerWindow::buildControls() {
     titleStrip_ = new QWidget(this);
-    titleStrip_->setGeometry(twipsRect(150, 150, 6930, 330));
+    titleStrip_->setGeometry(QRect(10, 10, 462, 22));
     titleLabel_ = displayLabel(QStringLiteral("VESK MIDI PLAYER Ver 1.0.0"), titleStrip_, 14, true,
                                kDisplayTextColor);
     titleLabel_->setObjectName(QStringLiteral("lbl_Title"));
@@ -121,76 +121,76 @@ void PlayerWindow::buildControls() {
 
     statusLabel_ = displayLabel(QStringLiteral("―――"), this, 12, true, kDimTextColor);
     statusLabel_->setObjectName(QStringLiteral("lbl_Status"));
-    statusLabel_->setGeometry(twipsRect(270, 525, 960, 300));
+    statusLabel_->setGeometry(QRect(18, 35, 64, 20));
     nowLabel_ = displayLabel(QStringLiteral("00:00"), this, 18, true, kDisplayTextColor);
     nowLabel_->setObjectName(QStringLiteral("lbl_Now"));
-    nowLabel_->setGeometry(twipsRect(1260, 495, 780, 360));
+    nowLabel_->setGeometry(QRect(84, 33, 52, 24));
     nowLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     slashLabel_ = displayLabel(QStringLiteral("/"), this, 14, false, kDimTextColor);
     slashLabel_->setObjectName(QStringLiteral("lbl_Slash"));
-    slashLabel_->setGeometry(twipsRect(2070, 495, 180, 360));
+    slashLabel_->setGeometry(QRect(138, 33, 12, 24));
     slashLabel_->setAlignment(Qt::AlignCenter);
     totalLabel_ = displayLabel(QStringLiteral("00:00"), this, 14, false, kDimTextColor);
     totalLabel_->setObjectName(QStringLiteral("lbl_All"));
-    totalLabel_->setGeometry(twipsRect(2250, 510, 780, 345));
+    totalLabel_->setGeometry(QRect(150, 34, 52, 23));
     totalLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     repeatPanel_ = new QWidget(this);
     repeatPanel_->setObjectName(QStringLiteral("Picture1"));
-    repeatPanel_->setGeometry(twipsRect(3450, 525, 1650, 300));
+    repeatPanel_->setGeometry(QRect(230, 35, 110, 20));
     repeatImage_ = pictureBox(art_, repeatPanel_, QStringLiteral("Img_Rep"),
-                              QStringLiteral("repeat"), QString(), twipsRect(30, 30, 270, 240));
+                              QStringLiteral("repeat"), QString(), QRect(2, 2, 18, 16));
     repeatImage_->setAttribute(Qt::WA_TransparentForMouseEvents);
     repeatLabel_ = displayLabel(QStringLiteral("SHUFF"), repeatPanel_, 12, true, kDisplayTextColor);
     repeatLabel_->setObjectName(QStringLiteral("lbl_Rep"));
-    repeatLabel_->setGeometry(twipsRect(360, 0, 1200, 300));
+    repeatLabel_->setGeometry(QRect(24, 0, 80, 20));
     repeatLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
     noRepeatLabel_ = displayLabel(QString(), repeatPanel_, 12, true, kDimTextColor);
     noRepeatLabel_->setObjectName(QStringLiteral("lbl_NoRep"));
-    noRepeatLabel_->setGeometry(twipsRect(0, 0, 1650, 300));
+    noRepeatLabel_->setGeometry(QRect(0, 0, 110, 20));
     noRepeatLabel_->setCursor(Qt::PointingHandCursor);
 
     const auto deviceLabel = [this](const QString& name, const QString& text, int left) {
         SkinLabel* label = displayLabel(text, this, 13, true, Qt::white);
         label->setObjectName(name);
         label->setAlignment(Qt::AlignCenter);
-        label->setGeometry(twipsRect(left, 525, 330, 300));
+        label->setGeometry(QRect(left, 35, 22, 20));
         return label;
     };
-    deviceALabel_ = deviceLabel(QStringLiteral("Label3"), QStringLiteral("Ａ"), 6330);
-    deviceBLabel_ = deviceLabel(QStringLiteral("Label4"), QStringLiteral("Ｂ"), 6690);
+    deviceALabel_ = deviceLabel(QStringLiteral("Label3"), QStringLiteral("Ａ"), 422);
+    deviceBLabel_ = deviceLabel(QStringLiteral("Label4"), QStringLiteral("Ｂ"), 446);
     deviceALabel_->setBackground(colorFromBgr(kDeviceInUseColor));
     deviceBLabel_->setBackground(colorFromBgr(kDeviceIdleColor));
     deviceBLabel_->setEnabled(false);
 
     positionBar_ = new PositionBar(this);
     positionBar_->setObjectName(QStringLiteral("Picture3"));
-    positionBar_->setGeometry(twipsRect(210, 945, 6810, 180));
+    positionBar_->setGeometry(QRect(14, 63, 454, 12));
 
-    const int transportTop = 1380;
+    const int transportTop = 92;
     const auto transport = [&](const QString& name, const QString& picture, const QString& tip,
                                int left) {
-        return pictureBox(art_, this, name, picture, tip, twipsRect(left, transportTop, 600, 450));
+        return pictureBox(art_, this, name, picture, tip, QRect(left, transportTop, 40, 30));
     };
     backButton_ = transport(QStringLiteral("B_Back"), QStringLiteral("transport_back"),
-                            QStringLiteral("前の曲"), 150);
+                            QStringLiteral("前の曲"), 10);
     prevButton_ = transport(QStringLiteral("B_Prev"), QStringLiteral("transport_prev"),
-                            QStringLiteral("頭だし"), 780);
+                            QStringLiteral("頭だし"), 52);
     playButton_ = transport(QStringLiteral("B_Play"), QStringLiteral("transport_play"),
-                            QStringLiteral("再生/一時停止"), 1410);
+                            QStringLiteral("再生/一時停止"), 94);
     stopButton_ = transport(QStringLiteral("B_Stop"), QStringLiteral("transport_stop"),
-                            QStringLiteral("停止"), 2040);
+                            QStringLiteral("停止"), 136);
     nextButton_ = transport(QStringLiteral("B_Next"), QStringLiteral("transport_next"),
-                            QStringLiteral("次の曲"), 2670);
+                            QStringLiteral("次の曲"), 178);
 
     buttonPanel_ = new QWidget(this);
     buttonPanel_->setObjectName(QStringLiteral("Picture5"));
-    buttonPanel_->setGeometry(twipsRect(3780, transportTop, 3330, 450));
+    buttonPanel_->setGeometry(QRect(252, transportTop, 222, 30));
     for (int i = 0; i < 4; ++i) {
         const auto n = static_cast<std::size_t>(i);
         pictureButtons_[n] =
             pictureBox(art_, buttonPanel_, QStringLiteral("img_Button%1").arg(i),
-                       kButtonPictures[n], kButtonTips[n], twipsRect(i * 480, 0, 450, 450));
+                       kButtonPictures[n], kButtonTips[n], QRect(i * 32, 0, 30, 30));
         otherPictures_[n] = pressed(kButtonPictures[n]);
     }
     menuLabel_ = new SkinLabel(QStringLiteral("Click!"), buttonPanel_);
@@ -198,12 +198,12 @@ void PlayerWindow::buildControls() {
     menuLabel_->setFont(skinFont(12, true));
     menuLabel_->setAlignment(Qt::AlignCenter);
     menuLabel_->setStyleSheet(QString::fromLatin1(kMenuLabelStyle));
-    menuLabel_->setGeometry(twipsRect(2040, 45, 1260, 360));
+    menuLabel_->setGeometry(QRect(136, 3, 84, 24));
     menuLabel_->setCursor(Qt::PointingHandCursor);
 
     songList_ = new SongList(this);
     songList_->setObjectName(QStringLiteral("SongList"));
-    songList_->setGeometry(twipsRect(120, 1980, 6990, 2475));
+    songList_->setGeometry(QRect(8, 132, 466, 165));
     songList_->setStyleSheet(QString::fromLatin1(kListStyle));
 
     for (int i = 0; i < 4; ++i) {
@@ -212,7 +212,7 @@ void PlayerWindow::buildControls() {
         toolPressedPictures_[n] = pressed(kToolPictures[n]);
         listTools_[n] =
             pictureBox(art_, this, QStringLiteral("Img_Tool%1").arg(i), toolPictures_[n],
-                       kToolTips[n], twipsRect(5550 + i * 390, 4530, 330, 300));
+                       kToolTips[n], QRect(370 + i * 26, 302, 22, 20));
     }
 }
 
@@ -416,7 +416,7 @@ void PlayerWindow::setBpmText(const QString& text) {
 }
 
 std::optional<QPoint> PlayerWindow::windowTopLeft() const {
-    return QPoint(x() * kTwipsPerPixel, y() * kTwipsPerPixel);
+    return QPoint(toFileUnits(x()), toFileUnits(y()));
 }
 
 void PlayerWindow::followInfoWindow(bool, bool) {

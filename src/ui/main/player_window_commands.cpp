@@ -16,6 +16,7 @@
 #include "ui/main/skin_style.h"
 #include "ui/main/skin_widgets.h"
 #include "ui/main/song_list.h"
+#include "ui/main/window_place.h"
 #include "ui/main/window_reporter.h"
 
 Q_LOGGING_CATEGORY(lcMainWindow, "vesk.ui.main")
@@ -28,7 +29,6 @@ constexpr char OpenFilesTitle[] = "新しくファイルを開く";
 constexpr char AddFilesTitle[] = "ファイルを追加";
 constexpr char FolderTitle[] = "MIDIデータのあるフォルダを選択してください";
 constexpr char LoadingText[] = "Now Loading...";
-constexpr int kDefaultPlaceTwips = 2000;
 
 // The wait pointer for as long as the object lives.
 class WaitPointer {
@@ -48,7 +48,7 @@ QPoint onScreen(QPoint place, QSize size) {
             return place;
         }
     }
-    return QPoint(kDefaultPlaceTwips / kTwipsPerPixel, kDefaultPlaceTwips / kTwipsPerPixel);
+    return placeFromFile(kDefaultPlaceFileUnits, kDefaultPlaceFileUnits);
 }
 
 }  // namespace
@@ -101,9 +101,8 @@ bool PlayerWindow::load() {
     if (reload) {
         // Back from the tray: the list and the song in progress, where the window was.
         core.returnFromTray(*this);
-        move(onScreen(
-            QPoint(context_.settings.left / kTwipsPerPixel, context_.settings.top / kTwipsPerPixel),
-            frameGeometry().size()));
+        move(onScreen(placeFromFile(context_.settings.left, context_.settings.top),
+                      frameGeometry().size()));
     }
     stateChanged();
     return true;
@@ -121,11 +120,9 @@ bool PlayerWindow::loadConfig() {
     // Device A first, as at design time; the file's choice then runs its own command.
     core.deviceACommand();
     settings = load.read.settings;
-    const double top = load.read.top.value_or(kDefaultPlaceTwips);
-    const double left = load.read.left.value_or(kDefaultPlaceTwips);
-    move(onScreen(
-        QPoint(static_cast<int>(left / kTwipsPerPixel), static_cast<int>(top / kTwipsPerPixel)),
-        frameGeometry().size()));
+    const double top = load.read.top.value_or(kDefaultPlaceFileUnits);
+    const double left = load.read.left.value_or(kDefaultPlaceFileUnits);
+    move(onScreen(placeFromFile(left, top), frameGeometry().size()));
     if (load.read.deviceCommand == QLatin1String("B")) {
         core.deviceBCommand();
     } else if (load.read.deviceCommand == QLatin1String("Auto")) {
@@ -134,8 +131,8 @@ bool PlayerWindow::loadConfig() {
         core.deviceACommand();
     }
     core.repeatCommand(settings.repeat);
-    settings.top = y() * kTwipsPerPixel;
-    settings.left = x() * kTwipsPerPixel;
+    settings.top = toFileUnits(y());
+    settings.left = toFileUnits(x());
     if (context_.applySynthesizerSettings) {
         context_.applySynthesizerSettings();
     }
@@ -147,8 +144,8 @@ void PlayerWindow::saveConfig() {
     if (!configWritten_) {
         configWritten_ = true;
         config::Settings& settings = context_.settings;
-        settings.top = y() * kTwipsPerPixel;
-        settings.left = x() * kTwipsPerPixel;
+        settings.top = toFileUnits(y());
+        settings.left = toFileUnits(x());
         const platform::WriteResult written =
             config::saveConfigFile(context_.module.configPath, settings);
         if (!written.ok) {

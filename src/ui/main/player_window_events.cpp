@@ -351,7 +351,7 @@ void PlayerWindow::repeatLabelPressed(Qt::MouseButton button) {
 
 void PlayerWindow::seek() {
     player::Player& core = context_.player;
-    core.seekTo(seekPosition(seekX_, positionBar_->width() * kTwipsPerPixel, core.songLength()));
+    core.seekTo(seekPosition(seekX_, positionBar_->width(), core.songLength()));
 }
 
 void PlayerWindow::keyPressEvent(QKeyEvent* event) {

@@ -21,7 +21,7 @@ TEST(MainWindowScreenshots, EmptyAndPlayingALongJapaneseTitle) {
     WindowRig empty;
     PlayerWindow& blank = empty.open();
     EXPECT_EQ(blank.findChild<QListWidget*>("SongList")->count(), 0);
-    keep(blank, "f_1_empty.png");
+    keep(blank, "main_window_empty.png");
 
     WindowRig rig;
     PlayerWindow& w = rig.open();
@@ -41,7 +41,7 @@ TEST(MainWindowScreenshots, EmptyAndPlayingALongJapaneseTitle) {
     EXPECT_LT(list->item(0)->text().size(), title.size() + 5);
     EXPECT_EQ(w.findChild<SkinLabel*>("lbl_Title")->text(), title);
     EXPECT_EQ(rig.engine.status(), QStringLiteral("playing"));
-    keep(w, "f_1_playing.png");
+    keep(w, "main_window_playing.png");
 }
 
 }  // namespace
