@@ -114,16 +114,16 @@ SongInfoWindow::SongInfoWindow(QWidget* owner)
 }
 
 void SongInfoWindow::showFileInfo(const player::FileInfoTexts& texts) {
-    rows_[Arch]->setText(texts.archive);
+    rows_[Archive]->setText(texts.archive);
     rows_[File]->setText(texts.file);
-    rows_[Copy]->setText(texts.copyright);
-    rows_[Smf]->setText(texts.format);
-    rows_[Trk]->setText(texts.tracks);
-    rows_[Div]->setText(texts.division);
+    rows_[Copyright]->setText(texts.copyright);
+    rows_[Format]->setText(texts.format);
+    rows_[Tracks]->setText(texts.tracks);
+    rows_[Division]->setText(texts.division);
 }
 
 void SongInfoWindow::setBpmText(const QString& text) {
-    rows_[BPM]->setText(text);
+    rows_[Tempo]->setText(text);
 }
 
 void SongInfoWindow::placeBelow(const QRect& mainFrame) {

@@ -15,7 +15,7 @@ class InfoRow;
 class SongInfoWindow final : public QWidget {
     Q_OBJECT
   public:
-    enum Row { Arch, File, Copy, Smf, BPM, Trk, Div, RowCount };
+    enum Row { Archive, File, Copyright, Format, Tempo, Tracks, Division, RowCount };
 
     // `owner` (may be null) is the main window: SongInfoWindow stays above it but is not its child,
     // so it keeps its look while the main window is disabled.

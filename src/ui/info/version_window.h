@@ -15,7 +15,7 @@ class QPushButton;
 
 namespace vesk::ui {
 
-// The components in the order of the four lines, as GetDllVersion names them.
+// The components in the order of the four lines, as app::componentVersion names them.
 inline constexpr std::array<const char*, 4> ComponentNames = {"UNLHA32", "UNZIP32", "UNRAR",
                                                               "RCPCV"};
 // The file names of the lines, padded to 12 characters so that the versions line up.
@@ -26,7 +26,7 @@ struct VersionTexts {
     QString appTitle;    // "VESK MIDI PLAYER"
     QString appVersion;  // "Ver 1.0"
     int revision = 0;    // the third part of the program's version
-    // GetDllVersion of each name in ComponentNames: a version text or "NOT INSTALLED".
+    // app::componentVersion of each name in ComponentNames: a version text or "NOT INSTALLED".
     std::array<QString, 4> components;
 };
 

@@ -1,8 +1,8 @@
 #pragma once
 // The file dialogs of the main window. The window asks through FileDialogs, so tests
 // answer without a modal loop. SongFileDialogs is the player's one dialog object: it keeps
-// the rules (the filter, the folder remembered in LFile, the selection text, the default
-// extension) and leaves the showing to a DialogBackend.
+// the rules (the filter, the folder remembered in Settings::lastFile, the selection text, the
+// default extension) and leaves the showing to a DialogBackend.
 
 #include <QString>
 #include <QStringList>

@@ -25,7 +25,7 @@ struct MainWindowContext {
     // Shows the options dialog (not modal) for the main window; empty when there is
     // none.
     std::function<void(QWidget* mainWindow)> showOptions = {};
-    // Shows the tray window after `MainReload` was set; the tray window then closes this
+    // Shows the tray window after `mainReload` was set; the tray window then closes this
     // window with closeWindow(). Empty when there is no tray: the command is disabled.
     std::function<void()> enterTray = {};
     // What the version window shows.
@@ -38,13 +38,13 @@ struct MainWindowContext {
 class MainWindow {
   public:
     virtual ~MainWindow() = default;
-    // The window's load. The first time (`MainReload` false) it reads the configuration
+    // The window's load. The first time (`mainReload` false) it reads the configuration
     // and opens the command line; false means the program must end at once (invalid
-    // configuration, message already shown). With `MainReload` set (back from the tray)
+    // configuration, message already shown). With `mainReload` set (back from the tray)
     // it shows the list and the song in progress instead.
     virtual bool load() = 0;
     virtual void show() = 0;
-    // The closing sequence: a real quit while `MainReload` is false (the sequencer is
+    // The closing sequence: a real quit while `mainReload` is false (the sequencer is
     // closed, the configuration written and the program ends); otherwise the window only
     // goes away and playback goes on.
     virtual void closeWindow() = 0;

@@ -41,7 +41,7 @@ struct PlayerWindowParts {
     std::function<void()> quit;
     // Starts the desktop's volume control; nothing when none is installed.
     std::function<void()> startVolumeControl;
-    // Tmr1 runs the monitor every 250 ms; tests tick it themselves.
+    // The timer runs the monitor every 250 ms; tests tick it themselves.
     bool runTimer = true;
 };
 

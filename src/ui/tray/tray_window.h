@@ -43,7 +43,7 @@ struct TrayWindowParts {
     // The tray window closed with 終了: the main window's quit (sequencer closed,
     // configuration written, program ended).
     std::function<void()> saveConfig;
-    // Tmr1 runs the player's tick every 250 ms; tests tick it themselves.
+    // The timer runs the player's tick every 250 ms; tests tick it themselves.
     bool runTimer = true;
 };
 
@@ -59,7 +59,7 @@ class TrayWindow final : public QWidget, public player::PlayerView {
     // closes the main window and starts the timer.
     void load();
 
-    // One tick of Tmr1.
+    // One tick of the timer.
     void tick();
     // Left double-click on the icon: the main window opens again and this window closes.
     void returnToMainWindow();

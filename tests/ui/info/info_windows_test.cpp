@@ -187,19 +187,20 @@ TEST(FileInfoWindow, StartsWithTheSevenWordsAndTakesTheCoreTexts) {
     window.setBpmText(QStringLiteral("BPM  120"));
     window.showFileInfo(sampleFileInfoTexts());
     const player::FileInfoTexts texts = sampleFileInfoTexts();
-    EXPECT_EQ(window.rowText(SongInfoWindow::Arch), texts.archive);
+    EXPECT_EQ(window.rowText(SongInfoWindow::Archive), texts.archive);
     EXPECT_EQ(window.rowText(SongInfoWindow::File), texts.file);
-    EXPECT_EQ(window.rowText(SongInfoWindow::Copy), texts.copyright);
-    EXPECT_EQ(window.rowText(SongInfoWindow::Smf), texts.format);
-    EXPECT_EQ(window.rowText(SongInfoWindow::Trk), texts.tracks);
-    EXPECT_EQ(window.rowText(SongInfoWindow::Div), texts.division);
-    EXPECT_EQ(window.rowText(SongInfoWindow::BPM), QStringLiteral("BPM  120"));
-    EXPECT_EQ(window.row(SongInfoWindow::Trk)->word(), QStringLiteral("トラック数"));
-    EXPECT_EQ(window.row(SongInfoWindow::Trk)->value(), QStringLiteral("5"));
-    EXPECT_EQ(window.row(SongInfoWindow::Arch)->value(), QStringLiteral("/home/user/Music/demo"));
+    EXPECT_EQ(window.rowText(SongInfoWindow::Copyright), texts.copyright);
+    EXPECT_EQ(window.rowText(SongInfoWindow::Format), texts.format);
+    EXPECT_EQ(window.rowText(SongInfoWindow::Tracks), texts.tracks);
+    EXPECT_EQ(window.rowText(SongInfoWindow::Division), texts.division);
+    EXPECT_EQ(window.rowText(SongInfoWindow::Tempo), QStringLiteral("BPM  120"));
+    EXPECT_EQ(window.row(SongInfoWindow::Tracks)->word(), QStringLiteral("トラック数"));
+    EXPECT_EQ(window.row(SongInfoWindow::Tracks)->value(), QStringLiteral("5"));
+    EXPECT_EQ(window.row(SongInfoWindow::Archive)->value(),
+              QStringLiteral("/home/user/Music/demo"));
     // Blanks inside a value belong to it.
     window.showFileInfo({QStringLiteral("書庫名  a  b"), {}, {}, {}, {}, {}});
-    EXPECT_EQ(window.row(SongInfoWindow::Arch)->value(), QStringLiteral("a  b"));
+    EXPECT_EQ(window.row(SongInfoWindow::Archive)->value(), QStringLiteral("a  b"));
 }
 
 TEST(FileInfoWindow, RowsStackBetweenTheRulesWithWordsLeftOfTheRule) {

@@ -40,7 +40,7 @@ TEST(InfoWindows, FileInfoOpensWhereAskedTakesTextsAndCloses) {
     windows.setFileInfoBpm("BPM  120");
     windows.moveFileInfo(QPoint(50, 310));
     EXPECT_EQ(info->rowText(SongInfoWindow::File), "ファイル名  a.mid");
-    EXPECT_EQ(info->rowText(SongInfoWindow::BPM), "BPM  120");
+    EXPECT_EQ(info->rowText(SongInfoWindow::Tempo), "BPM  120");
     EXPECT_EQ(info->pos(), QPoint(50, 310));
 
     // Closed by the main window: not reported back as the user's doing.

@@ -116,7 +116,7 @@ TEST(CommonDialog, OpenRemembersTheFolderAndGivesTheSelectionText) {
     EXPECT_EQ(rig.backend.seen.last(), "新しくファイルを開く|/start");
     EXPECT_EQ(rig.settings.lastFile, "/songs");
 
-    // The next save dialog starts there; a cancelled open leaves LFile alone.
+    // The next save dialog starts there; a cancelled open leaves the remembered file alone.
     rig.backend.files.clear();
     EXPECT_EQ(rig.dialog.openFilesDialog(nullptr, "ファイルを追加"), QString());
     EXPECT_EQ(rig.settings.lastFile, "/songs");

@@ -286,7 +286,7 @@ TEST(MainWindowLabels, DeviceLabelsShowTheDeviceInUse) {
     EXPECT_EQ(b->background(), idle);
     EXPECT_FALSE(b->isEnabled());
 
-    // B_Menu enables device B by UseB, then its double click chooses it.
+    // The menu label enables device B when the settings use it; a double click then chooses it.
     QTest::mousePress(label(w, "B_Menu"), Qt::LeftButton);
     QMenu* menu = w.findChild<QMenu*>("mnu_Menu");
     ASSERT_TRUE(menu->isVisible());

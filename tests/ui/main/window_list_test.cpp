@@ -62,7 +62,7 @@ TEST(SongListMouse, DragSwapsTwoEntriesAndLeavesTheOnesBetween) {
     drag(list, 3, 3);
     EXPECT_EQ(rig.titles()[3], "Song 4");
 
-    // Moving the current song carries CurrentEntry and the caption's counter along.
+    // Moving the current song carries the current entry and the caption's counter along.
     ASSERT_EQ(rig.player->state().currentEntry, 0);
     drag(list, 0, 6);
     EXPECT_EQ(rig.player->state().currentEntry, 6);

@@ -97,7 +97,7 @@ TEST_F(DialogRig, OpeningFillsTheDevicesAndBlocksTheMainWindowUntilClosed) {
     open();
     QComboBox* devA = combo("cmb_Dev(0)");
     ASSERT_EQ(devA->count(), 5);
-    EXPECT_EQ(devA->itemText(0), "MIDI Mapper");
+    EXPECT_EQ(devA->itemText(0), "Default output");
     EXPECT_EQ(devA->itemText(2), "Roland SC-88");
     EXPECT_EQ(combo("cmb_Dev(1)")->count(), 5);
     EXPECT_EQ(devA->currentIndex(), 0) << "device -1 is position 0";
@@ -110,7 +110,7 @@ TEST_F(DialogRig, OpeningFillsTheDevicesAndBlocksTheMainWindowUntilClosed) {
     EXPECT_TRUE(mainWindow.isEnabled());
 }
 
-TEST_F(DialogRig, WithoutDevicesOnlyTheMapperIsListed) {
+TEST_F(DialogRig, WithoutDevicesOnlyTheDefaultOutputIsListed) {
     midi = test::NamedMidiOutput({});
     settings.deviceSlots[0].device = 3;
     open();
