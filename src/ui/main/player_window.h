@@ -75,11 +75,6 @@ class PlayerWindow final : public QWidget, public MainWindow, public player::Pla
 
     // Window state.
     bool addCommandsEnabled() const;
-    std::int32_t seekX() const { return seekX_; }
-    std::int16_t dragFrom() const { return dragFrom_; }
-    // The picture each hidden pressed-picture holder keeps now.
-    const QString& pressedPictureOf(int button) const;
-    const QString& scratchPicture() const { return scratchPicture_; }
 
     // PlayerView.
     // Takes in a line handed over by a second start.

@@ -165,10 +165,6 @@ bool PlayerWindow::buttonUsable(int i) const {
     }
 }
 
-const QString& PlayerWindow::pressedPictureOf(int button) const {
-    return otherPictures_[static_cast<std::size_t>(button)];
-}
-
 void PlayerWindow::swapButtonPicture(int i) {
     const auto n = static_cast<std::size_t>(i);
     scratchPicture_ = pictureButtons_[n]->picture();

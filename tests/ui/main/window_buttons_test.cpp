@@ -50,9 +50,6 @@ TEST(MainWindowButtons, OpenButtonShowsItsPressedPictureUntilTheActionHasRun) {
 
     QTest::mousePress(open, Qt::LeftButton);
     EXPECT_EQ(open->picture(), "button_open_pressed");
-    // The normal picture waits in the hidden holder; the scratch holder is empty again.
-    EXPECT_EQ(w.pressedPictureOf(0), "button_open");
-    EXPECT_TRUE(w.scratchPicture().isEmpty());
     EXPECT_TRUE(rig.dialogs.asked.isEmpty());
 
     // Released far outside the button: the command runs all the same, and its dialog is
@@ -63,7 +60,12 @@ TEST(MainWindowButtons, OpenButtonShowsItsPressedPictureUntilTheActionHasRun) {
     EXPECT_EQ(rig.dialogs.asked, QStringList{"open:新しくファイルを開く"});
     EXPECT_EQ(duringDialog, "button_open_pressed");
     EXPECT_EQ(open->picture(), "button_open");
-    EXPECT_EQ(w.pressedPictureOf(0), "button_open_pressed");
+
+    // The pictures swap back and forth on every press, not just the first.
+    QTest::mousePress(open, Qt::LeftButton);
+    EXPECT_EQ(open->picture(), "button_open_pressed");
+    QTest::mouseRelease(open, Qt::LeftButton);
+    EXPECT_EQ(open->picture(), "button_open");
 }
 
 TEST(MainWindowButtons, RightReleaseOnOpenButtonPopsUpTheFileMenu) {
@@ -92,7 +94,6 @@ TEST(MainWindowButtons, DocumentButtonDoesNothingWithoutADocument) {
     EXPECT_EQ(doc->picture(), "button_doc");
     QTest::mouseRelease(doc, Qt::LeftButton);
     EXPECT_EQ(doc->picture(), "button_doc");
-    EXPECT_EQ(w.pressedPictureOf(1), "button_doc_pressed");
 }
 
 TEST(MainWindowButtons, InfoButtonOpensBelowTheWindowAndClosesOnSecondPress) {
@@ -224,9 +225,8 @@ TEST(MainWindowTransport, DoubleClickOnTheBarSeeksFromThePressThatBeganIt) {
     const int x = bar->width() / 2;
     QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(x, 3));
     QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(x, 3));
-    EXPECT_EQ(w.seekX(), x * 15 + 20);
+    // The double click lands 30 pixels further; the seek still follows the press.
     QTest::mouseDClick(bar, Qt::LeftButton, {}, QPoint(x + 30, 3));
-    EXPECT_EQ(w.seekX(), x * 15 + 20);
     const std::int32_t expected =
         static_cast<std::int32_t>(std::int64_t{x * 15 + 20} * 120000 / (bar->width() * 15));
     const std::int32_t now = rig.engine.nowPos();

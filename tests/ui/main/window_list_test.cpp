@@ -51,7 +51,6 @@ TEST(SongListMouse, DragSwapsTwoEntriesAndLeavesTheOnesBetween) {
     ASSERT_EQ(list->count(), 7);
 
     drag(list, 2, 5);
-    EXPECT_EQ(w.dragFrom(), 2);
     EXPECT_EQ(rig.titles(),
               (QStringList{"Song 1", "Song 2", "Song 6", "Song 4", "Song 5", "Song 3", "Song 7"}));
     EXPECT_EQ(list->item(2)->text(), "003：Song 6");

@@ -55,7 +55,8 @@ TEST(MainWindowLook, EveryPictureTheWindowShowsHasArtwork) {
         EXPECT_TRUE(SkinArt::exists(picture->picture())) << picture->objectName().toStdString();
     }
     for (int i = 0; i < 4; ++i) {
-        EXPECT_TRUE(SkinArt::exists(w.pressedPictureOf(i))) << i;
+        const QString button = w.findChild<PictureBox*>(QString("img_Button%1").arg(i))->picture();
+        EXPECT_TRUE(SkinArt::exists(button + "_pressed")) << i;
         const QString tool = w.findChild<PictureBox*>(QString("Img_Tool%1").arg(i))->picture();
         EXPECT_TRUE(SkinArt::exists(tool + "_pressed")) << i;
     }
