@@ -131,12 +131,12 @@ int run(int argc, char** argv) {
             services.applySynthesizerSettings();
         }};
     context.showOptions = [&optionsContext](QWidget* mainWindow) {
-        ui::F_3::open(optionsContext, mainWindow);
+        ui::OptionsDialog::open(optionsContext, mainWindow);
     };
     context.version.appTitle = module.appTitle;
     context.version.appVersion = module.appVersion;
     for (std::size_t i = 0; i < ui::ComponentNames.size(); ++i) {
-        context.version.Components[i] =
+        context.version.components[i] =
             componentVersion(QString::fromLatin1(ui::ComponentNames[i]), probes);
     }
     // The main window goes away in tray mode without ending the program; quitting is its

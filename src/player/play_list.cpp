@@ -5,7 +5,9 @@
 
 #include "intake/path_text.h"
 #include "platform/text_codec.h"
+#include "platform/user_interaction.h"
 #include "player/player.h"
+#include "player/player_log.h"
 
 namespace vesk::player {
 
@@ -75,6 +77,32 @@ void Player::updateList(std::int16_t start) {
                                    state_.playList[static_cast<std::size_t>(i)].title));
     }
     updateEnableFlags();
+}
+
+void Player::appendEntries(const std::vector<intake::SongEntry>& entries) {
+    // Entries handed over while an intake ran are already listed: the display goes on
+    // from the list as it stands now.
+    const std::int16_t shownLast = state_.listLast();
+    std::vector<intake::SongEntry>& list = state_.playList;
+    const std::size_t room =
+        kMaxEntries - std::min(list.size(), static_cast<std::size_t>(kMaxEntries));
+    const std::size_t taken = std::min(room, entries.size());
+    list.insert(list.end(), entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(taken));
+    if (taken < entries.size()) {
+        qCWarning(lcPlayer) << "list full," << entries.size() - taken << "entries left out";
+        interaction_.showMessage(QStringLiteral("リストに入る曲は32767曲までです。"
+                                                "それより後のファイルは追加されませんでした。"),
+                                 platform::MessageIcon::Exclamation);
+    }
+    updateList(shownLast);
+}
+
+void Player::clearPlayList() {
+    state_.playList.clear();
+}
+
+void Player::dropPlayRequest() {
+    state_.playRequested = false;
 }
 
 void Player::swapEntries(std::int16_t a, std::int16_t b, bool keepCurrent) {

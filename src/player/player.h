@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "config/module_state.h"
 #include "config/settings.h"
@@ -49,6 +50,14 @@ class Player {
     // Song list (play_list.cpp).
     // Rebuilds the display from scratch (start -1) or appends the lines after `start`.
     void updateList(std::int16_t start);
+    // Appends `entries` up to the list's limit of kMaxEntries and shows the new lines; when
+    // some did not fit, says so. Every window takes songs in through here.
+    void appendEntries(const std::vector<intake::SongEntry>& entries);
+    // Empties the list before a new one is opened. The display keeps the old lines until
+    // the next appendEntries rebuilds it.
+    void clearPlayList();
+    // An open that brought nothing: the monitor has no song to start.
+    void dropPlayRequest();
     void swapEntries(std::int16_t a, std::int16_t b, bool keepCurrent);
     // Removes entry `selected`; an index outside the list changes nothing.
     void deleteEntry(std::int16_t selected);

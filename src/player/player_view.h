@@ -39,7 +39,7 @@ class PlayerView {
   public:
     virtual ~PlayerView() = default;
 
-    // A line handed over by a second start (OpenCommandLine, or the tray's own form).
+    // A line handed over by a second start (the main window's or the tray's).
     virtual void openCommandLine(const QString& line) = 0;
 
     // The song list, one line per entry.
@@ -67,7 +67,7 @@ class PlayerView {
     virtual void showFileInfo(const FileInfoTexts& /*texts*/) {}
     virtual void setBpmText(const QString& /*text*/) {}
 
-    // The window's top left corner in twips, remembered in the settings; none for a
+    // The window's top left corner in the settings' unit (see Settings::top); none for a
     // window whose place is not kept.
     virtual std::optional<QPoint> windowTopLeft() const { return std::nullopt; }
     // Keeps the file-information window below the main window after it moved.

@@ -130,16 +130,16 @@ TEST(ConfigWriteKilled, LeavesTheOldOrTheNewFileNeverABrokenOne) {
     EXPECT_TRUE(othersThan(folder, "vmidi.ini").isEmpty());
 }
 
-// Quitting through the main window's SaveConfig with a configuration folder that cannot
+// Quitting through the main window's saveConfig with a configuration folder that cannot
 // take the file: one clear message, the old file as it was, and the quit goes on.
 void expectRefusedSave(const QString& configPath, const QString& oldPath, const QByteArray& old) {
     ui::test::WindowRig rig;
     rig.module.configPath = configPath;
-    ui::F_1& w = rig.open();
+    ui::PlayerWindow& w = rig.open();
     rig.openSongs(2);
     rig.settings.lastFile = "/changed.mlt";
     rig.interaction.shown.clear();
-    w.SaveConfig();
+    w.saveConfig();
     ASSERT_EQ(rig.interaction.shown.size(), 1u);
     const QString text = rig.interaction.shown[0].text;
     EXPECT_TRUE(text.startsWith(QStringLiteral("設定ファイルを保存できませんでした。\n")))
@@ -212,12 +212,12 @@ TEST(ConfigRefused, DiskThatTakesNoMoreBytes) {
     // The window is made before the limit so only the save meets it.
     ui::test::WindowRig rig;
     rig.module.configPath = path;
-    ui::F_1& w = rig.open();
+    ui::PlayerWindow& w = rig.open();
     rig.openSongs(2);
     {
         FileSizeLimit limit(16);
         ASSERT_TRUE(limit.ok());
-        w.SaveConfig();
+        w.saveConfig();
     }
     ASSERT_EQ(rig.interaction.shown.size(), 1u);
     EXPECT_TRUE(rig.interaction.shown[0].text.startsWith(

@@ -29,7 +29,7 @@ QString handoffName(int writer, int n) {
 
 TEST(HandoffBurst, FiveHundredHandOffsDuringAnAddAreAllTakenInWhole) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(2);
 
     // Long paths make a half-written file easy to tell: it would name no song.

@@ -37,7 +37,7 @@ class Stopwatch {
 
 TEST(LargeList, FullListTakesInSavesDeletesAndRefusesMore) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     auto* shown = w.findChild<SongList*>("SongList");
     ASSERT_NE(shown, nullptr);
 

@@ -42,6 +42,35 @@ TEST(ListTextTest, LongTitlesAreCutToFiftySixBytesWithoutSplittingACharacter) {
     EXPECT_EQ(shortTitle(QString(53, u'x') + face + "tail"), QString(53, u'x') + "...");
 }
 
+TEST(AppendEntriesTest, FillsTheListToItsLimitShowsTheNewLinesAndSaysWhatWasLeftOut) {
+    PlayerRig rig;
+    Player& p = *rig.player;
+    addEntries(p, {"One"});
+    p.appendEntries({{"a.mid", "/new", "A"}, {"b.mid", "/new", "B"}});
+    EXPECT_EQ(rig.view.lines, (QStringList{"001：One", "002：A", "003：B"}));
+    EXPECT_TRUE(p.mainWindow().canNext);
+    EXPECT_TRUE(rig.interaction.shown.empty());
+
+    // Two places left and three songs: the first two go in, the third is reported.
+    const std::size_t last = kMaxEntries - 2;
+    p.state().playList.resize(last, intake::SongEntry{"x.mid", "/songs", "X"});
+    p.appendEntries({{"c.mid", "/new", "C"}, {"d.mid", "/new", "D"}, {"e.mid", "/new", "E"}});
+    ASSERT_EQ(p.state().playList.size(), std::size_t{kMaxEntries});
+    EXPECT_EQ(p.state().playList.back().title, "D");
+    // Only the lines of the new entries are added to what the display shows.
+    EXPECT_EQ(rig.view.lines.size(), 5);
+    EXPECT_EQ(rig.view.lines.back(), "32767：D");
+    ASSERT_EQ(rig.interaction.shown.size(), 1u);
+    EXPECT_TRUE(rig.interaction.shown[0].text.contains("32767"));
+
+    // A full list takes nothing more, in tray mode as well, and says so again.
+    RecordingView tray;
+    p.enterTray(tray);
+    p.appendEntries({{"f.mid", "/new", "F"}});
+    EXPECT_EQ(p.state().playList.size(), std::size_t{kMaxEntries});
+    EXPECT_EQ(rig.interaction.shown.size(), 2u);
+}
+
 TEST(UpDateListTest, RebuildsOrAppendsAndSetsTheEnableFlags) {
     PlayerRig rig;
     Player& p = *rig.player;

@@ -32,11 +32,11 @@ void WindowHost::enterTray() {
     if (tray_) {
         return;
     }
-    F_6Parts parts{
+    TrayWindowParts parts{
         [this] { main_->closeWindow(); }, [this] { showMainWindow(); }, [this] { main_->show(); },
-        [this] { main_->SaveConfig(); },  options_.runTrayTimer,
+        [this] { main_->saveConfig(); },  options_.runTrayTimer,
     };
-    tray_ = std::make_unique<F_6>(trayContext_, std::move(parts));
+    tray_ = std::make_unique<TrayWindow>(trayContext_, std::move(parts));
     tray_->load();
 }
 
@@ -51,7 +51,7 @@ void WindowHost::showMainWindow() {
 
 void WindowHost::retireLater() {
     // The tray window is still inside its own event handler here.
-    auto tray = std::shared_ptr<F_6>(std::move(tray_));
+    auto tray = std::shared_ptr<TrayWindow>(std::move(tray_));
     auto closed = std::shared_ptr<MainWindow>(std::move(closedMain_));
     QTimer::singleShot(0, this, [tray, closed] {});
 }

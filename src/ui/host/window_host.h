@@ -33,7 +33,7 @@ class WindowHost final : public QObject {
     // ends through its own closing sequence.
     MainWindow* mainWindow() const { return main_.get(); }
     // The tray window in tray mode, otherwise none.
-    F_6* trayWindow() const { return tray_.get(); }
+    TrayWindow* trayWindow() const { return tray_.get(); }
 
   private:
     void enterTray();
@@ -45,7 +45,7 @@ class WindowHost final : public QObject {
     TrayContext trayContext_;
     Options options_;
     std::unique_ptr<MainWindow> main_;
-    std::unique_ptr<F_6> tray_;
+    std::unique_ptr<TrayWindow> tray_;
     // The main window closed for tray mode, between its replacement and the drop.
     std::unique_ptr<MainWindow> closedMain_;
 };

@@ -1,6 +1,6 @@
 #pragma once
-// The look shared by the small windows: twips to pixels, the colours of the dark skin and
-// the Japanese fonts.
+// The look shared by the small windows: the colours of the dark skin and the Japanese
+// fonts. Their layouts are in pixels.
 
 #include <QColor>
 #include <QFont>
@@ -10,17 +10,6 @@
 class QWidget;
 
 namespace vesk::ui::info {
-
-// Layouts are given in twips; the screen has 15 of them to a pixel.
-inline constexpr int TwipsPerPixel = 15;
-
-constexpr int px(int twips) {
-    return (twips + TwipsPerPixel / 2) / TwipsPerPixel;
-}
-
-inline QRect twipsRect(int left, int top, int width, int height) {
-    return QRect(px(left), px(top), px(width), px(height));
-}
 
 // Colours are stored with blue in the high byte and red in the low byte.
 QColor colorFromBgr(std::uint32_t value);

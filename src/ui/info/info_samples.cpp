@@ -9,8 +9,8 @@ VersionTexts sampleVersionTexts() {
     VersionTexts texts;
     texts.appTitle = QStringLiteral("VESK MIDI PLAYER");
     texts.appVersion = QStringLiteral("Ver 1.0");
-    texts.Revision = 225;
-    texts.Components = {QStringLiteral("Ver 1.91  libarchive"),
+    texts.revision = 225;
+    texts.components = {QStringLiteral("Ver 1.91  libarchive"),
                         QStringLiteral("Ver 5.40  libarchive"), QStringLiteral("NOT INSTALLED"),
                         QStringLiteral("Ver 1.10  VESK converter")};
     return texts;
@@ -36,28 +36,31 @@ intake::SongEntry sampleSongEntry() {
             QStringLiteral("さくらさくら")};
 }
 
-std::unique_ptr<F_4> makeSampleF_4(QWidget* mainWindow) {
-    return std::make_unique<F_4>(sampleVersionTexts(), mainWindow);
+std::unique_ptr<VersionWindow> makeSampleVersionWindow(QWidget* mainWindow) {
+    return std::make_unique<VersionWindow>(sampleVersionTexts(), mainWindow);
 }
 
-std::unique_ptr<F_5> makeSampleF_5() {
-    auto window = std::make_unique<F_5>();
+std::unique_ptr<SongInfoWindow> makeSampleSongInfoWindow() {
+    auto window = std::make_unique<SongInfoWindow>();
     window->showFileInfo(sampleFileInfoTexts());
     window->setBpmText(sampleBpmText());
     return window;
 }
 
-std::unique_ptr<F_2> makeSampleF_2() {
-    auto window = std::make_unique<F_2>();
+std::unique_ptr<ProgressWindow> makeSampleProgressWindow() {
+    auto window = std::make_unique<ProgressWindow>();
     window->showEntry(sampleSongEntry());
     return window;
 }
 
 bool saveInfoScreenshots(const QString& folder) {
     const QDir dir(folder);
-    const bool version = makeSampleF_4()->grab().save(dir.filePath(QStringLiteral("f_4.png")));
-    const bool info = makeSampleF_5()->grab().save(dir.filePath(QStringLiteral("f_5.png")));
-    const bool progress = makeSampleF_2()->grab().save(dir.filePath(QStringLiteral("f_2.png")));
+    const bool version =
+        makeSampleVersionWindow()->grab().save(dir.filePath(QStringLiteral("version_window.png")));
+    const bool info = makeSampleSongInfoWindow()->grab().save(
+        dir.filePath(QStringLiteral("song_info_window.png")));
+    const bool progress = makeSampleProgressWindow()->grab().save(
+        dir.filePath(QStringLiteral("progress_window.png")));
     return version && info && progress;
 }
 

@@ -18,12 +18,12 @@ player::FileInfoTexts sampleFileInfoTexts();
 QString sampleBpmText();
 intake::SongEntry sampleSongEntry();
 
-std::unique_ptr<F_4> makeSampleF_4(QWidget* mainWindow = nullptr);
-std::unique_ptr<F_5> makeSampleF_5();
-std::unique_ptr<F_2> makeSampleF_2();
+std::unique_ptr<VersionWindow> makeSampleVersionWindow(QWidget* mainWindow = nullptr);
+std::unique_ptr<SongInfoWindow> makeSampleSongInfoWindow();
+std::unique_ptr<ProgressWindow> makeSampleProgressWindow();
 
-// Writes f_4.png, f_5.png and f_2.png into `folder` (which must exist). False when one of
-// them could not be written.
+// Writes version_window.png, song_info_window.png and progress_window.png into `folder` (which must
+// exist). False when one of them could not be written.
 bool saveInfoScreenshots(const QString& folder);
 
 }  // namespace vesk::ui

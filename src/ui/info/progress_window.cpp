@@ -8,14 +8,11 @@
 namespace vesk::ui {
 namespace {
 
-using info::px;
-using info::twipsRect;
-
-// Caption labels end here; values start at ValueLeft and are ValueWidth wide (twips).
-constexpr int CaptionRight = 915;
-constexpr int ValueLeft = 960;
-constexpr int ValueWidth = 5325;
-constexpr int RowHeight = 270;
+// Caption labels end here; values start at ValueLeft and are ValueWidth wide (pixels).
+constexpr int CaptionRight = 61;
+constexpr int ValueLeft = 64;
+constexpr int ValueWidth = 355;
+constexpr int RowHeight = 18;
 
 ElidedLabel* addRow(QWidget* window, int top, const char* caption, const char* captionName,
                     const char* valueName) {
@@ -27,44 +24,44 @@ ElidedLabel* addRow(QWidget* window, int top, const char* caption, const char* c
     QPalette muted = label->palette();
     muted.setColor(QPalette::WindowText, info::colors::Muted);
     label->setPalette(muted);
-    label->setGeometry(QRect(0, px(top), px(CaptionRight), px(RowHeight)));
+    label->setGeometry(QRect(0, top, CaptionRight, RowHeight));
 
     auto* value = new ElidedLabel(window);
     value->setObjectName(QLatin1String(valueName));
     value->setFont(info::uiFont(12));
-    value->setGeometry(twipsRect(ValueLeft, top, ValueWidth, RowHeight));
+    value->setGeometry(QRect(ValueLeft, top, ValueWidth, RowHeight));
     return value;
 }
 
 }  // namespace
 
-F_2::F_2(QWidget* owner)
+ProgressWindow::ProgressWindow(QWidget* owner)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::MSWindowsFixedSizeDialogHint) {
     setWindowTitle(QStringLiteral("ファイルの解析中…"));
-    setFixedSize(px(6315), px(915));
+    setFixedSize(421, 61);
     info::applyDarkSkin(*this);
-    path_ = addRow(this, 30, "書庫名：", "L1", "lbl_Path");
-    file_ = addRow(this, 330, "ファイル名：", "L2", "lbl_File");
-    title_ = addRow(this, 630, "タイトル：", "L3", "lbl_Title");
+    path_ = addRow(this, 2, "書庫名：", "L1", "lbl_Path");
+    file_ = addRow(this, 22, "ファイル名：", "L2", "lbl_File");
+    title_ = addRow(this, 42, "タイトル：", "L3", "lbl_Title");
     info::keepAbove(*this, owner);
 }
 
-void F_2::showEntry(const intake::SongEntry& entry) {
+void ProgressWindow::showEntry(const intake::SongEntry& entry) {
     path_->setText(entry.container);
     file_->setText(entry.name);
     title_->setText(entry.title);
 }
 
-QString F_2::pathText() const {
+QString ProgressWindow::pathText() const {
     return path_->text();
 }
 
-QString F_2::fileText() const {
+QString ProgressWindow::fileText() const {
     return file_->text();
 }
 
-QString F_2::titleText() const {
+QString ProgressWindow::titleText() const {
     return title_->text();
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The progress window F_2: while files are taken into the play list it names the folder
+// The progress window: while files are taken into the play list it names the folder
 // or archive, the file and the title of the entry being added.
 
 #include <QWidget>
@@ -12,11 +12,11 @@ namespace vesk::ui {
 
 class ElidedLabel;
 
-class F_2 final : public QWidget {
+class ProgressWindow final : public QWidget {
     Q_OBJECT
   public:
-    // `owner` (may be null): the window F_2 stays above; it is not a child of it.
-    explicit F_2(QWidget* owner = nullptr);
+    // `owner` (may be null): the window it stays above; it is not a child of it.
+    explicit ProgressWindow(QWidget* owner = nullptr);
 
     // The entry about to be appended: Container, Name and Title into the three rows.
     void showEntry(const intake::SongEntry& entry);
@@ -26,9 +26,9 @@ class F_2 final : public QWidget {
     QString fileText() const;
     QString titleText() const;
 
-    ElidedLabel* lbl_Path() const { return path_; }
-    ElidedLabel* lbl_File() const { return file_; }
-    ElidedLabel* lbl_Title() const { return title_; }
+    ElidedLabel* pathLabel() const { return path_; }
+    ElidedLabel* fileLabel() const { return file_; }
+    ElidedLabel* titleLabel() const { return title_; }
 
   private:
     ElidedLabel* path_ = nullptr;

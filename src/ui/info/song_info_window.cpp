@@ -8,15 +8,13 @@
 namespace vesk::ui {
 namespace {
 
-using info::px;
-
-// Inside the box, in twips: the six rules between the rows and the one between the words
+// Inside the box, in pixels: the six rules between the rows and the one between the words
 // and the values.
-constexpr std::array<int, 6> RuleHeights = {225, 465, 705, 945, 1185, 1425};
-constexpr int WordRule = 1050;
-constexpr std::array<const char*, F_5::RowCount> DesignWords = {
+constexpr std::array<int, 6> RuleHeights = {15, 31, 47, 63, 79, 95};
+constexpr int WordRule = 70;
+constexpr std::array<const char*, SongInfoWindow::RowCount> DesignWords = {
     "書庫名", "ファイル名", "著作権", "SMFﾌｫｰﾏｯﾄ", "BPM", "トラック数 ", "分解能"};
-constexpr std::array<const char*, F_5::RowCount> RowNames = {
+constexpr std::array<const char*, SongInfoWindow::RowCount> RowNames = {
     "lbl_Arch", "lbl_File", "lbl_Copy", "lbl_Smf", "lbl_BPM", "lbl_Trk", "lbl_Div"};
 
 // Gap between the text and a rule, in pixels.
@@ -32,18 +30,18 @@ class RuledBox final : public QWidget {
         painter.fillRect(rect(), info::colors::Panel);
         painter.setPen(info::colors::Rule);
         for (const int y : RuleHeights) {
-            painter.drawLine(0, px(y), width() - 1, px(y));
+            painter.drawLine(0, y, width() - 1, y);
         }
-        painter.drawLine(px(WordRule), 0, px(WordRule), height() - 1);
+        painter.drawLine(WordRule, 0, WordRule, height() - 1);
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
 };
 
 // The band of row `index` between its rules, in the box's pixels.
 QRect rowBand(int index, int boxWidth, int boxHeight) {
-    const int top = index == 0 ? 1 : px(RuleHeights[static_cast<std::size_t>(index - 1)]) + 1;
+    const int top = index == 0 ? 1 : RuleHeights[static_cast<std::size_t>(index - 1)] + 1;
     const int bottom = index < static_cast<int>(RuleHeights.size())
-                           ? px(RuleHeights[static_cast<std::size_t>(index)])
+                           ? RuleHeights[static_cast<std::size_t>(index)]
                            : boxHeight - 1;
     return QRect(1, top, boxWidth - 2, bottom - top);
 }
@@ -95,19 +93,19 @@ void InfoRow::paintEvent(QPaintEvent*) {
                      fontMetrics().elidedText(value(), Qt::ElideMiddle, valueArea.width()));
 }
 
-F_5::F_5(QWidget* owner)
+SongInfoWindow::SongInfoWindow(QWidget* owner)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus) {
     setWindowTitle(QString());
-    setFixedSize(px(7230), px(1815));
+    setFixedSize(482, 121);
     info::applyDarkSkin(*this);
 
     auto* box = new RuledBox(this);
     box->setObjectName(QStringLiteral("Picture1"));
-    box->setGeometry(info::twipsRect(30, 60, 7140, 1695));
+    box->setGeometry(QRect(2, 4, 476, 113));
     for (int i = 0; i < RowCount; ++i) {
         const QRect band = rowBand(i, box->width(), box->height());
         auto* row = new InfoRow(QString::fromUtf8(DesignWords[static_cast<std::size_t>(i)]),
-                                px(WordRule) - band.left(), box);
+                                WordRule - band.left(), box);
         row->setObjectName(QLatin1String(RowNames[static_cast<std::size_t>(i)]));
         row->setGeometry(band);
         rows_[static_cast<std::size_t>(i)] = row;
@@ -115,29 +113,29 @@ F_5::F_5(QWidget* owner)
     info::keepAbove(*this, owner);
 }
 
-void F_5::showFileInfo(const player::FileInfoTexts& texts) {
-    rows_[Arch]->setText(texts.archive);
+void SongInfoWindow::showFileInfo(const player::FileInfoTexts& texts) {
+    rows_[Archive]->setText(texts.archive);
     rows_[File]->setText(texts.file);
-    rows_[Copy]->setText(texts.copyright);
-    rows_[Smf]->setText(texts.format);
-    rows_[Trk]->setText(texts.tracks);
-    rows_[Div]->setText(texts.division);
+    rows_[Copyright]->setText(texts.copyright);
+    rows_[Format]->setText(texts.format);
+    rows_[Tracks]->setText(texts.tracks);
+    rows_[Division]->setText(texts.division);
 }
 
-void F_5::setBpmText(const QString& text) {
-    rows_[BPM]->setText(text);
+void SongInfoWindow::setBpmText(const QString& text) {
+    rows_[Tempo]->setText(text);
 }
 
-void F_5::placeBelow(const QRect& mainFrame) {
+void SongInfoWindow::placeBelow(const QRect& mainFrame) {
     move(mainFrame.left(), mainFrame.top() + mainFrame.height());
 }
 
-QString F_5::rowText(Row row) const {
+QString SongInfoWindow::rowText(Row row) const {
     return rows_.at(row)->text();
 }
 
-int F_5::ruleX() const {
-    return px(WordRule);
+int SongInfoWindow::ruleX() const {
+    return WordRule;
 }
 
 }  // namespace vesk::ui

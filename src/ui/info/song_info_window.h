@@ -1,5 +1,5 @@
 #pragma once
-// The file-information window F_5: a ruled table of seven rows (archive, file, copyright,
+// The file-information window: a ruled table of seven rows (archive, file, copyright,
 // SMF format, tempo, tracks, resolution) that the main window places directly below
 // itself. It decides nothing; the player core fills it through the main window.
 
@@ -12,14 +12,14 @@ namespace vesk::ui {
 
 class InfoRow;
 
-class F_5 final : public QWidget {
+class SongInfoWindow final : public QWidget {
     Q_OBJECT
   public:
-    enum Row { Arch, File, Copy, Smf, BPM, Trk, Div, RowCount };
+    enum Row { Archive, File, Copyright, Format, Tempo, Tracks, Division, RowCount };
 
-    // `owner` (may be null) is the main window: F_5 stays above it but is not its child,
+    // `owner` (may be null) is the main window: SongInfoWindow stays above it but is not its child,
     // so it keeps its look while the main window is disabled.
-    explicit F_5(QWidget* owner = nullptr);
+    explicit SongInfoWindow(QWidget* owner = nullptr);
 
     // Sets the six labels that loading a song fills (complete texts: word, two blanks,
     // value); the tempo row is left as it is.

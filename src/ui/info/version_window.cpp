@@ -12,9 +12,6 @@
 namespace vesk::ui {
 namespace {
 
-using info::px;
-using info::twipsRect;
-
 // The maker's own texts.
 constexpr char RightsNotice[] = "Copyright (C) 2026 VESK MIDI PLAYER Project";
 constexpr char TermsOfUse[] =
@@ -35,16 +32,16 @@ QLabel* textLabel(QWidget* parent, const QString& text, const QFont& font, const
     return label;
 }
 
-// A label that sizes to its text, with its top left corner at (left, top) twips. The CJK
-// fonts ask for generous line spacing; `maxHeight` (twips, 0 for none) keeps rows that
+// A label that sizes to its text, with its top left corner at (left, top) pixels. The CJK
+// fonts ask for generous line spacing; `maxHeight` (pixels, 0 for none) keeps rows that
 // are set closer than that from overlapping, with the text centred in what is left.
 QLabel* placedLabel(QWidget* parent, const QString& text, int left, int top, const QFont& font,
                     const QColor& color, int maxHeight = 0) {
     QLabel* label = textLabel(parent, text, font, color);
-    label->move(px(left), px(top));
+    label->move(left, top);
     label->adjustSize();
-    if (maxHeight > 0 && label->height() > px(maxHeight)) {
-        label->resize(label->width(), px(maxHeight));
+    if (maxHeight > 0 && label->height() > maxHeight) {
+        label->resize(label->width(), maxHeight);
     }
     return label;
 }
@@ -53,33 +50,33 @@ QLabel* placedLabel(QWidget* parent, const QString& text, int left, int top, con
 
 QString versionTitleLine(const VersionTexts& texts) {
     return texts.appTitle + u' ' + texts.appVersion + QStringLiteral(" #") +
-           QString::number(texts.Revision);
+           QString::number(texts.revision);
 }
 
-F_4::F_4(const VersionTexts& texts, QWidget* mainWindow)
+VersionWindow::VersionWindow(const VersionTexts& texts, QWidget* mainWindow)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       block_(std::make_unique<WindowBlock>(mainWindow)) {
     info::initResources();
     setWindowTitle(QStringLiteral("バージョン情報"));
-    setFixedSize(px(4680), px(3720));
+    setFixedSize(312, 248);
     info::applyDarkSkin(*this);
 
     auto* icon = new SvgPicture(QStringLiteral(":/vesk/info/icon.svg"), this);
     icon->setObjectName(QStringLiteral("Image2"));
-    icon->setGeometry(twipsRect(120, 120, 480, 480));
+    icon->setGeometry(QRect(8, 8, 32, 32));
 
-    title_ = placedLabel(this, versionTitleLine(texts), 720, 180, info::uiFont(12, true),
-                         info::colors::Accent, 240);
+    title_ = placedLabel(this, versionTitleLine(texts), 48, 12, info::uiFont(12, true),
+                         info::colors::Accent, 16);
     title_->setObjectName(QStringLiteral("lbl_Title"));
 
-    QLabel* rights = placedLabel(this, QString::fromUtf8(RightsNotice), 720, 420, info::uiFont(10),
+    QLabel* rights = placedLabel(this, QString::fromUtf8(RightsNotice), 48, 28, info::uiFont(10),
                                  info::colors::Muted);
     rights->setObjectName(QStringLiteral("Label2"));
 
     auto* rule = new QFrame(this);
     rule->setObjectName(QStringLiteral("Line1"));
-    rule->setGeometry(px(360), px(720), px(4320) - px(360), 1);
+    rule->setGeometry(24, 48, 264, 1);
     rule->setAutoFillBackground(true);
     QPalette rulePalette = rule->palette();
     rulePalette.setColor(QPalette::Window, info::colors::Rule);
@@ -90,35 +87,35 @@ F_4::F_4(const VersionTexts& texts, QWidget* mainWindow)
     terms->setObjectName(QStringLiteral("Label3"));
     terms->setWordWrap(true);
     terms->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    terms->setGeometry(twipsRect(150, 870, 4410, 720));
+    terms->setGeometry(QRect(10, 58, 294, 48));
 
     auto* box = new QFrame(this);
     box->setObjectName(QStringLiteral("Picture1"));
-    box->setGeometry(twipsRect(120, 1710, 4425, 915));
+    box->setGeometry(QRect(8, 114, 295, 61));
     box->setStyleSheet(QStringLiteral("QFrame#Picture1 { background: %1; border: 1px solid %2; "
                                       "border-radius: 3px; }")
                            .arg(info::colors::Panel.name(), info::colors::Rule.name()));
     const QFont fixed = info::fixedFont(11);
     for (std::size_t i = 0; i < dll_.size(); ++i) {
-        const QString line = QLatin1String(ComponentLabels[i]) + texts.Components[i];
-        dll_[i] = placedLabel(box, line, 30, 30 + 210 * static_cast<int>(i), fixed,
-                              info::colors::Text, 210);
+        const QString line = QLatin1String(ComponentLabels[i]) + texts.components[i];
+        dll_[i] =
+            placedLabel(box, line, 2, 2 + 14 * static_cast<int>(i), fixed, info::colors::Text, 14);
         dll_[i]->setObjectName(QStringLiteral("lbl_Dll%1").arg(i));
     }
 
     const QFont small = info::uiFont(9);
-    placedLabel(this, QStringLiteral("E-Mail："), 240, 2760, small, info::colors::Muted);
-    placedLabel(this, QString::fromUtf8(MailAddress), 840, 2760, small, info::colors::Text);
-    placedLabel(this, QStringLiteral("WEB："), 2070, 2760, small, info::colors::Muted);
-    placedLabel(this, QString::fromUtf8(WebAddress), 2520, 2760, small, info::colors::Text);
+    placedLabel(this, QStringLiteral("E-Mail："), 16, 184, small, info::colors::Muted);
+    placedLabel(this, QString::fromUtf8(MailAddress), 56, 184, small, info::colors::Text);
+    placedLabel(this, QStringLiteral("WEB："), 138, 184, small, info::colors::Muted);
+    placedLabel(this, QString::fromUtf8(WebAddress), 168, 184, small, info::colors::Text);
 
     auto* banner = new SvgPicture(QStringLiteral(":/vesk/info/banner.svg"), this);
     banner->setObjectName(QStringLiteral("Image1"));
-    banner->setGeometry(twipsRect(120, 3030, 3000, 600));
+    banner->setGeometry(QRect(8, 202, 200, 40));
 
     ok_ = new QPushButton(QStringLiteral("OK"), this);
     ok_->setObjectName(QStringLiteral("Command1"));
-    ok_->setGeometry(twipsRect(3240, 3330, 1305, 315));
+    ok_->setGeometry(QRect(216, 222, 87, 21));
     ok_->setFont(info::uiFont(12));
     ok_->setStyleSheet(
         QStringLiteral("QPushButton { color: %1; background: qlineargradient(x1:0, y1:0, x2:0, "
@@ -131,9 +128,9 @@ F_4::F_4(const VersionTexts& texts, QWidget* mainWindow)
     info::keepAbove(*this, mainWindow);
 }
 
-F_4::~F_4() = default;
+VersionWindow::~VersionWindow() = default;
 
-void F_4::closeEvent(QCloseEvent* event) {
+void VersionWindow::closeEvent(QCloseEvent* event) {
     block_->release();
     event->accept();
 }

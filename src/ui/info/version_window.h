@@ -1,5 +1,5 @@
 #pragma once
-// The version window F_4: the program's title and version and the versions of the four
+// The version window: the program's title and version and the versions of the four
 // optional components. Shown without being modal; the main window is disabled while it
 // is open and enabled again when it closes (close box, "OK", or its destruction). The
 // caller owns it; with Qt::WA_DeleteOnClose set it frees itself when closed.
@@ -15,7 +15,7 @@ class QPushButton;
 
 namespace vesk::ui {
 
-// The components in the order of the four lines, as GetDllVersion names them.
+// The components in the order of the four lines, as app::componentVersion names them.
 inline constexpr std::array<const char*, 4> ComponentNames = {"UNLHA32", "UNZIP32", "UNRAR",
                                                               "RCPCV"};
 // The file names of the lines, padded to 12 characters so that the versions line up.
@@ -25,25 +25,25 @@ inline constexpr std::array<const char*, 4> ComponentLabels = {"UNLHA32.DLL ", "
 struct VersionTexts {
     QString appTitle;    // "VESK MIDI PLAYER"
     QString appVersion;  // "Ver 1.0"
-    int Revision = 0;    // the third part of the program's version
-    // GetDllVersion of each name in ComponentNames: a version text or "NOT INSTALLED".
-    std::array<QString, 4> Components;
+    int revision = 0;    // the third part of the program's version
+    // app::componentVersion of each name in ComponentNames: a version text or "NOT INSTALLED".
+    std::array<QString, 4> components;
 };
 
 // "VESK MIDI PLAYER Ver 1.0 #225"
 QString versionTitleLine(const VersionTexts& texts);
 
-class F_4 final : public QWidget {
+class VersionWindow final : public QWidget {
     Q_OBJECT
   public:
     // Loading: disables `mainWindow` (may be null) and fills the title and the component
     // lines. The window is not a child of `mainWindow` but stays above it.
-    F_4(const VersionTexts& texts, QWidget* mainWindow);
-    ~F_4() override;
+    VersionWindow(const VersionTexts& texts, QWidget* mainWindow);
+    ~VersionWindow() override;
 
-    QLabel* lbl_Title() const { return title_; }
-    QLabel* lbl_Dll(int index) const { return dll_.at(static_cast<std::size_t>(index)); }
-    QPushButton* Command1() const { return ok_; }
+    QLabel* titleLabel() const { return title_; }
+    QLabel* componentLabel(int index) const { return dll_.at(static_cast<std::size_t>(index)); }
+    QPushButton* okButton() const { return ok_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;

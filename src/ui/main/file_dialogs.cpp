@@ -17,11 +17,11 @@ constexpr char ListExtension[] = "mlt";
 
 }  // namespace
 
-C_CommonDialog::C_CommonDialog(const config::ModuleState& module, config::Settings& settings,
-                               DialogBackend& backend)
+SongFileDialogs::SongFileDialogs(const config::ModuleState& module, config::Settings& settings,
+                                 DialogBackend& backend)
     : module_(module), settings_(settings), backend_(backend) {}
 
-QString C_CommonDialog::OpenFilesDialog(QWidget* owner, const QString& title) {
+QString SongFileDialogs::openFilesDialog(QWidget* owner, const QString& title) {
     const QStringList filters = dialogNameFilters(intake::openFilesFilter(module_, settings_));
     const QString selection =
         selectionFromChoice(backend_.openFiles(owner, title, settings_.lastFile, filters));
@@ -31,7 +31,7 @@ QString C_CommonDialog::OpenFilesDialog(QWidget* owner, const QString& title) {
     return selection;
 }
 
-QString C_CommonDialog::BrowseFolder(QWidget* owner, const QString& title) {
+QString SongFileDialogs::browseFolder(QWidget* owner, const QString& title) {
     QString folder = backend_.folder(owner, title);
     while (folder.size() > 1 && folder.endsWith(u'/')) {
         folder.chop(1);
@@ -39,7 +39,7 @@ QString C_CommonDialog::BrowseFolder(QWidget* owner, const QString& title) {
     return folder;
 }
 
-QString C_CommonDialog::SaveListDialog(QWidget* owner, const QString& title) {
+QString SongFileDialogs::saveListDialog(QWidget* owner, const QString& title) {
     QString path = backend_.saveFile(owner, title, settings_.lastFile,
                                      dialogNameFilters(QString::fromUtf8(SaveFilter)),
                                      QString::fromLatin1(ListExtension));

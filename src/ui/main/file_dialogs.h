@@ -1,8 +1,8 @@
 #pragma once
 // The file dialogs of the main window. The window asks through FileDialogs, so tests
-// answer without a modal loop. C_CommonDialog is the player's one dialog object: it keeps
-// the rules (the filter, the folder remembered in LFile, the selection text, the default
-// extension) and leaves the showing to a DialogBackend.
+// answer without a modal loop. SongFileDialogs is the player's one dialog object: it keeps
+// the rules (the filter, the folder remembered in Settings::lastFile, the selection text, the
+// default extension) and leaves the showing to a DialogBackend.
 
 #include <QString>
 #include <QStringList>
@@ -18,11 +18,11 @@ class FileDialogs {
   public:
     virtual ~FileDialogs() = default;
     // The selection text of the chosen songs; empty when cancelled.
-    virtual QString OpenFilesDialog(QWidget* owner, const QString& title) = 0;
+    virtual QString openFilesDialog(QWidget* owner, const QString& title) = 0;
     // The chosen folder; empty when cancelled.
-    virtual QString BrowseFolder(QWidget* owner, const QString& title) = 0;
+    virtual QString browseFolder(QWidget* owner, const QString& title) = 0;
     // The file to write a list to; empty when cancelled.
-    virtual QString SaveListDialog(QWidget* owner, const QString& title) = 0;
+    virtual QString saveListDialog(QWidget* owner, const QString& title) = 0;
 };
 
 // The toolkit's dialogs; each result is empty when cancelled.
@@ -36,14 +36,14 @@ class DialogBackend {
                              const QStringList& filters, const QString& defaultSuffix) = 0;
 };
 
-class C_CommonDialog final : public FileDialogs {
+class SongFileDialogs final : public FileDialogs {
   public:
-    C_CommonDialog(const config::ModuleState& module, config::Settings& settings,
-                   DialogBackend& backend);
+    SongFileDialogs(const config::ModuleState& module, config::Settings& settings,
+                    DialogBackend& backend);
 
-    QString OpenFilesDialog(QWidget* owner, const QString& title) override;
-    QString BrowseFolder(QWidget* owner, const QString& title) override;
-    QString SaveListDialog(QWidget* owner, const QString& title) override;
+    QString openFilesDialog(QWidget* owner, const QString& title) override;
+    QString browseFolder(QWidget* owner, const QString& title) override;
+    QString saveListDialog(QWidget* owner, const QString& title) override;
 
   private:
     const config::ModuleState& module_;

@@ -20,82 +20,83 @@ void dispose(QPointer<Window>& window) {
 
 InfoWindows::~InfoWindows() {
     // Deleted at once: the event loop may be gone already.
-    delete version4_.data();
-    if (info5_) {
-        QObject::disconnect(info5_, &QObject::destroyed, nullptr, nullptr);
-        delete info5_.data();
+    delete versionWindow_.data();
+    if (songInfoWindow_) {
+        QObject::disconnect(songInfoWindow_, &QObject::destroyed, nullptr, nullptr);
+        delete songInfoWindow_.data();
     }
-    delete progress2_.data();
+    delete progressWindow_.data();
 }
 
 void InfoWindows::showVersion(QWidget* mainWindow) {
-    if (version4_) {
-        version4_->raise();
-        version4_->activateWindow();
+    if (versionWindow_) {
+        versionWindow_->raise();
+        versionWindow_->activateWindow();
         return;
     }
-    version4_ = new F_4(version_, mainWindow);
-    version4_->setAttribute(Qt::WA_DeleteOnClose);
-    version4_->show();
+    versionWindow_ = new VersionWindow(version_, mainWindow);
+    versionWindow_->setAttribute(Qt::WA_DeleteOnClose);
+    versionWindow_->show();
 }
 
 void InfoWindows::showFileInfo(QWidget* mainWindow, QPoint topLeft,
                                std::function<void()> closedByUser) {
-    dispose(info5_);
-    info5_ = new F_5(mainWindow);
-    info5_->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(info5_, &QObject::destroyed, info5_, [closedByUser = std::move(closedByUser)] {
-        if (closedByUser) {
-            closedByUser();
-        }
-    });
-    info5_->move(topLeft);
-    info5_->show();
+    dispose(songInfoWindow_);
+    songInfoWindow_ = new SongInfoWindow(mainWindow);
+    songInfoWindow_->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(songInfoWindow_, &QObject::destroyed, songInfoWindow_,
+                     [closedByUser = std::move(closedByUser)] {
+                         if (closedByUser) {
+                             closedByUser();
+                         }
+                     });
+    songInfoWindow_->move(topLeft);
+    songInfoWindow_->show();
 }
 
 void InfoWindows::fillFileInfo(const player::FileInfoTexts& texts) {
-    if (info5_) {
-        info5_->showFileInfo(texts);
+    if (songInfoWindow_) {
+        songInfoWindow_->showFileInfo(texts);
     }
 }
 
 void InfoWindows::setFileInfoBpm(const QString& text) {
-    if (info5_) {
-        info5_->setBpmText(text);
+    if (songInfoWindow_) {
+        songInfoWindow_->setBpmText(text);
     }
 }
 
 void InfoWindows::moveFileInfo(QPoint topLeft) {
-    if (info5_) {
-        info5_->move(topLeft);
+    if (songInfoWindow_) {
+        songInfoWindow_->move(topLeft);
     }
 }
 
 void InfoWindows::closeFileInfo() {
-    dispose(info5_);
+    dispose(songInfoWindow_);
 }
 
 void InfoWindows::showProgress(QWidget* mainWindow) {
-    dispose(progress2_);
-    progress2_ = new F_2(mainWindow);
-    progress2_->setAttribute(Qt::WA_DeleteOnClose);
-    progress2_->show();
+    dispose(progressWindow_);
+    progressWindow_ = new ProgressWindow(mainWindow);
+    progressWindow_->setAttribute(Qt::WA_DeleteOnClose);
+    progressWindow_->show();
 }
 
 void InfoWindows::showProgressEntry(const intake::SongEntry& entry) {
-    if (progress2_) {
-        progress2_->showEntry(entry);
+    if (progressWindow_) {
+        progressWindow_->showEntry(entry);
     }
 }
 
 void InfoWindows::closeProgress() {
-    dispose(progress2_);
+    dispose(progressWindow_);
 }
 
 void InfoWindows::closeAll() {
-    dispose(version4_);
-    dispose(info5_);
-    dispose(progress2_);
+    dispose(versionWindow_);
+    dispose(songInfoWindow_);
+    dispose(progressWindow_);
 }
 
 }  // namespace vesk::ui

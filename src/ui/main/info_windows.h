@@ -1,5 +1,5 @@
 #pragma once
-// The small windows F_2, F_4 and F_5 as the main window opens and closes them.
+// The progress, version and file-information windows as the main window opens and closes them.
 
 #include <QPointer>
 #include <functional>
@@ -32,9 +32,9 @@ class InfoWindows final : public AuxWindows {
 
   private:
     VersionTexts version_;
-    QPointer<F_4> version4_;
-    QPointer<F_5> info5_;
-    QPointer<F_2> progress2_;
+    QPointer<VersionWindow> versionWindow_;
+    QPointer<SongInfoWindow> songInfoWindow_;
+    QPointer<ProgressWindow> progressWindow_;
 };
 
 }  // namespace vesk::ui

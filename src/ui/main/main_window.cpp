@@ -27,21 +27,22 @@ class DesktopMainWindow final : public MainWindow {
         : dialogs_(context.module, context.settings, backend_),
           windows_(context.version),
           ownExtractor_(context.module, context.settings),
-          window_(context, F_1Parts{dialogs_, windows_,
+          window_(context,
+                  PlayerWindowParts{dialogs_, windows_,
                                     context.extractor ? *context.extractor : ownExtractor_,
                                     [] { QCoreApplication::quit(); }, startVolumeControl}) {}
 
     bool load() override { return window_.load(); }
     void show() override { window_.show(); }
     void closeWindow() override { window_.closeWindow(); }
-    void SaveConfig() override { window_.SaveConfig(); }
+    void saveConfig() override { window_.saveConfig(); }
 
   private:
     QtDialogBackend backend_;
-    C_CommonDialog dialogs_;
+    SongFileDialogs dialogs_;
     InfoWindows windows_;
     intake::ArchiveExtractor ownExtractor_;
-    F_1 window_;
+    PlayerWindow window_;
 };
 
 }  // namespace

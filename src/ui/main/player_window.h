@@ -1,5 +1,5 @@
 #pragma once
-// The main window F_1: a skinned player window with no menu bar. Picture buttons,
+// The main window: a skinned player window with no menu bar. Picture buttons,
 // transport images and labels open popup menus and run the commands; the song list takes
 // clicks, keys and dropped files. The player core decides; the window forwards events and
 // draws what the core writes through PlayerView.
@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "intake/archive_extract.h"
@@ -32,7 +33,7 @@ class SongList;
 
 // What the window uses besides the player: dialogs, the small windows, the archive
 // extractor shared with the loader, and the ways out to the desktop.
-struct F_1Parts {
+struct PlayerWindowParts {
     FileDialogs& dialogs;
     AuxWindows& windows;
     intake::ArchiveExtractor& extractor;
@@ -40,15 +41,15 @@ struct F_1Parts {
     std::function<void()> quit;
     // Starts the desktop's volume control; nothing when none is installed.
     std::function<void()> startVolumeControl;
-    // Tmr1 runs the monitor every 250 ms; tests tick it themselves.
+    // The timer runs the monitor every 250 ms; tests tick it themselves.
     bool runTimer = true;
 };
 
-class F_1 final : public QWidget, public MainWindow, public player::PlayerView {
+class PlayerWindow final : public QWidget, public MainWindow, public player::PlayerView {
     Q_OBJECT
   public:
-    F_1(MainWindowContext& context, F_1Parts parts);
-    ~F_1() override;
+    PlayerWindow(MainWindowContext& context, PlayerWindowParts parts);
+    ~PlayerWindow() override;
 
     // MainWindow.
     bool load() override;
@@ -57,9 +58,9 @@ class F_1 final : public QWidget, public MainWindow, public player::PlayerView {
 
     // Reads the configuration into Settings and applies it; false (after the message)
     // when the file is invalid.
-    bool SetConfig();
+    bool loadConfig();
     // Closes the sequencer, writes the configuration and ends the program.
-    void SaveConfig() override;
+    void saveConfig() override;
 
     // The open and add commands.
     void openFileCommand();
@@ -67,7 +68,6 @@ class F_1 final : public QWidget, public MainWindow, public player::PlayerView {
     void addFileCommand();
     void addFolderCommand();
     void dropFiles(const QStringList& paths);
-    void OpenCommandLine(const QString& text);
 
     // Menu commands of the window itself.
     void taskTrayCommand();
@@ -75,14 +75,10 @@ class F_1 final : public QWidget, public MainWindow, public player::PlayerView {
 
     // Window state.
     bool addCommandsEnabled() const;
-    std::int32_t seekX() const { return SeekX_; }
-    std::int16_t dragFrom() const { return DragFrom_; }
-    // The picture each hidden pressed-picture holder keeps now.
-    const QString& pressedPictureOf(int button) const;
-    const QString& scratchPicture() const { return img_ButtonN_; }
 
     // PlayerView.
-    void openCommandLine(const QString& line) override { OpenCommandLine(line); }
+    // Takes in a line handed over by a second start.
+    void openCommandLine(const QString& line) override;
     void clearList() override;
     void appendLine(const QString& line) override;
     void setLine(int index, const QString& line) override;
@@ -145,11 +141,15 @@ class F_1 final : public QWidget, public MainWindow, public player::PlayerView {
     void openCommand(const QString& selection, bool folder);
     void addCommand(const QString& selection, bool folder);
     std::vector<intake::SongEntry> takeIn(const QString& selection, bool folder);
-    void appendEntries(const std::vector<intake::SongEntry>& entries);
     void showLoading();
     void afterOpening();
     void enableAddCommands();
     void emptyWorkFolder();
+
+    // The player's list and positions, read only: changes go through the player's commands.
+    const player::PlayerState& playerState() const {
+        return std::as_const(context_.player).state();
+    }
 
     void popup(QMenu* menu, QPoint globalPos);
     void syncMenus();
@@ -157,67 +157,67 @@ class F_1 final : public QWidget, public MainWindow, public player::PlayerView {
     QPoint infoWindowPlace() const;
 
     MainWindowContext& context_;
-    F_1Parts parts_;
+    PlayerWindowParts parts_;
     SkinArt art_;
-    QTimer Tmr1_;
+    QTimer timer_;
     bool configWritten_ = false;
 
-    bool CanShowInfo_ = false;
-    std::int32_t SeekX_ = 0;
-    std::int16_t DragFrom_ = -1;
+    bool canShowInfo_ = false;
+    std::int32_t seekX_ = 0;
+    std::int16_t dragFrom_ = -1;
     std::array<bool, 4> buttonDown_{};
 
     QWidget* titleStrip_ = nullptr;
-    SkinLabel* lbl_Title_ = nullptr;
-    SkinLabel* lbl_Status_ = nullptr;
-    SkinLabel* lbl_Now_ = nullptr;
-    SkinLabel* lbl_Slash_ = nullptr;
-    SkinLabel* lbl_All_ = nullptr;
-    PositionBar* Picture3_ = nullptr;
-    QWidget* Picture1_ = nullptr;
-    SkinLabel* lbl_NoRep_ = nullptr;
-    SkinLabel* lbl_Rep_ = nullptr;
-    PictureBox* Img_Rep_ = nullptr;
-    SkinLabel* Label3_ = nullptr;
-    SkinLabel* Label4_ = nullptr;
-    PictureBox* B_Prev_ = nullptr;
-    PictureBox* B_Stop_ = nullptr;
-    PictureBox* B_Play_ = nullptr;
-    PictureBox* B_Back_ = nullptr;
-    PictureBox* B_Next_ = nullptr;
-    QWidget* Picture5_ = nullptr;
-    SkinLabel* B_Menu_ = nullptr;
-    std::array<PictureBox*, 4> img_Button_{};
-    std::array<QString, 4> img_ButtonC_;
-    QString img_ButtonN_;
-    std::array<PictureBox*, 4> Img_Tool_{};
-    std::array<QString, 4> Img_ToolA_;
-    std::array<QString, 4> Img_ToolC_;
-    SongList* SongList_ = nullptr;
+    SkinLabel* titleLabel_ = nullptr;
+    SkinLabel* statusLabel_ = nullptr;
+    SkinLabel* nowLabel_ = nullptr;
+    SkinLabel* slashLabel_ = nullptr;
+    SkinLabel* totalLabel_ = nullptr;
+    PositionBar* positionBar_ = nullptr;
+    QWidget* repeatPanel_ = nullptr;
+    SkinLabel* noRepeatLabel_ = nullptr;
+    SkinLabel* repeatLabel_ = nullptr;
+    PictureBox* repeatImage_ = nullptr;
+    SkinLabel* deviceALabel_ = nullptr;
+    SkinLabel* deviceBLabel_ = nullptr;
+    PictureBox* prevButton_ = nullptr;
+    PictureBox* stopButton_ = nullptr;
+    PictureBox* playButton_ = nullptr;
+    PictureBox* backButton_ = nullptr;
+    PictureBox* nextButton_ = nullptr;
+    QWidget* buttonPanel_ = nullptr;
+    SkinLabel* menuLabel_ = nullptr;
+    std::array<PictureBox*, 4> pictureButtons_{};
+    std::array<QString, 4> otherPictures_;
+    QString scratchPicture_;
+    std::array<PictureBox*, 4> listTools_{};
+    std::array<QString, 4> toolPictures_;
+    std::array<QString, 4> toolPressedPictures_;
+    SongList* songList_ = nullptr;
 
-    QMenu* mnu_File_ = nullptr;
-    QMenu* mnu_Repeat_ = nullptr;
-    QMenu* mnu_Menu_ = nullptr;
-    QMenu* mnu_Speed_ = nullptr;
-    QMenu* mnu_Device_ = nullptr;
-    QMenu* mnu_Option_ = nullptr;
-    QMenu* mnu_Help_ = nullptr;
-    QAction* mnu_OpenFile_ = nullptr;
-    QAction* mnu_AddFile_ = nullptr;
-    QAction* mnu_OpenFolder_ = nullptr;
-    QAction* mnu_AddFolder_ = nullptr;
-    std::array<QAction*, 4> mnu_Crep_{};
-    QAction* mnu_Double_ = nullptr;
-    QAction* mnu_Hurf_ = nullptr;
-    QAction* mnu_DevA_ = nullptr;
-    QAction* mnu_DevB_ = nullptr;
-    QAction* mnu_Auto_ = nullptr;
-    QAction* mnu_TaskTray_ = nullptr;
-    QAction* mnu_Ver_ = nullptr;
-    QAction* mnu_Exit_ = nullptr;
-    QAction* mnu_Volume_ = nullptr;
-    QAction* mnu_Scroll_ = nullptr;
-    QAction* mnu_Readme_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* repeatMenu_ = nullptr;
+    QMenu* mainMenu_ = nullptr;
+    QMenu* speedMenu_ = nullptr;
+    QMenu* deviceMenu_ = nullptr;
+    QMenu* toolsMenu_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    QAction* openFileAction_ = nullptr;
+    QAction* addFileAction_ = nullptr;
+    QAction* openFolderAction_ = nullptr;
+    QAction* addFolderAction_ = nullptr;
+    std::array<QAction*, 4> repeatActions_{};
+    QAction* doubleSpeedAction_ = nullptr;
+    QAction* halfSpeedAction_ = nullptr;
+    QAction* deviceAAction_ = nullptr;
+    QAction* deviceBAction_ = nullptr;
+    QAction* autoDeviceAction_ = nullptr;
+    QAction* trayAction_ = nullptr;
+    QAction* versionAction_ = nullptr;
+    QAction* exitAction_ = nullptr;
+    QAction* volumeAction_ = nullptr;
+    QAction* scrollAction_ = nullptr;
+    QAction* readmeAction_ = nullptr;
 };
 
 }  // namespace vesk::ui

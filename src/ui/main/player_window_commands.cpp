@@ -16,6 +16,7 @@
 #include "ui/main/skin_style.h"
 #include "ui/main/skin_widgets.h"
 #include "ui/main/song_list.h"
+#include "ui/main/window_place.h"
 #include "ui/main/window_reporter.h"
 
 Q_LOGGING_CATEGORY(lcMainWindow, "vesk.ui.main")
@@ -28,9 +29,6 @@ constexpr char OpenFilesTitle[] = "新しくファイルを開く";
 constexpr char AddFilesTitle[] = "ファイルを追加";
 constexpr char FolderTitle[] = "MIDIデータのあるフォルダを選択してください";
 constexpr char LoadingText[] = "Now Loading...";
-constexpr char ListFullText[] =
-    "リストに入る曲は32767曲までです。それより後のファイルは追加されませんでした。";
-constexpr int kDefaultPlaceTwips = 2000;
 
 // The wait pointer for as long as the object lives.
 class WaitPointer {
@@ -50,27 +48,27 @@ QPoint onScreen(QPoint place, QSize size) {
             return place;
         }
     }
-    return QPoint(kDefaultPlaceTwips / kTwipsPerPixel, kDefaultPlaceTwips / kTwipsPerPixel);
+    return placeFromFile(kDefaultPlaceFileUnits, kDefaultPlaceFileUnits);
 }
 
 }  // namespace
 
-bool F_1::addCommandsEnabled() const {
-    return mnu_AddFile_->isEnabled() && mnu_AddFolder_->isEnabled();
+bool PlayerWindow::addCommandsEnabled() const {
+    return addFileAction_->isEnabled() && addFolderAction_->isEnabled();
 }
 
 // Load and close ----------------------------------------------------------------------
 
-bool F_1::load() {
+bool PlayerWindow::load() {
     config::ModuleState& module = context_.module;
     player::Player& core = context_.player;
     const bool reload = module.mainReload;
-    mnu_AddFile_->setEnabled(false);
-    mnu_AddFolder_->setEnabled(false);
-    CanShowInfo_ = false;
+    addFileAction_->setEnabled(false);
+    addFolderAction_->setEnabled(false);
+    canShowInfo_ = false;
     if (!reload) {
         core.attachView(*this, player::WindowMode::Main);
-        if (!SetConfig()) {
+        if (!loadConfig()) {
             return false;
         }
     }
@@ -78,13 +76,13 @@ bool F_1::load() {
     context_.interaction.processEvents();
     setWindowTitle(module.appTitle);
     setTitleText(module.appTitle + u' ' + module.appVersion);
-    for (std::size_t i = 0; i < Img_Tool_.size(); ++i) {
-        Img_Tool_[i]->setPicture(Img_ToolA_[i]);
+    for (std::size_t i = 0; i < listTools_.size(); ++i) {
+        listTools_[i]->setPicture(toolPictures_[i]);
     }
     if (parts_.runTimer) {
-        Tmr1_.start();
+        timer_.start();
     }
-    CanShowInfo_ = true;
+    canShowInfo_ = true;
     core.setInfoShown(false);
 
     if (!module.commandText.isEmpty()) {
@@ -92,10 +90,10 @@ bool F_1::load() {
         showLoading();
         context_.interaction.processEvents();
         for (const QString& text : module.commandText) {
-            OpenCommandLine(text);
+            openCommandLine(text);
         }
         core.playEntry(0);
-        SongList_->selectLine(0);
+        songList_->selectLine(0);
         afterOpening();
     }
     module.commandText.clear();
@@ -103,15 +101,14 @@ bool F_1::load() {
     if (reload) {
         // Back from the tray: the list and the song in progress, where the window was.
         core.returnFromTray(*this);
-        move(onScreen(
-            QPoint(context_.settings.left / kTwipsPerPixel, context_.settings.top / kTwipsPerPixel),
-            frameGeometry().size()));
+        move(onScreen(placeFromFile(context_.settings.left, context_.settings.top),
+                      frameGeometry().size()));
     }
     stateChanged();
     return true;
 }
 
-bool F_1::SetConfig() {
+bool PlayerWindow::loadConfig() {
     config::Settings& settings = context_.settings;
     player::Player& core = context_.player;
     const config::ConfigLoad load = config::loadConfigFile(context_.module.configPath);
@@ -123,11 +120,9 @@ bool F_1::SetConfig() {
     // Device A first, as at design time; the file's choice then runs its own command.
     core.deviceACommand();
     settings = load.read.settings;
-    const double top = load.read.top.value_or(kDefaultPlaceTwips);
-    const double left = load.read.left.value_or(kDefaultPlaceTwips);
-    move(onScreen(
-        QPoint(static_cast<int>(left / kTwipsPerPixel), static_cast<int>(top / kTwipsPerPixel)),
-        frameGeometry().size()));
+    const double top = load.read.top.value_or(kDefaultPlaceFileUnits);
+    const double left = load.read.left.value_or(kDefaultPlaceFileUnits);
+    move(onScreen(placeFromFile(left, top), frameGeometry().size()));
     if (load.read.deviceCommand == QLatin1String("B")) {
         core.deviceBCommand();
     } else if (load.read.deviceCommand == QLatin1String("Auto")) {
@@ -136,21 +131,21 @@ bool F_1::SetConfig() {
         core.deviceACommand();
     }
     core.repeatCommand(settings.repeat);
-    settings.top = y() * kTwipsPerPixel;
-    settings.left = x() * kTwipsPerPixel;
+    settings.top = toFileUnits(y());
+    settings.left = toFileUnits(x());
     if (context_.applySynthesizerSettings) {
         context_.applySynthesizerSettings();
     }
     return true;
 }
 
-void F_1::SaveConfig() {
+void PlayerWindow::saveConfig() {
     context_.player.closeSession();
     if (!configWritten_) {
         configWritten_ = true;
         config::Settings& settings = context_.settings;
-        settings.top = y() * kTwipsPerPixel;
-        settings.left = x() * kTwipsPerPixel;
+        settings.top = toFileUnits(y());
+        settings.left = toFileUnits(x());
         const platform::WriteResult written =
             config::saveConfigFile(context_.module.configPath, settings);
         if (!written.ok) {
@@ -164,7 +159,7 @@ void F_1::SaveConfig() {
     }
 }
 
-void F_1::taskTrayCommand() {
+void PlayerWindow::taskTrayCommand() {
     if (!context_.enterTray) {
         return;
     }
@@ -172,29 +167,29 @@ void F_1::taskTrayCommand() {
     context_.enterTray();
 }
 
-void F_1::exitCommand() {
+void PlayerWindow::exitCommand() {
     close();
 }
 
 // Open and add commands ---------------------------------------------------------------
 
-void F_1::openFileCommand() {
-    openCommand(parts_.dialogs.OpenFilesDialog(this, QString::fromUtf8(OpenFilesTitle)), false);
+void PlayerWindow::openFileCommand() {
+    openCommand(parts_.dialogs.openFilesDialog(this, QString::fromUtf8(OpenFilesTitle)), false);
 }
 
-void F_1::openFolderCommand() {
-    openCommand(parts_.dialogs.BrowseFolder(this, QString::fromUtf8(FolderTitle)), true);
+void PlayerWindow::openFolderCommand() {
+    openCommand(parts_.dialogs.browseFolder(this, QString::fromUtf8(FolderTitle)), true);
 }
 
-void F_1::addFileCommand() {
-    addCommand(parts_.dialogs.OpenFilesDialog(this, QString::fromUtf8(AddFilesTitle)), false);
+void PlayerWindow::addFileCommand() {
+    addCommand(parts_.dialogs.openFilesDialog(this, QString::fromUtf8(AddFilesTitle)), false);
 }
 
-void F_1::addFolderCommand() {
-    addCommand(parts_.dialogs.BrowseFolder(this, QString::fromUtf8(FolderTitle)), true);
+void PlayerWindow::addFolderCommand() {
+    addCommand(parts_.dialogs.browseFolder(this, QString::fromUtf8(FolderTitle)), true);
 }
 
-void F_1::openCommand(const QString& selection, bool folder) {
+void PlayerWindow::openCommand(const QString& selection, bool folder) {
     if (selection.isEmpty()) {
         return;
     }
@@ -204,81 +199,67 @@ void F_1::openCommand(const QString& selection, bool folder) {
         core.closeSession();
     }
     emptyWorkFolder();
-    core.state().playList.clear();
+    core.clearPlayList();
     WaitPointer wait;
     showLoading();
-    appendEntries(takeIn(selection, folder));
-    core.updateList(-1);
+    core.appendEntries(takeIn(selection, folder));
     if (core.repeatMode() == static_cast<std::int16_t>(player::RepeatModes::Shuffle)) {
         core.rebuildShuffleOrder();
     }
-    if (core.state().listLast() != -1) {
+    if (playerState().listLast() != -1) {
         core.playEntry(0);
-        SongList_->selectLine(0);
+        songList_->selectLine(0);
         enableAddCommands();
     }
     afterOpening();
 }
 
-void F_1::addCommand(const QString& selection, bool folder) {
+void PlayerWindow::addCommand(const QString& selection, bool folder) {
     if (selection.isEmpty()) {
         return;
     }
     player::Player& core = context_.player;
     WaitPointer wait;
-    // The intake lets the timer run, and a hand-off taken in meanwhile is already shown:
-    // the display continues from the list as it stands when these entries arrive.
-    const std::vector<intake::SongEntry> entries = takeIn(selection, folder);
-    const std::int16_t last = core.state().listLast();
-    appendEntries(entries);
-    core.updateList(last);
+    core.appendEntries(takeIn(selection, folder));
     if (core.repeatMode() == static_cast<std::int16_t>(player::RepeatModes::Shuffle)) {
         core.rebuildShuffleOrder();
     }
     core.showCaption();
 }
 
-void F_1::dropFiles(const QStringList& paths) {
+void PlayerWindow::dropFiles(const QStringList& paths) {
     const QString selection = selectionFromDrop(paths);
     if (selection.isEmpty()) {
         return;
     }
     player::Player& core = context_.player;
     WaitPointer wait;
-    const std::int16_t last = core.state().listLast();
-    if (last != -1) {
-        const std::vector<intake::SongEntry> entries = takeIn(selection, false);
-        const std::int16_t shownLast = core.state().listLast();
-        appendEntries(entries);
-        core.updateList(shownLast);
+    if (playerState().listLast() != -1) {
+        core.appendEntries(takeIn(selection, false));
         core.showCaption();
         return;
     }
     showLoading();
-    appendEntries(takeIn(selection, false));
-    core.updateList(-1);
+    core.appendEntries(takeIn(selection, false));
     core.playEntry(0);
-    SongList_->selectLine(0);
+    songList_->selectLine(0);
     enableAddCommands();
     afterOpening();
 }
 
-void F_1::OpenCommandLine(const QString& text) {
+void PlayerWindow::openCommandLine(const QString& text) {
     if (text.isEmpty()) {
         return;
     }
     player::Player& core = context_.player;
     intake::InteractionReporter reporter(context_.interaction);
     intake::Intake intake(context_.module, context_.settings, parts_.extractor, reporter);
-    const std::vector<intake::SongEntry> entries = intake.addFiles(selectionFromCommandLine(text));
-    const std::int16_t last = core.state().listLast();
-    appendEntries(entries);
-    core.updateList(last);
+    core.appendEntries(intake.addFiles(selectionFromCommandLine(text)));
     enableAddCommands();
     core.showCaption();
 }
 
-std::vector<intake::SongEntry> F_1::takeIn(const QString& selection, bool folder) {
+std::vector<intake::SongEntry> PlayerWindow::takeIn(const QString& selection, bool folder) {
     parts_.windows.showProgress(this);
     WindowReporter reporter(context_.interaction, parts_.windows);
     intake::Intake intake(context_.module, context_.settings, parts_.extractor, reporter);
@@ -288,40 +269,27 @@ std::vector<intake::SongEntry> F_1::takeIn(const QString& selection, bool folder
     return entries;
 }
 
-void F_1::appendEntries(const std::vector<intake::SongEntry>& entries) {
-    std::vector<intake::SongEntry>& list = context_.player.state().playList;
-    const std::size_t room = static_cast<std::size_t>(player::kMaxEntries) -
-                             std::min(list.size(), std::size_t{player::kMaxEntries});
-    const std::size_t taken = std::min(room, entries.size());
-    list.insert(list.end(), entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(taken));
-    if (taken < entries.size()) {
-        qCWarning(lcMainWindow) << "list full," << entries.size() - taken << "entries left out";
-        context_.interaction.showMessage(QString::fromUtf8(ListFullText),
-                                         platform::MessageIcon::Exclamation);
-    }
-}
-
-void F_1::showLoading() {
+void PlayerWindow::showLoading() {
     setTitleText(QString::fromUtf8(LoadingText));
     setTitleLeft(player::kTitleStartLeft);
 }
 
-void F_1::afterOpening() {
+void PlayerWindow::afterOpening() {
     // Nothing came in: the title line shows the program again, and the monitor has no
     // song to follow.
-    if (context_.player.state().listLast() == -1) {
-        context_.player.state().playRequested = false;
+    if (playerState().listLast() == -1) {
+        context_.player.dropPlayRequest();
         setTitleText(context_.module.appTitle + u' ' + context_.module.appVersion);
         setTitleLeft(player::kTitleStartLeft);
     }
 }
 
-void F_1::enableAddCommands() {
-    mnu_AddFile_->setEnabled(true);
-    mnu_AddFolder_->setEnabled(true);
+void PlayerWindow::enableAddCommands() {
+    addFileAction_->setEnabled(true);
+    addFolderAction_->setEnabled(true);
 }
 
-void F_1::emptyWorkFolder() {
+void PlayerWindow::emptyWorkFolder() {
     const QString& work = context_.module.workFolder;
     if (work.isEmpty()) {
         return;

@@ -19,14 +19,14 @@ constexpr char SaveListTitle[] = "ﾘｽﾄの保存";
 
 }  // namespace
 
-void F_1::connectControls() {
+void PlayerWindow::connectControls() {
     for (int i = 0; i < 4; ++i) {
-        PictureBox* button = img_Button_[static_cast<std::size_t>(i)];
+        PictureBox* button = pictureButtons_[static_cast<std::size_t>(i)];
         connect(button, &PictureBox::pressed, this,
                 [this, i](Qt::MouseButton b, QPoint) { buttonPressed(i, b); });
         connect(button, &PictureBox::released, this,
                 [this, i](Qt::MouseButton b, QPoint at) { buttonReleased(i, b, at); });
-        PictureBox* tool = Img_Tool_[static_cast<std::size_t>(i)];
+        PictureBox* tool = listTools_[static_cast<std::size_t>(i)];
         connect(tool, &PictureBox::pressed, this,
                 [this, i](Qt::MouseButton, QPoint) { toolPressed(i); });
         connect(tool, &PictureBox::released, this,
@@ -34,114 +34,116 @@ void F_1::connectControls() {
     }
 
     player::Player& core = context_.player;
-    connect(B_Play_, &PictureBox::clicked, this, [this] { playClicked(); });
-    connect(B_Stop_, &PictureBox::clicked, this, [this, &core] {
+    connect(playButton_, &PictureBox::clicked, this, [this] { playClicked(); });
+    connect(stopButton_, &PictureBox::clicked, this, [this, &core] {
         if (core.mainWindow().canStop) {
             core.transportStop();
         }
         focusList();
     });
-    connect(B_Prev_, &PictureBox::clicked, this, [this, &core] {
+    connect(prevButton_, &PictureBox::clicked, this, [this, &core] {
         if (core.mainWindow().canPrev) {
             core.transportPrev();
         }
         focusList();
     });
-    connect(B_Back_, &PictureBox::clicked, this, [this, &core] {
+    connect(backButton_, &PictureBox::clicked, this, [this, &core] {
         if (core.mainWindow().canBack) {
             core.transportBack();
         }
         focusList();
     });
-    connect(B_Next_, &PictureBox::clicked, this, [this, &core] {
+    connect(nextButton_, &PictureBox::clicked, this, [this, &core] {
         if (core.mainWindow().canNext) {
             core.transportNext();
         }
         focusList();
     });
 
-    connect(B_Menu_, &SkinLabel::pressed, this, [this](Qt::MouseButton, QPoint) { menuPressed(); });
-    connect(Label3_, &SkinLabel::doubleClicked, this, [&core](Qt::MouseButton b, QPoint) {
+    connect(menuLabel_, &SkinLabel::pressed, this,
+            [this](Qt::MouseButton, QPoint) { menuPressed(); });
+    connect(deviceALabel_, &SkinLabel::doubleClicked, this, [&core](Qt::MouseButton b, QPoint) {
         if (b == Qt::LeftButton) {
             core.deviceACommand();
         }
     });
-    connect(Label4_, &SkinLabel::doubleClicked, this, [&core](Qt::MouseButton b, QPoint) {
+    connect(deviceBLabel_, &SkinLabel::doubleClicked, this, [&core](Qt::MouseButton b, QPoint) {
         if (b == Qt::LeftButton) {
             core.deviceBCommand();
         }
     });
-    for (SkinLabel* label : {Label3_, Label4_}) {
+    for (SkinLabel* label : {deviceALabel_, deviceBLabel_}) {
         connect(label, &SkinLabel::pressed, this, [this](Qt::MouseButton b, QPoint at) {
             if (b == Qt::RightButton) {
-                popup(mnu_Device_, at);
+                popup(deviceMenu_, at);
             }
         });
     }
-    connect(lbl_NoRep_, &SkinLabel::pressed, this,
+    connect(noRepeatLabel_, &SkinLabel::pressed, this,
             [this](Qt::MouseButton b, QPoint) { repeatLabelPressed(b); });
-    connect(lbl_NoRep_, &SkinLabel::doubleClicked, this, [this](Qt::MouseButton b, QPoint) {
+    connect(noRepeatLabel_, &SkinLabel::doubleClicked, this, [this](Qt::MouseButton b, QPoint) {
         if (b == Qt::LeftButton) {
             repeatLabelPressed(b);
         }
     });
-    connect(lbl_Title_, &SkinLabel::pressed, this, [this](Qt::MouseButton b, QPoint at) {
+    connect(titleLabel_, &SkinLabel::pressed, this, [this](Qt::MouseButton b, QPoint at) {
         if (b == Qt::RightButton) {
-            popup(mnu_Option_, at);
+            popup(toolsMenu_, at);
         }
     });
 
-    connect(Picture3_, &PositionBar::pressed, this, [this](double x) {
-        SeekX_ = seekXForPress(x);
+    connect(positionBar_, &PositionBar::pressed, this, [this](double x) {
+        seekX_ = seekXForPress(x);
         focusList();
     });
-    connect(Picture3_, &PositionBar::doubleClicked, this, [this] {
+    connect(positionBar_, &PositionBar::doubleClicked, this, [this] {
         seek();
         focusList();
     });
 
-    connect(mnu_OpenFile_, &QAction::triggered, this, [this] { openFileCommand(); });
-    connect(mnu_AddFile_, &QAction::triggered, this, [this] { addFileCommand(); });
-    connect(mnu_OpenFolder_, &QAction::triggered, this, [this] { openFolderCommand(); });
-    connect(mnu_AddFolder_, &QAction::triggered, this, [this] { addFolderCommand(); });
+    connect(openFileAction_, &QAction::triggered, this, [this] { openFileCommand(); });
+    connect(addFileAction_, &QAction::triggered, this, [this] { addFileCommand(); });
+    connect(openFolderAction_, &QAction::triggered, this, [this] { openFolderCommand(); });
+    connect(addFolderAction_, &QAction::triggered, this, [this] { addFolderCommand(); });
     for (int i = 0; i < 4; ++i) {
-        connect(mnu_Crep_[static_cast<std::size_t>(i)], &QAction::triggered, this,
+        connect(repeatActions_[static_cast<std::size_t>(i)], &QAction::triggered, this,
                 [&core, i] { core.repeatCommand(static_cast<std::int16_t>(i)); });
     }
-    connect(mnu_Double_, &QAction::triggered, this, [&core] { core.doubleSpeedCommand(); });
-    connect(mnu_Hurf_, &QAction::triggered, this, [&core] { core.halfSpeedCommand(); });
-    connect(mnu_DevA_, &QAction::triggered, this, [&core] { core.deviceACommand(); });
-    connect(mnu_DevB_, &QAction::triggered, this, [&core] { core.deviceBCommand(); });
-    connect(mnu_Auto_, &QAction::triggered, this, [&core] { core.autoDeviceCommand(); });
-    connect(mnu_TaskTray_, &QAction::triggered, this, [this] { taskTrayCommand(); });
-    connect(mnu_Ver_, &QAction::triggered, this, [this] { parts_.windows.showVersion(this); });
-    connect(mnu_Exit_, &QAction::triggered, this, [this] { exitCommand(); });
-    connect(mnu_Volume_, &QAction::triggered, this, [this] {
+    connect(doubleSpeedAction_, &QAction::triggered, this, [&core] { core.doubleSpeedCommand(); });
+    connect(halfSpeedAction_, &QAction::triggered, this, [&core] { core.halfSpeedCommand(); });
+    connect(deviceAAction_, &QAction::triggered, this, [&core] { core.deviceACommand(); });
+    connect(deviceBAction_, &QAction::triggered, this, [&core] { core.deviceBCommand(); });
+    connect(autoDeviceAction_, &QAction::triggered, this, [&core] { core.autoDeviceCommand(); });
+    connect(trayAction_, &QAction::triggered, this, [this] { taskTrayCommand(); });
+    connect(versionAction_, &QAction::triggered, this,
+            [this] { parts_.windows.showVersion(this); });
+    connect(exitAction_, &QAction::triggered, this, [this] { exitCommand(); });
+    connect(volumeAction_, &QAction::triggered, this, [this] {
         if (parts_.startVolumeControl) {
             parts_.startVolumeControl();
         }
     });
-    connect(mnu_Scroll_, &QAction::triggered, this, [&core] { core.scrollCommand(); });
+    connect(scrollAction_, &QAction::triggered, this, [&core] { core.scrollCommand(); });
     // Every checkable item shows the core's state, whatever the click did to its mark.
-    for (QMenu* menu : {mnu_Repeat_, mnu_Speed_, mnu_Device_, mnu_Option_}) {
+    for (QMenu* menu : {repeatMenu_, speedMenu_, deviceMenu_, toolsMenu_}) {
         connect(menu, &QMenu::triggered, this, [this] { syncMenus(); });
     }
 }
 
-void F_1::connectList() {
+void PlayerWindow::connectList() {
     player::Player& core = context_.player;
-    SongList_->onPress = [this](int line) { DragFrom_ = static_cast<std::int16_t>(line); };
-    SongList_->onLeftRelease = [this](int line) { listLeftReleased(line); };
-    SongList_->onRightRelease = [this](QPoint at) { popup(mnu_File_, at); };
-    SongList_->onDoubleClick = [this](int line) { listDoubleClicked(line); };
-    SongList_->onEnter = [&core](int line) {
-        if (core.state().listLast() != -1) {
+    songList_->onPress = [this](int line) { dragFrom_ = static_cast<std::int16_t>(line); };
+    songList_->onLeftRelease = [this](int line) { listLeftReleased(line); };
+    songList_->onRightRelease = [this](QPoint at) { popup(fileMenu_, at); };
+    songList_->onDoubleClick = [this](int line) { listDoubleClicked(line); };
+    songList_->onEnter = [this, &core](int line) {
+        if (playerState().listLast() != -1) {
             core.playEntry(static_cast<std::int16_t>(line));
         }
     };
-    SongList_->onCtrlArrow = [this](bool up) { return moveSelected(up); };
-    SongList_->onCtrlKey = [this](QKeyEvent* event) { return windowKey(event); };
-    SongList_->onDrop = [this](const QStringList& paths) {
+    songList_->onCtrlArrow = [this](bool up) { return moveSelected(up); };
+    songList_->onCtrlKey = [this](QKeyEvent* event) { return windowKey(event); };
+    songList_->onDrop = [this](const QStringList& paths) {
         // Taken in once the drag has ended, not inside the drop.
         QMetaObject::invokeMethod(
             this, [this, paths] { dropFiles(paths); }, Qt::QueuedConnection);
@@ -150,32 +152,28 @@ void F_1::connectList() {
 
 // Picture buttons ---------------------------------------------------------------------
 
-bool F_1::buttonUsable(int i) const {
+bool PlayerWindow::buttonUsable(int i) const {
     switch (i) {
         case 0:
-            return mnu_OpenFile_->isEnabled();
+            return openFileAction_->isEnabled();
         case 1:
             return context_.player.mainWindow().hasDocument;
         case 2:
-            return CanShowInfo_;
+            return canShowInfo_;
         default:
             return true;
     }
 }
 
-const QString& F_1::pressedPictureOf(int button) const {
-    return img_ButtonC_[static_cast<std::size_t>(button)];
-}
-
-void F_1::swapButtonPicture(int i) {
+void PlayerWindow::swapButtonPicture(int i) {
     const auto n = static_cast<std::size_t>(i);
-    img_ButtonN_ = img_Button_[n]->picture();
-    img_Button_[n]->setPicture(img_ButtonC_[n]);
-    img_ButtonC_[n] = img_ButtonN_;
-    img_ButtonN_.clear();
+    scratchPicture_ = pictureButtons_[n]->picture();
+    pictureButtons_[n]->setPicture(otherPictures_[n]);
+    otherPictures_[n] = scratchPicture_;
+    scratchPicture_.clear();
 }
 
-void F_1::buttonPressed(int i, Qt::MouseButton) {
+void PlayerWindow::buttonPressed(int i, Qt::MouseButton) {
     const auto n = static_cast<std::size_t>(i);
     if (!buttonUsable(i) || buttonDown_[n]) {
         return;
@@ -184,7 +182,7 @@ void F_1::buttonPressed(int i, Qt::MouseButton) {
     swapButtonPicture(i);
 }
 
-void F_1::buttonReleased(int i, Qt::MouseButton button, QPoint globalPos) {
+void PlayerWindow::buttonReleased(int i, Qt::MouseButton button, QPoint globalPos) {
     const auto n = static_cast<std::size_t>(i);
     if (!buttonUsable(i)) {
         return;
@@ -194,7 +192,7 @@ void F_1::buttonReleased(int i, Qt::MouseButton button, QPoint globalPos) {
             if (button == Qt::LeftButton) {
                 openFileCommand();
             } else if (button == Qt::RightButton) {
-                popup(mnu_File_, globalPos);
+                popup(fileMenu_, globalPos);
             }
             break;
         case 1:
@@ -219,7 +217,7 @@ void F_1::buttonReleased(int i, Qt::MouseButton button, QPoint globalPos) {
     context_.interaction.processEvents();
 }
 
-void F_1::toggleFileInfo() {
+void PlayerWindow::toggleFileInfo() {
     player::Player& core = context_.player;
     if (core.mainWindow().infoShown) {
         core.setInfoShown(false);
@@ -229,34 +227,34 @@ void F_1::toggleFileInfo() {
     core.setInfoShown(true);
     parts_.windows.showFileInfo(this, infoWindowPlace(),
                                 [this] { context_.player.setInfoShown(false); });
-    if (core.state().listLast() != -1) {
+    if (playerState().listLast() != -1) {
         parts_.windows.fillFileInfo(core.currentFileInfo());
     }
 }
 
 // List tools ------------------------------------------------------------------------
 
-bool F_1::toolUsable(int i) const {
+bool PlayerWindow::toolUsable(int i) const {
     const player::Player& core = context_.player;
-    return i == 0 ? core.mainWindow().canDelete : core.state().listLast() >= 1;
+    return i == 0 ? core.mainWindow().canDelete : playerState().listLast() >= 1;
 }
 
-void F_1::toolPressed(int i) {
+void PlayerWindow::toolPressed(int i) {
     if (!toolUsable(i)) {
         return;
     }
     const auto n = static_cast<std::size_t>(i);
-    Img_Tool_[n]->setPicture(Img_ToolC_[n]);
+    listTools_[n]->setPicture(toolPressedPictures_[n]);
     focusList();
 }
 
-void F_1::toolReleased(int i) {
+void PlayerWindow::toolReleased(int i) {
     if (!toolUsable(i)) {
         return;
     }
-    const int selected = SongList_->selectedLine();
+    const int selected = songList_->selectedLine();
     player::Player& core = context_.player;
-    const std::int16_t last = core.state().listLast();
+    const std::int16_t last = playerState().listLast();
     switch (i) {
         case 0:
             core.deleteEntry(static_cast<std::int16_t>(selected));
@@ -269,7 +267,7 @@ void F_1::toolReleased(int i) {
                                  static_cast<std::int16_t>(other), false);
                 rewriteLine(selected);
                 rewriteLine(other);
-                SongList_->selectLine(other);
+                songList_->selectLine(other);
             }
             break;
         }
@@ -278,27 +276,26 @@ void F_1::toolReleased(int i) {
             break;
     }
     const auto n = static_cast<std::size_t>(i);
-    Img_Tool_[n]->setPicture(Img_ToolA_[n]);
+    listTools_[n]->setPicture(toolPictures_[n]);
 }
 
-bool F_1::moveSelected(bool up) {
+bool PlayerWindow::moveSelected(bool up) {
     const int tool = up ? 1 : 2;
-    const int selected = SongList_->selectedLine();
+    const int selected = songList_->selectedLine();
     const int target = up ? selected - 1 : selected + 1;
-    const std::int16_t last = context_.player.state().listLast();
+    const std::int16_t last = playerState().listLast();
     const bool moves = toolUsable(tool) && selected >= 0 && target >= 0 && target <= last;
     toolPressed(tool);
     toolReleased(tool);
     return moves;
 }
 
-void F_1::saveList() {
-    const QString path = parts_.dialogs.SaveListDialog(this, QString::fromUtf8(SaveListTitle));
+void PlayerWindow::saveList() {
+    const QString path = parts_.dialogs.saveListDialog(this, QString::fromUtf8(SaveListTitle));
     if (path.isEmpty()) {
         return;
     }
-    const platform::WriteResult written =
-        intake::saveMultiList(path, context_.player.state().playList);
+    const platform::WriteResult written = intake::saveMultiList(path, playerState().playList);
     if (!written.ok) {
         context_.interaction.showMessage(
             QStringLiteral("ﾘｽﾄを保存できませんでした。\n") + path + u'\n' + written.error,
@@ -306,8 +303,8 @@ void F_1::saveList() {
     }
 }
 
-void F_1::rewriteLine(int index) {
-    const auto& list = context_.player.state().playList;
+void PlayerWindow::rewriteLine(int index) {
+    const auto& list = playerState().playList;
     if (index >= 0 && static_cast<std::size_t>(index) < list.size()) {
         setLine(index, player::listLine(static_cast<std::int16_t>(index),
                                         list[static_cast<std::size_t>(index)].title));
@@ -316,7 +313,7 @@ void F_1::rewriteLine(int index) {
 
 // Transport and labels --------------------------------------------------------------
 
-void F_1::playClicked() {
+void PlayerWindow::playClicked() {
     player::Player& core = context_.player;
     if (core.isPlaying()) {
         if (core.mainWindow().canPause) {
@@ -328,39 +325,39 @@ void F_1::playClicked() {
     focusList();
 }
 
-void F_1::menuPressed() {
+void PlayerWindow::menuPressed() {
     focusList();
     const bool useB = context_.settings.useDeviceB;
-    mnu_DevB_->setEnabled(useB);
-    mnu_Auto_->setEnabled(useB);
-    Label4_->setEnabled(useB);
-    popup(mnu_Menu_, mapToGlobal(Picture5_->pos()));
+    deviceBAction_->setEnabled(useB);
+    autoDeviceAction_->setEnabled(useB);
+    deviceBLabel_->setEnabled(useB);
+    popup(mainMenu_, mapToGlobal(buttonPanel_->pos()));
 }
 
-void F_1::repeatLabelPressed(Qt::MouseButton button) {
+void PlayerWindow::repeatLabelPressed(Qt::MouseButton button) {
     if (button == Qt::LeftButton) {
         const int next = (context_.player.repeatMode() + 1) % 4;
         context_.player.repeatCommand(static_cast<std::int16_t>(next));
     } else if (button == Qt::RightButton) {
-        const QPoint below(Picture1_->x() + lbl_NoRep_->x(),
-                           Picture1_->y() + lbl_NoRep_->y() + lbl_NoRep_->height());
-        popup(mnu_Repeat_, mapToGlobal(below));
+        const QPoint below(repeatPanel_->x() + noRepeatLabel_->x(),
+                           repeatPanel_->y() + noRepeatLabel_->y() + noRepeatLabel_->height());
+        popup(repeatMenu_, mapToGlobal(below));
     }
 }
 
-void F_1::seek() {
+void PlayerWindow::seek() {
     player::Player& core = context_.player;
-    core.seekTo(seekPosition(SeekX_, Picture3_->width() * kTwipsPerPixel, core.songLength()));
+    core.seekTo(seekPosition(seekX_, positionBar_->width(), core.songLength()));
 }
 
-void F_1::keyPressEvent(QKeyEvent* event) {
+void PlayerWindow::keyPressEvent(QKeyEvent* event) {
     if (isCtrlAlone(event->modifiers()) && windowKey(event)) {
         return;
     }
     QWidget::keyPressEvent(event);
 }
 
-bool F_1::windowKey(QKeyEvent* event) {
+bool PlayerWindow::windowKey(QKeyEvent* event) {
     if (!isCtrlAlone(event->modifiers())) {
         return false;
     }
@@ -369,7 +366,7 @@ bool F_1::windowKey(QKeyEvent* event) {
             openFileCommand();
             return true;
         case Qt::Key_D:
-            if (mnu_AddFile_->isEnabled()) {
+            if (addFileAction_->isEnabled()) {
                 addFileCommand();
             }
             return true;
@@ -377,7 +374,7 @@ bool F_1::windowKey(QKeyEvent* event) {
             openFolderCommand();
             return true;
         case Qt::Key_A:
-            if (mnu_AddFolder_->isEnabled()) {
+            if (addFolderAction_->isEnabled()) {
                 addFolderCommand();
             }
             return true;
@@ -388,14 +385,14 @@ bool F_1::windowKey(QKeyEvent* event) {
 
 // Song list -------------------------------------------------------------------------
 
-void F_1::listDoubleClicked(int line) {
-    if (context_.player.isIdle() || line != context_.player.state().currentEntry) {
+void PlayerWindow::listDoubleClicked(int line) {
+    if (context_.player.isIdle() || line != playerState().currentEntry) {
         context_.player.playEntry(static_cast<std::int16_t>(line));
     }
 }
 
-void F_1::listLeftReleased(int line) {
-    const int from = DragFrom_;
+void PlayerWindow::listLeftReleased(int line) {
+    const int from = dragFrom_;
     if (line < 0 || from < 0 || line == from) {
         return;
     }
@@ -403,7 +400,7 @@ void F_1::listLeftReleased(int line) {
                                 false);
     rewriteLine(from);
     rewriteLine(line);
-    SongList_->selectLine(line);
+    songList_->selectLine(line);
 }
 
 }  // namespace vesk::ui

@@ -1,5 +1,5 @@
 #pragma once
-// The look of the main window: its colours, its font and the twips of its layout.
+// The look of the main window: its colours and its font. Its layout is in pixels.
 
 #include <QColor>
 #include <QFont>
@@ -7,19 +7,6 @@
 #include <cstdint>
 
 namespace vesk::ui {
-
-// Layout positions are twips; 15 of them make one (device-independent) pixel, and Qt
-// scales pixels by the screen's device-pixel ratio.
-inline constexpr int kTwipsPerPixel = 15;
-
-constexpr int twipsToPixels(int twips) {
-    return twips / kTwipsPerPixel;
-}
-
-constexpr QRect twipsRect(int left, int top, int width, int height) {
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                 twipsToPixels(height));
-}
 
 // Colours as the window's design stores them: blue in the high byte, red in the low byte.
 constexpr QColor colorFromBgr(std::uint32_t bgr) {

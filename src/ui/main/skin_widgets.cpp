@@ -143,18 +143,18 @@ void PositionBar::mouseDoubleClickEvent(QMouseEvent*) {
 }
 
 std::int32_t seekXForPress(double x) {
-    return static_cast<std::int32_t>(std::lround(x * kTwipsPerPixel + 20.0));
+    return static_cast<std::int32_t>(std::lround(x * kSeekUnitsPerPixel + 20.0));
 }
 
-std::int32_t seekPosition(std::int32_t seekXTwips, std::int32_t barWidthTwips,
-                          std::int32_t playTimeMs) {
-    if (barWidthTwips <= 0) {
+std::int32_t seekPosition(std::int32_t seekX, int barWidthPixels, std::int32_t playTimeMs) {
+    if (barWidthPixels <= 0) {
         return 0;
     }
+    const std::int64_t barWidth = std::int64_t{barWidthPixels} * kSeekUnitsPerPixel;
     // Whole numbers throughout, so an exact quotient is never rounded down by one.
-    const std::int64_t product = std::int64_t{seekXTwips} * std::int64_t{playTimeMs};
-    std::int64_t position = product / barWidthTwips;
-    if (product % barWidthTwips != 0 && product < 0) {
+    const std::int64_t product = std::int64_t{seekX} * std::int64_t{playTimeMs};
+    std::int64_t position = product / barWidth;
+    if (product % barWidth != 0 && product < 0) {
         --position;
     }
     return static_cast<std::int32_t>(

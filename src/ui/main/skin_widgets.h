@@ -67,7 +67,7 @@ class SkinLabel final : public QLabel {
     QColor background_;
 };
 
-// Picture3 with its shape shp_Now: a bar whose filled width shows the position.
+// The position bar: a bar whose filled width shows the song's position.
 class PositionBar final : public QWidget {
     Q_OBJECT
   public:
@@ -89,12 +89,15 @@ class PositionBar final : public QWidget {
     int shapeWidth_ = 1;
 };
 
-// The song position a double click on the bar asks for: SeekX in twips over the bar's
-// width in twips, times the song's length, rounded down; not limited to the length.
-std::int32_t seekPosition(std::int32_t seekXTwips, std::int32_t barWidthTwips,
-                          std::int32_t playTimeMs);
+// A press on the bar is kept in fifteenths of a pixel and counts 20 of them further
+// right, as the player has always measured it, so a seek lands on the same millisecond.
+inline constexpr int kSeekUnitsPerPixel = 15;
 
-// SeekX of a press `x` pixels into the bar: the position in twips plus 20, rounded.
+// The song position a double click on the bar asks for: `seekX` (from seekXForPress) over
+// the bar's width, times the song's length, rounded down; not limited to the length.
+std::int32_t seekPosition(std::int32_t seekX, int barWidthPixels, std::int32_t playTimeMs);
+
+// The press position `x` pixels into the bar, in seek units, plus 20, rounded.
 std::int32_t seekXForPress(double x);
 
 }  // namespace vesk::ui

@@ -1,6 +1,6 @@
 #pragma once
 // The intake as the main window runs it: messages in message boxes, the entry being
-// taken in on the progress window F_2, and pending window events let through.
+// taken in on the progress window, and pending window events let through.
 
 #include "intake/intake_reporter.h"
 #include "platform/user_interaction.h"

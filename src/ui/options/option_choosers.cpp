@@ -5,7 +5,7 @@
 
 namespace vesk::ui {
 
-QString QtOptionChoosers::BrowseFolder(QWidget* owner, const QString& title) {
+QString QtOptionChoosers::browseFolder(QWidget* owner, const QString& title) {
     return QFileDialog::getExistingDirectory(owner, title);
 }
 

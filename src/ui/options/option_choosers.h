@@ -12,14 +12,14 @@ class OptionChoosers {
   public:
     virtual ~OptionChoosers() = default;
     // A folder; empty when the user cancels.
-    virtual QString BrowseFolder(QWidget* owner, const QString& title) = 0;
+    virtual QString browseFolder(QWidget* owner, const QString& title) = 0;
     // A SoundFont file (.sf2 or .sf3), starting in `start`'s folder; empty when cancelled.
     virtual QString chooseSoundFont(QWidget* owner, const QString& title, const QString& start) = 0;
 };
 
 class QtOptionChoosers final : public OptionChoosers {
   public:
-    QString BrowseFolder(QWidget* owner, const QString& title) override;
+    QString browseFolder(QWidget* owner, const QString& title) override;
     QString chooseSoundFont(QWidget* owner, const QString& title, const QString& start) override;
 };
 

@@ -65,7 +65,7 @@ bool isFile(const QString& path) {
 
 }  // namespace
 
-F_3::F_3(const OptionsContext& context, QWidget* mainWindow)
+OptionsDialog::OptionsDialog(const OptionsContext& context, QWidget* mainWindow)
     : QWidget(nullptr, Qt::Dialog),
       context_(context),
       associations_(context_.associations),
@@ -73,10 +73,10 @@ F_3::F_3(const OptionsContext& context, QWidget* mainWindow)
     setObjectName(QStringLiteral("F_3"));
     setWindowTitle(QStringLiteral("オプション"));
 
-    Lst_Menu = named(new QListWidget(this), QStringLiteral("Lst_Menu"));
-    Lst_Menu->addItems({QStringLiteral("音源"), QStringLiteral("Lhasa"), QStringLiteral("関連付け"),
-                        QStringLiteral("ソフトシンセ")});
-    Lst_Menu->setFixedWidth(110);
+    pageList_ = named(new QListWidget(this), QStringLiteral("Lst_Menu"));
+    pageList_->addItems({QStringLiteral("音源"), QStringLiteral("Lhasa"),
+                         QStringLiteral("関連付け"), QStringLiteral("ソフトシンセ")});
+    pageList_->setFixedWidth(110);
     pages_ = new QStackedWidget(this);
     auto* frameO = named(new QWidget(pages_), QStringLiteral("FrameO"));
     auto* frameL = named(new QWidget(pages_), QStringLiteral("FrameL"));
@@ -90,173 +90,177 @@ F_3::F_3(const OptionsContext& context, QWidget* mainWindow)
         pages_->addWidget(page);
     }
 
-    B_Ok = named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("B_Ok"));
-    B_Accept = named(new QPushButton(QStringLiteral("適用"), this), QStringLiteral("B_Accept"));
-    B_Cancel =
+    okButton_ = named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("B_Ok"));
+    applyButton_ = named(new QPushButton(QStringLiteral("適用"), this), QStringLiteral("B_Accept"));
+    cancelButton_ =
         named(new QPushButton(QStringLiteral("キャンセル"), this), QStringLiteral("B_Cancel"));
-    for (QPushButton* button : {B_Ok, B_Accept, B_Cancel}) {
+    for (QPushButton* button : {okButton_, applyButton_, cancelButton_}) {
         button->setAutoDefault(false);
     }
 
     auto* top = new QHBoxLayout;
-    top->addWidget(Lst_Menu);
+    top->addWidget(pageList_);
     top->addWidget(pages_, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(B_Ok);
-    buttons->addWidget(B_Accept);
-    buttons->addWidget(B_Cancel);
+    buttons->addWidget(okButton_);
+    buttons->addWidget(applyButton_);
+    buttons->addWidget(cancelButton_);
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(top, 1);
     outer->addLayout(buttons);
 
-    connect(Lst_Menu, &QListWidget::currentRowChanged, this, &F_3::menuChosen);
-    connect(B_Ok, &QPushButton::clicked, this, &F_3::okClicked);
-    connect(B_Accept, &QPushButton::clicked, this, &F_3::acceptClicked);
-    connect(B_Cancel, &QPushButton::clicked, this, &F_3::cancelClicked);
+    connect(pageList_, &QListWidget::currentRowChanged, this, &OptionsDialog::menuChosen);
+    connect(okButton_, &QPushButton::clicked, this, &OptionsDialog::okClicked);
+    connect(applyButton_, &QPushButton::clicked, this, &OptionsDialog::acceptClicked);
+    connect(cancelButton_, &QPushButton::clicked, this, &OptionsDialog::cancelClicked);
 }
 
-F_3::~F_3() {
+OptionsDialog::~OptionsDialog() {
     enableMainWindow();
 }
 
-void F_3::buildDevicePage(QWidget* page) {
+void OptionsDialog::buildDevicePage(QWidget* page) {
     auto* frameA = named(new QGroupBox(QStringLiteral("音源Ａ"), page), QStringLiteral("FrameA"));
     auto* frameB = named(new QGroupBox(QStringLiteral("音源Ｂ"), page), QStringLiteral("FrameB"));
     for (int i = 0; i < 2; ++i) {
         QWidget* frame = i == 0 ? frameA : frameB;
-        cmb_Dev[i] = named(new QComboBox(frame), indexed("cmb_Dev", i));
-        cmb_Rtype[i] = named(new QComboBox(frame), indexed("cmb_Rtype", i));
-        txt_Reset[i] = named(new QLineEdit(frame), indexed("txt_Reset", i));
+        deviceBoxes_[i] = named(new QComboBox(frame), indexed("cmb_Dev", i));
+        resetTypeBoxes_[i] = named(new QComboBox(frame), indexed("cmb_Rtype", i));
+        resetTexts_[i] = named(new QLineEdit(frame), indexed("txt_Reset", i));
         for (const ResetType& type : resetTypes()) {
-            cmb_Rtype[i]->addItem(text(type.item));
+            resetTypeBoxes_[i]->addItem(text(type.item));
         }
-        cmb_Rtype[i]->setCurrentIndex(-1);
-        cmb_Dev[i]->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        cmb_Dev[i]->setMinimumContentsLength(24);
-        connect(cmb_Rtype[i], &QComboBox::activated, this, [this, i](int t) { typeChosen(i, t); });
-        connect(cmb_Dev[i], &QComboBox::activated, this,
+        resetTypeBoxes_[i]->setCurrentIndex(-1);
+        deviceBoxes_[i]->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        deviceBoxes_[i]->setMinimumContentsLength(24);
+        connect(resetTypeBoxes_[i], &QComboBox::activated, this,
+                [this, i](int t) { typeChosen(i, t); });
+        connect(deviceBoxes_[i], &QComboBox::activated, this,
                 [this, i](int position) { deviceChosen(i, position); });
     }
 
     auto* gridA = new QGridLayout(frameA);
     gridA->addWidget(label("Label2", "デバイス：", frameA), 0, 0);
-    gridA->addWidget(cmb_Dev[0], 0, 1, 1, 2);
+    gridA->addWidget(deviceBoxes_[0], 0, 1, 1, 2);
     gridA->addWidget(label("Label1", "リセット：", frameA), 1, 0);
-    gridA->addWidget(cmb_Rtype[0], 1, 1);
-    gridA->addWidget(txt_Reset[0], 1, 2);
+    gridA->addWidget(resetTypeBoxes_[0], 1, 1);
+    gridA->addWidget(resetTexts_[0], 1, 2);
     gridA->setColumnStretch(2, 1);
 
-    chk_UseB = named(new QCheckBox(QStringLiteral("音源Ｂを使用する"), frameB),
-                     QStringLiteral("chk_UseB"));
-    Label5 = label("Label5", "デバイス：", frameB);
-    Label6 = label("Label6", "リセット：", frameB);
-    Label4 = label("Label4", "キーワード：", frameB);
-    DevB_Key = named(new QLineEdit(frameB), QStringLiteral("DevB_Key"));
+    useDeviceBBox_ = named(new QCheckBox(QStringLiteral("音源Ｂを使用する"), frameB),
+                           QStringLiteral("chk_UseB"));
+    deviceBLabel_ = label("Label5", "デバイス：", frameB);
+    resetBLabel_ = label("Label6", "リセット：", frameB);
+    keywordsLabel_ = label("Label4", "キーワード：", frameB);
+    deviceBKeywords_ = named(new QLineEdit(frameB), QStringLiteral("DevB_Key"));
     auto* gridB = new QGridLayout(frameB);
-    gridB->addWidget(chk_UseB, 0, 0, 1, 3);
-    gridB->addWidget(Label5, 1, 0);
-    gridB->addWidget(cmb_Dev[1], 1, 1, 1, 2);
-    gridB->addWidget(Label6, 2, 0);
-    gridB->addWidget(cmb_Rtype[1], 2, 1);
-    gridB->addWidget(txt_Reset[1], 2, 2);
-    gridB->addWidget(Label4, 3, 0);
-    gridB->addWidget(DevB_Key, 3, 1, 1, 2);
+    gridB->addWidget(useDeviceBBox_, 0, 0, 1, 3);
+    gridB->addWidget(deviceBLabel_, 1, 0);
+    gridB->addWidget(deviceBoxes_[1], 1, 1, 1, 2);
+    gridB->addWidget(resetBLabel_, 2, 0);
+    gridB->addWidget(resetTypeBoxes_[1], 2, 1);
+    gridB->addWidget(resetTexts_[1], 2, 2);
+    gridB->addWidget(keywordsLabel_, 3, 0);
+    gridB->addWidget(deviceBKeywords_, 3, 1, 1, 2);
     gridB->addWidget(
         label("Label9", "※アルファベットの大文字/小文字・全角/半角は区別しません", frameB), 4, 0, 1,
         3);
     gridB->setColumnStretch(2, 1);
-    connect(chk_UseB, &QCheckBox::toggled, this, &F_3::useBClicked);
+    connect(useDeviceBBox_, &QCheckBox::toggled, this, &OptionsDialog::useBClicked);
 
     auto* column = new QVBoxLayout(page);
     column->addWidget(frameA);
     column->addWidget(frameB);
     column->addStretch(1);
 
-    for (QWidget* w : std::initializer_list<QWidget*>{Label4, Label5, Label6, DevB_Key, cmb_Dev[1],
-                                                      cmb_Rtype[1], txt_Reset[1], txt_Reset[0]}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             keywordsLabel_, deviceBLabel_, resetBLabel_, deviceBKeywords_, deviceBoxes_[1],
+             resetTypeBoxes_[1], resetTexts_[1], resetTexts_[0]}) {
         w->setEnabled(false);
     }
 }
 
-void F_3::buildLhasaPage(QWidget* page) {
-    chk_Lhasa = named(new QCheckBox(QStringLiteral("Lhasaで解凍を行う"), page),
-                      QStringLiteral("chk_Lhasa"));
-    Label3 = label("Label3", "パス：", page);
-    txt_Lhasa = named(new QLineEdit(text(InitialLhasaPath), page), QStringLiteral("txt_Lhasa"));
-    B_Lhasa = named(new QPushButton(QStringLiteral("参照"), page), QStringLiteral("B_Lhasa"));
-    B_Lhasa->setAutoDefault(false);
+void OptionsDialog::buildLhasaPage(QWidget* page) {
+    useLhasaBox_ = named(new QCheckBox(QStringLiteral("Lhasaで解凍を行う"), page),
+                         QStringLiteral("chk_Lhasa"));
+    lhasaPathLabel_ = label("Label3", "パス：", page);
+    lhasaPath_ = named(new QLineEdit(text(InitialLhasaPath), page), QStringLiteral("txt_Lhasa"));
+    browseLhasaButton_ =
+        named(new QPushButton(QStringLiteral("参照"), page), QStringLiteral("B_Lhasa"));
+    browseLhasaButton_->setAutoDefault(false);
     auto* grid = new QGridLayout(page);
-    grid->addWidget(chk_Lhasa, 0, 0, 1, 3);
-    grid->addWidget(Label3, 1, 0);
-    grid->addWidget(txt_Lhasa, 1, 1);
-    grid->addWidget(B_Lhasa, 1, 2);
+    grid->addWidget(useLhasaBox_, 0, 0, 1, 3);
+    grid->addWidget(lhasaPathLabel_, 1, 0);
+    grid->addWidget(lhasaPath_, 1, 1);
+    grid->addWidget(browseLhasaButton_, 1, 2);
     grid->addWidget(
         label("Label7", "※UNLHA32.DLL,UNZIP32.DLLがある場合はそちらが優先されます", page), 2, 0, 1,
         3);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(3, 1);
-    for (QWidget* w : std::initializer_list<QWidget*>{Label3, txt_Lhasa, B_Lhasa}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{lhasaPathLabel_, lhasaPath_, browseLhasaButton_}) {
         w->setEnabled(false);
     }
-    connect(chk_Lhasa, &QCheckBox::toggled, this, &F_3::lhasaClicked);
-    connect(B_Lhasa, &QPushButton::clicked, this, &F_3::browseLhasa);
-    txt_Lhasa->installEventFilter(this);
+    connect(useLhasaBox_, &QCheckBox::toggled, this, &OptionsDialog::lhasaClicked);
+    connect(browseLhasaButton_, &QPushButton::clicked, this, &OptionsDialog::browseLhasa);
+    lhasaPath_->installEventFilter(this);
 }
 
-void F_3::buildAssociationPage(QWidget* page) {
-    lst_Kanren = named(new QListWidget(page), QStringLiteral("lst_Kanren"));
-    lst_Kanren->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+void OptionsDialog::buildAssociationPage(QWidget* page) {
+    associationList_ = named(new QListWidget(page), QStringLiteral("lst_Kanren"));
+    associationList_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     for (const AssociationRow& row : associationRows()) {
-        auto* item = new QListWidgetItem(text(row.listText), lst_Kanren);
+        auto* item = new QListWidgetItem(text(row.listText), associationList_);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
     auto* column = new QVBoxLayout(page);
-    column->addWidget(lst_Kanren, 1);
+    column->addWidget(associationList_, 1);
     auto* note = label("Label8", "※圧縮書庫は関連付けずに右クリックのメニューに追加します。", page);
     note->setWordWrap(true);
     column->addWidget(note);
-    connect(lst_Kanren, &QListWidget::itemChanged, this, &F_3::associationTicked);
+    connect(associationList_, &QListWidget::itemChanged, this, &OptionsDialog::associationTicked);
 }
 
-void F_3::buildSynthPage(QWidget* page) {
-    txt_SoundFont = named(new QLineEdit(page), QStringLiteral("txt_SoundFont"));
-    txt_SoundFont->setReadOnly(true);
-    B_SoundFont =
+void OptionsDialog::buildSynthPage(QWidget* page) {
+    soundFontPath_ = named(new QLineEdit(page), QStringLiteral("txt_SoundFont"));
+    soundFontPath_->setReadOnly(true);
+    chooseSoundFontButton_ =
         named(new QPushButton(QStringLiteral("参照"), page), QStringLiteral("B_SoundFont"));
-    B_SoundFontAuto =
+    autoSoundFontButton_ =
         named(new QPushButton(QStringLiteral("自動"), page), QStringLiteral("B_SoundFontAuto"));
-    cmb_Audio = named(new QComboBox(page), QStringLiteral("cmb_Audio"));
-    cmb_Audio->addItem(QStringLiteral("自動"), QString());
+    audioOutputBox_ = named(new QComboBox(page), QStringLiteral("cmb_Audio"));
+    audioOutputBox_->addItem(QStringLiteral("自動"), QString());
     for (const QString& driver : platform::midiout::automaticAudioDrivers()) {
-        cmb_Audio->addItem(driver, driver);
+        audioOutputBox_->addItem(driver, driver);
     }
-    for (QPushButton* button : {B_SoundFont, B_SoundFontAuto}) {
+    for (QPushButton* button : {chooseSoundFontButton_, autoSoundFontButton_}) {
         button->setAutoDefault(false);
     }
     auto* grid = new QGridLayout(page);
     grid->addWidget(label("Label10", "SoundFont：", page), 0, 0);
-    grid->addWidget(txt_SoundFont, 0, 1);
-    grid->addWidget(B_SoundFont, 0, 2);
-    grid->addWidget(B_SoundFontAuto, 0, 3);
+    grid->addWidget(soundFontPath_, 0, 1);
+    grid->addWidget(chooseSoundFontButton_, 0, 2);
+    grid->addWidget(autoSoundFontButton_, 0, 3);
     grid->addWidget(label("Label11", "オーディオ出力：", page), 1, 0);
-    grid->addWidget(cmb_Audio, 1, 1);
+    grid->addWidget(audioOutputBox_, 1, 1);
     auto* note = label(
         "Label12", "※内蔵シンセサイザー（デバイス 0）の設定です。適用すると切り替わります", page);
     note->setWordWrap(true);
     grid->addWidget(note, 2, 0, 1, 4);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(3, 1);
-    connect(B_SoundFont, &QPushButton::clicked, this, &F_3::chooseSoundFont);
-    connect(B_SoundFontAuto, &QPushButton::clicked, this, [this] {
+    connect(chooseSoundFontButton_, &QPushButton::clicked, this, &OptionsDialog::chooseSoundFont);
+    connect(autoSoundFontButton_, &QPushButton::clicked, this, [this] {
         soundFont_.clear();
         showSoundFont();
     });
 }
 
-F_3* F_3::open(const OptionsContext& context, QWidget* mainWindow) {
-    auto* dialog = new F_3(context, mainWindow);
+OptionsDialog* OptionsDialog::open(const OptionsContext& context, QWidget* mainWindow) {
+    auto* dialog = new OptionsDialog(context, mainWindow);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->load();
     dialog->show();
@@ -268,7 +272,7 @@ F_3* F_3::open(const OptionsContext& context, QWidget* mainWindow) {
     return dialog;
 }
 
-QString F_3::GetOutDeviceName(std::int16_t device) const {
+QString OptionsDialog::outDeviceName(std::int16_t device) const {
     QString name = context_.midiOutput.deviceName(device);
     const qsizetype nul = name.indexOf(QChar(0));
     if (nul >= 0) {
@@ -277,9 +281,9 @@ QString F_3::GetOutDeviceName(std::int16_t device) const {
     return name;
 }
 
-void F_3::load() {
+void OptionsDialog::load() {
     config::Settings& s = context_.settings;
-    Lst_Menu->setCurrentRow(0);
+    pageList_->setCurrentRow(0);
     if (mainWindow_ && !mainWindowDisabled_) {
         mainWindow_->setEnabled(false);
         mainWindowDisabled_ = true;
@@ -287,138 +291,140 @@ void F_3::load() {
 
     const int n = context_.midiOutput.deviceCount();
     for (int d = -1; d < n; ++d) {
-        cmb_Dev[0]->addItem(GetOutDeviceName(static_cast<std::int16_t>(d)));
-        cmb_Dev[1]->addItem(GetOutDeviceName(static_cast<std::int16_t>(d)));
+        deviceBoxes_[0]->addItem(outDeviceName(static_cast<std::int16_t>(d)));
+        deviceBoxes_[1]->addItem(outDeviceName(static_cast<std::int16_t>(d)));
     }
-    cmb_Dev[0]->setCurrentIndex(-1);
-    cmb_Dev[1]->setCurrentIndex(-1);
+    deviceBoxes_[0]->setCurrentIndex(-1);
+    deviceBoxes_[1]->setCurrentIndex(-1);
     context_.interaction.processEvents();
 
     selectType(0, s.deviceSlots[0].resetType);
-    txt_Reset[0]->setText(s.deviceSlots[0].resetCode);
+    resetTexts_[0]->setText(s.deviceSlots[0].resetCode);
     selectDevice(0, s.deviceSlots[0].device + 1);
 
     if (s.useDeviceB) {
-        cmb_Rtype[1]->setEnabled(true);
+        resetTypeBoxes_[1]->setEnabled(true);
         selectType(1, s.deviceSlots[1].resetType);
-        txt_Reset[1]->setEnabled(true);
-        txt_Reset[1]->setText(s.deviceSlots[1].resetCode);
-        cmb_Dev[1]->setEnabled(true);
+        resetTexts_[1]->setEnabled(true);
+        resetTexts_[1]->setText(s.deviceSlots[1].resetCode);
+        deviceBoxes_[1]->setEnabled(true);
         selectDevice(1, s.deviceSlots[1].device + 1);
-        DevB_Key->setEnabled(true);
-        DevB_Key->setText(s.deviceSlots[1].keywords);
-        chk_UseB->setChecked(true);
+        deviceBKeywords_->setEnabled(true);
+        deviceBKeywords_->setText(s.deviceSlots[1].keywords);
+        useDeviceBBox_->setChecked(true);
     }
 
     if (s.useLhasa) {
-        chk_Lhasa->setChecked(true);
+        useLhasaBox_->setChecked(true);
     }
-    txt_Lhasa->setText(s.lhasaPath);
+    lhasaPath_->setText(s.lhasaPath);
 
     linkingTicks_ = true;
     for (int r = 0; r < AssociationRows; ++r) {
         assocState_[r] = associations_.inForce(r);
-        lst_Kanren->item(r)->setCheckState(assocState_[r] ? Qt::Checked : Qt::Unchecked);
+        associationList_->item(r)->setCheckState(assocState_[r] ? Qt::Checked : Qt::Unchecked);
     }
     linkingTicks_ = false;
 
     soundFont_ = s.soundFont;
     showSoundFont();
-    int audio = cmb_Audio->findData(s.audioDriver);
+    int audio = audioOutputBox_->findData(s.audioDriver);
     if (audio < 0) {
-        cmb_Audio->addItem(s.audioDriver, s.audioDriver);
-        audio = cmb_Audio->count() - 1;
+        audioOutputBox_->addItem(s.audioDriver, s.audioDriver);
+        audio = audioOutputBox_->count() - 1;
     }
-    cmb_Audio->setCurrentIndex(audio);
+    audioOutputBox_->setCurrentIndex(audio);
 }
 
 // A stored value with no item (a device that is gone, a type out of range) leaves the list
 // without a selection; applying then stores -2 or -1.
-void F_3::selectType(int slot, int index) {
-    cmb_Rtype[slot]->setCurrentIndex(index >= 0 && index < ResetTypeCount ? index : -1);
-    typeChosen(slot, cmb_Rtype[slot]->currentIndex());
+void OptionsDialog::selectType(int slot, int index) {
+    resetTypeBoxes_[slot]->setCurrentIndex(index >= 0 && index < ResetTypeCount ? index : -1);
+    typeChosen(slot, resetTypeBoxes_[slot]->currentIndex());
 }
 
-void F_3::selectDevice(int slot, int position) {
-    cmb_Dev[slot]->setCurrentIndex(position >= 0 && position < cmb_Dev[slot]->count() ? position
-                                                                                      : -1);
-    deviceChosen(slot, cmb_Dev[slot]->currentIndex());
+void OptionsDialog::selectDevice(int slot, int position) {
+    deviceBoxes_[slot]->setCurrentIndex(
+        position >= 0 && position < deviceBoxes_[slot]->count() ? position : -1);
+    deviceChosen(slot, deviceBoxes_[slot]->currentIndex());
 }
 
-void F_3::menuChosen(int item) {
+void OptionsDialog::menuChosen(int item) {
     if (item >= 0 && item < pages_->count()) {
         pages_->setCurrentIndex(item);
     }
 }
 
-void F_3::typeChosen(int slot, int index) {
+void OptionsDialog::typeChosen(int slot, int index) {
     if (index < 0 || index >= ResetTypeCount) {
         return;
     }
     const ResetType& type = resetTypes()[index];
-    txt_Reset[slot]->setText(text(type.code));
+    resetTexts_[slot]->setText(text(type.code));
     if (slot == 1) {
-        DevB_Key->setText(text(type.keyword));
+        deviceBKeywords_->setText(text(type.keyword));
     }
-    txt_Reset[slot]->setEnabled(type.editable);
+    resetTexts_[slot]->setEnabled(type.editable);
 }
 
-void F_3::deviceChosen(int slot, int position) {
+void OptionsDialog::deviceChosen(int slot, int position) {
     if (position < 0) {
         return;
     }
-    const int type = resetTypeForDeviceName(cmb_Dev[slot]->itemText(position));
+    const int type = resetTypeForDeviceName(deviceBoxes_[slot]->itemText(position));
     if (type >= 0) {
         selectType(slot, type);
     }
 }
 
-void F_3::useBClicked(bool on) {
-    for (QWidget* w : std::initializer_list<QWidget*>{Label4, Label5, Label6, cmb_Rtype[1],
-                                                      cmb_Dev[1], txt_Reset[1], DevB_Key}) {
+void OptionsDialog::useBClicked(bool on) {
+    for (QWidget* w : std::initializer_list<QWidget*>{keywordsLabel_, deviceBLabel_, resetBLabel_,
+                                                      resetTypeBoxes_[1], deviceBoxes_[1],
+                                                      resetTexts_[1], deviceBKeywords_}) {
         w->setEnabled(on);
     }
     context_.settings.useDeviceB = on;
 }
 
-void F_3::lhasaClicked(bool on) {
-    for (QWidget* w : std::initializer_list<QWidget*>{Label3, txt_Lhasa, B_Lhasa}) {
+void OptionsDialog::lhasaClicked(bool on) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{lhasaPathLabel_, lhasaPath_, browseLhasaButton_}) {
         w->setEnabled(on);
     }
 }
 
-void F_3::browseLhasa() {
-    const QString folder = context_.choosers.BrowseFolder(this, QStringLiteral("Lhasaの検索"));
+void OptionsDialog::browseLhasa() {
+    const QString folder = context_.choosers.browseFolder(this, QStringLiteral("Lhasaの検索"));
     if (folder.isEmpty()) {
         return;
     }
     const QString candidate = QDir(folder).filePath(QLatin1String(LhasaProgram));
     if (isFile(candidate)) {
         context_.settings.lhasaPath = candidate;
-        txt_Lhasa->setText(candidate);
+        lhasaPath_->setText(candidate);
     } else {
         context_.interaction.showMessage(text(LhasaNotFoundText),
                                          platform::MessageIcon::Information);
     }
 }
 
-void F_3::lhasaPathLeft() {
-    if (checkingLhasa_ || !txt_Lhasa->isEnabled() || isFile(txt_Lhasa->text())) {
+void OptionsDialog::lhasaPathLeft() {
+    if (checkingLhasa_ || !lhasaPath_->isEnabled() || isFile(lhasaPath_->text())) {
         return;
     }
     checkingLhasa_ = true;
     const platform::MessageAnswer answer = context_.interaction.showMessage(
         text(LhasaPathBadText), platform::MessageIcon::Critical, platform::MessageButtons::YesNo);
     if (answer == platform::MessageAnswer::Yes) {
-        chk_Lhasa->setChecked(false);
+        useLhasaBox_->setChecked(false);
     } else {
-        txt_Lhasa->setFocus(Qt::OtherFocusReason);
+        lhasaPath_->setFocus(Qt::OtherFocusReason);
     }
     checkingLhasa_ = false;
 }
 
-bool F_3::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == txt_Lhasa && event->type() == QEvent::FocusOut) {
+bool OptionsDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lhasaPath_ && event->type() == QEvent::FocusOut) {
         // Another window taking the input (a message box, the desktop) is not the user
         // leaving the box.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
@@ -430,25 +436,25 @@ bool F_3::eventFilter(QObject* watched, QEvent* event) {
 }
 
 // The desktop associates file types, not extensions: rows of one type tick together.
-void F_3::associationTicked(QListWidgetItem* item) {
+void OptionsDialog::associationTicked(QListWidgetItem* item) {
     if (linkingTicks_) {
         return;
     }
     linkingTicks_ = true;
-    for (int r : rowsSharingType(lst_Kanren->row(item))) {
-        lst_Kanren->item(r)->setCheckState(item->checkState());
+    for (int r : rowsSharingType(associationList_->row(item))) {
+        associationList_->item(r)->setCheckState(item->checkState());
     }
     linkingTicks_ = false;
 }
 
-void F_3::showSoundFont() {
-    txt_SoundFont->setText(soundFont_);
+void OptionsDialog::showSoundFont() {
+    soundFontPath_->setText(soundFont_);
     const QString automatic = platform::midiout::resolveSoundFont(QString());
-    txt_SoundFont->setPlaceholderText(
+    soundFontPath_->setPlaceholderText(
         QStringLiteral("自動（%1）").arg(automatic.isEmpty() ? QStringLiteral("なし") : automatic));
 }
 
-void F_3::chooseSoundFont() {
+void OptionsDialog::chooseSoundFont() {
     const QString path = context_.choosers.chooseSoundFont(
         this, QStringLiteral("SoundFontの選択"),
         soundFont_.isEmpty() ? platform::midiout::resolveSoundFont(QString()) : soundFont_);
@@ -473,13 +479,13 @@ void F_3::chooseSoundFont() {
     showSoundFont();
 }
 
-bool F_3::keywordMissing() const {
-    return DevB_Key->text().isEmpty();
+bool OptionsDialog::keywordMissing() const {
+    return deviceBKeywords_->text().isEmpty();
 }
 
-bool F_3::applyAssociations() {
+bool OptionsDialog::applyAssociations() {
     for (int r = 0; r < AssociationRows; ++r) {
-        const bool ticked = lst_Kanren->item(r)->checkState() == Qt::Checked;
+        const bool ticked = associationList_->item(r)->checkState() == Qt::Checked;
         if (ticked == assocState_[r]) {
             continue;
         }
@@ -499,23 +505,23 @@ bool F_3::applyAssociations() {
     return true;
 }
 
-void F_3::storeSettings() {
+void OptionsDialog::storeSettings() {
     config::Settings& s = context_.settings;
-    s.deviceSlots[0].resetType = static_cast<std::int16_t>(cmb_Rtype[0]->currentIndex());
-    s.deviceSlots[0].resetCode = txt_Reset[0]->text();
-    s.deviceSlots[0].device = static_cast<std::int16_t>(cmb_Dev[0]->currentIndex() - 1);
-    s.useDeviceB = chk_UseB->isChecked();
-    s.deviceSlots[1].resetType = static_cast<std::int16_t>(cmb_Rtype[1]->currentIndex());
-    s.deviceSlots[1].resetCode = txt_Reset[1]->text();
-    s.deviceSlots[1].device = static_cast<std::int16_t>(cmb_Dev[1]->currentIndex() - 1);
-    s.deviceSlots[1].keywords = DevB_Key->text();
-    s.useLhasa = chk_Lhasa->isChecked();
-    s.lhasaPath = txt_Lhasa->text();
+    s.deviceSlots[0].resetType = static_cast<std::int16_t>(resetTypeBoxes_[0]->currentIndex());
+    s.deviceSlots[0].resetCode = resetTexts_[0]->text();
+    s.deviceSlots[0].device = static_cast<std::int16_t>(deviceBoxes_[0]->currentIndex() - 1);
+    s.useDeviceB = useDeviceBBox_->isChecked();
+    s.deviceSlots[1].resetType = static_cast<std::int16_t>(resetTypeBoxes_[1]->currentIndex());
+    s.deviceSlots[1].resetCode = resetTexts_[1]->text();
+    s.deviceSlots[1].device = static_cast<std::int16_t>(deviceBoxes_[1]->currentIndex() - 1);
+    s.deviceSlots[1].keywords = deviceBKeywords_->text();
+    s.useLhasa = useLhasaBox_->isChecked();
+    s.lhasaPath = lhasaPath_->text();
     s.soundFont = soundFont_;
-    s.audioDriver = cmb_Audio->currentData().toString();
+    s.audioDriver = audioOutputBox_->currentData().toString();
 }
 
-void F_3::acceptClicked() {
+void OptionsDialog::acceptClicked() {
     if (keywordMissing() && context_.settings.useDeviceB) {
         context_.interaction.showMessage(text(KeywordMissingText), platform::MessageIcon::Critical);
         return;
@@ -529,8 +535,8 @@ void F_3::acceptClicked() {
     }
 }
 
-void F_3::okClicked() {
-    if (chk_UseB->isChecked() && keywordMissing()) {
+void OptionsDialog::okClicked() {
+    if (useDeviceBBox_->isChecked() && keywordMissing()) {
         context_.interaction.showMessage(text(KeywordMissingText), platform::MessageIcon::Critical);
         return;
     }
@@ -538,16 +544,16 @@ void F_3::okClicked() {
     close();
 }
 
-void F_3::cancelClicked() {
+void OptionsDialog::cancelClicked() {
     close();
 }
 
-void F_3::closeEvent(QCloseEvent* event) {
+void OptionsDialog::closeEvent(QCloseEvent* event) {
     enableMainWindow();
     QWidget::closeEvent(event);
 }
 
-void F_3::enableMainWindow() {
+void OptionsDialog::enableMainWindow() {
     if (mainWindowDisabled_ && mainWindow_) {
         mainWindow_->setEnabled(true);
     }

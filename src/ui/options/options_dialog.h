@@ -1,5 +1,5 @@
 #pragma once
-// The options dialog F_3 ("オプション"): devices A and B with their reset messages, the
+// The options dialog ("オプション"): devices A and B with their reset messages, the
 // device-B keywords, the external Lhasa program, the file associations and the built-in
 // synthesizer. It edits Settings in memory when the user applies; the configuration file
 // is written at quit. It is not modal: it disables the main window while it is open.
@@ -44,27 +44,27 @@ struct OptionsContext {
     std::function<void()> applySynthesizerSettings = {};
 };
 
-class F_3 final : public QWidget {
+class OptionsDialog final : public QWidget {
     Q_OBJECT
   public:
     // Builds the controls in their initial state; load() fills them. `mainWindow` (may be
     // null) is disabled from load() until the dialog closes. The dialog is its own window,
     // not the main window's child, so that it stays usable while the main window is
     // disabled.
-    F_3(const OptionsContext& context, QWidget* mainWindow);
-    ~F_3() override;
+    OptionsDialog(const OptionsContext& context, QWidget* mainWindow);
+    ~OptionsDialog() override;
 
     // The opening steps: device lists, the stored settings, the associations in force.
     void load();
 
     // Creates, loads and shows the dialog; it deletes itself when closed.
-    static F_3* open(const OptionsContext& context, QWidget* mainWindow);
+    static OptionsDialog* open(const OptionsContext& context, QWidget* mainWindow);
 
     // Which associations the dialog holds to be in force.
     const std::array<bool, AssociationRows>& assocState() const { return assocState_; }
 
     // The device name as the MIDI output service reports it, up to its first NUL.
-    QString GetOutDeviceName(std::int16_t device) const;
+    QString outDeviceName(std::int16_t device) const;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -108,28 +108,28 @@ class F_3 final : public QWidget {
     std::array<bool, AssociationRows> assocState_{};
     QString soundFont_;
 
-    QListWidget* Lst_Menu = nullptr;
+    QListWidget* pageList_ = nullptr;
     QStackedWidget* pages_ = nullptr;
-    std::array<QComboBox*, 2> cmb_Dev{};
-    std::array<QComboBox*, 2> cmb_Rtype{};
-    std::array<QLineEdit*, 2> txt_Reset{};
-    QCheckBox* chk_UseB = nullptr;
-    QLineEdit* DevB_Key = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* Label6 = nullptr;
-    QCheckBox* chk_Lhasa = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* txt_Lhasa = nullptr;
-    QPushButton* B_Lhasa = nullptr;
-    QListWidget* lst_Kanren = nullptr;
-    QLineEdit* txt_SoundFont = nullptr;
-    QPushButton* B_SoundFont = nullptr;
-    QPushButton* B_SoundFontAuto = nullptr;
-    QComboBox* cmb_Audio = nullptr;
-    QPushButton* B_Ok = nullptr;
-    QPushButton* B_Accept = nullptr;
-    QPushButton* B_Cancel = nullptr;
+    std::array<QComboBox*, 2> deviceBoxes_{};
+    std::array<QComboBox*, 2> resetTypeBoxes_{};
+    std::array<QLineEdit*, 2> resetTexts_{};
+    QCheckBox* useDeviceBBox_ = nullptr;
+    QLineEdit* deviceBKeywords_ = nullptr;
+    QLabel* keywordsLabel_ = nullptr;
+    QLabel* deviceBLabel_ = nullptr;
+    QLabel* resetBLabel_ = nullptr;
+    QCheckBox* useLhasaBox_ = nullptr;
+    QLabel* lhasaPathLabel_ = nullptr;
+    QLineEdit* lhasaPath_ = nullptr;
+    QPushButton* browseLhasaButton_ = nullptr;
+    QListWidget* associationList_ = nullptr;
+    QLineEdit* soundFontPath_ = nullptr;
+    QPushButton* chooseSoundFontButton_ = nullptr;
+    QPushButton* autoSoundFontButton_ = nullptr;
+    QComboBox* audioOutputBox_ = nullptr;
+    QPushButton* okButton_ = nullptr;
+    QPushButton* applyButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
 };
 
 }  // namespace vesk::ui

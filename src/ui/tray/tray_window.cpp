@@ -41,7 +41,7 @@ QPixmap renderSvg(const QString& path, int size) {
 
 }  // namespace
 
-QIcon F_6::trayIcon() {
+QIcon TrayWindow::trayIcon() {
     registerTrayArt();
     QIcon icon;
     // The small size has a picture of its own, drawn on the pixel grid.
@@ -52,7 +52,7 @@ QIcon F_6::trayIcon() {
     return icon;
 }
 
-F_6::F_6(TrayContext& context, F_6Parts parts)
+TrayWindow::TrayWindow(TrayContext& context, TrayWindowParts parts)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint),
       context_(context),
       parts_(std::move(parts)),
@@ -62,9 +62,9 @@ F_6::F_6(TrayContext& context, F_6Parts parts)
     setWindowTitle(context.module.appTitle);
     const QIcon art = trayIcon();
     setWindowIcon(art);
-    Tmr1_.setObjectName(QStringLiteral("Tmr1"));
-    Tmr1_.setInterval(kTrayTickMs);
-    connect(&Tmr1_, &QTimer::timeout, this, [this] { tick(); });
+    timer_.setObjectName(QStringLiteral("Tmr1"));
+    timer_.setInterval(kTrayTickMs);
+    connect(&timer_, &QTimer::timeout, this, [this] { tick(); });
     buildMenu();
     icon_ = new QSystemTrayIcon(art, this);
     icon_->setObjectName(QStringLiteral("TrayIcon"));
@@ -75,59 +75,59 @@ F_6::F_6(TrayContext& context, F_6Parts parts)
             [this](QSystemTrayIcon::ActivationReason reason) { iconActivated(reason); });
 }
 
-F_6::~F_6() = default;
+TrayWindow::~TrayWindow() = default;
 
-void F_6::buildMenu() {
-    mnu_Main_ = new QMenu(QStringLiteral("PopUp Menu"), this);
-    mnu_Main_->setObjectName(QStringLiteral("mnu_Main"));
+void TrayWindow::buildMenu() {
+    popupMenu_ = new QMenu(QStringLiteral("PopUp Menu"), this);
+    popupMenu_->setObjectName(QStringLiteral("mnu_Main"));
     auto item = [](QMenu* menu, const char* name, const char* caption) {
         QAction* a = menu->addAction(QString::fromUtf8(caption));
         a->setObjectName(QString::fromLatin1(name));
         return a;
     };
     auto separator = [this](const char* name) {
-        mnu_Main_->addSeparator()->setObjectName(QString::fromLatin1(name));
+        popupMenu_->addSeparator()->setObjectName(QString::fromLatin1(name));
     };
     player::Player& core = context_.player;
 
-    mnu_Play_ = item(mnu_Main_, "mnu_Play", "再生");
-    mnu_Pause_ = item(mnu_Main_, "mnu_Pause", "一時停止");
-    mnu_Stop_ = item(mnu_Main_, "mnu_Stop", "停止");
+    playAction_ = item(popupMenu_, "mnu_Play", "再生");
+    pauseAction_ = item(popupMenu_, "mnu_Pause", "一時停止");
+    stopAction_ = item(popupMenu_, "mnu_Stop", "停止");
     separator("mnu_Sin0");
-    mnu_Next_ = item(mnu_Main_, "mnu_Next", "次の曲");
-    mnu_Back_ = item(mnu_Main_, "mnu_Back", "前の曲");
-    mnu_Prev_ = item(mnu_Main_, "mnu_Prev", "頭出し");
+    nextAction_ = item(popupMenu_, "mnu_Next", "次の曲");
+    backAction_ = item(popupMenu_, "mnu_Back", "前の曲");
+    prevAction_ = item(popupMenu_, "mnu_Prev", "頭出し");
     separator("mnu_Sin1");
-    mnu_Repeat_ = mnu_Main_->addMenu(QStringLiteral("リピート"));
-    mnu_Repeat_->setObjectName(QStringLiteral("mnu_Repeat"));
+    repeatMenu_ = popupMenu_->addMenu(QStringLiteral("リピート"));
+    repeatMenu_->setObjectName(QStringLiteral("mnu_Repeat"));
     const std::array<const char*, 4> repeatCaptions{"なし", "単曲", "全曲", "ｼｬｯﾌﾙ"};
-    for (std::size_t i = 0; i < mnu_Crep_.size(); ++i) {
+    for (std::size_t i = 0; i < repeatActions_.size(); ++i) {
         const QByteArray name = "mnu_Crep" + QByteArray::number(static_cast<int>(i));
-        mnu_Crep_[i] = item(mnu_Repeat_, name.constData(), repeatCaptions[i]);
-        mnu_Crep_[i]->setCheckable(true);
+        repeatActions_[i] = item(repeatMenu_, name.constData(), repeatCaptions[i]);
+        repeatActions_[i]->setCheckable(true);
         const auto mode = static_cast<std::int16_t>(i);
-        connect(mnu_Crep_[i], &QAction::triggered, this, [this, mode] {
+        connect(repeatActions_[i], &QAction::triggered, this, [this, mode] {
             context_.player.repeatCommand(mode);
             syncMenu();
         });
     }
     separator("mnu_Sin2");
-    mnu_End_ = item(mnu_Main_, "mnu_End", "終了");
+    quitAction_ = item(popupMenu_, "mnu_End", "終了");
 
-    mnu_Pause_->setEnabled(false);
-    mnu_Stop_->setEnabled(false);
+    pauseAction_->setEnabled(false);
+    stopAction_->setEnabled(false);
 
     // The player keeps the menu states in tray mode and reports them through stateChanged.
-    connect(mnu_Play_, &QAction::triggered, this, [&core] { core.transportPlay(); });
-    connect(mnu_Pause_, &QAction::triggered, this, [&core] { core.transportPause(); });
-    connect(mnu_Stop_, &QAction::triggered, this, [&core] { core.transportStop(); });
-    connect(mnu_Prev_, &QAction::triggered, this, [&core] { core.transportPrev(); });
-    connect(mnu_Next_, &QAction::triggered, this, [&core] { core.transportNext(); });
-    connect(mnu_Back_, &QAction::triggered, this, [&core] { core.transportBack(); });
-    connect(mnu_End_, &QAction::triggered, this, [this] { close(); });
+    connect(playAction_, &QAction::triggered, this, [&core] { core.transportPlay(); });
+    connect(pauseAction_, &QAction::triggered, this, [&core] { core.transportPause(); });
+    connect(stopAction_, &QAction::triggered, this, [&core] { core.transportStop(); });
+    connect(prevAction_, &QAction::triggered, this, [&core] { core.transportPrev(); });
+    connect(nextAction_, &QAction::triggered, this, [&core] { core.transportNext(); });
+    connect(backAction_, &QAction::triggered, this, [&core] { core.transportBack(); });
+    connect(quitAction_, &QAction::triggered, this, [this] { close(); });
 }
 
-void F_6::load() {
+void TrayWindow::load() {
     icon_->show();
     context_.player.enterTray(*this);
     if (parts_.closeMainWindow) {
@@ -136,28 +136,28 @@ void F_6::load() {
     context_.module.mainReload = false;
     syncMenu();
     if (parts_.runTimer) {
-        Tmr1_.start();
+        timer_.start();
     }
 }
 
-void F_6::tick() {
+void TrayWindow::tick() {
     context_.player.monitorTick(kTrayTickMs);
 }
 
-void F_6::iconActivated(QSystemTrayIcon::ActivationReason reason) {
+void TrayWindow::iconActivated(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
         case QSystemTrayIcon::DoubleClick:
             returnToMainWindow();
             break;
         case QSystemTrayIcon::Context:
-            mnu_Main_->popup(QCursor::pos());
+            popupMenu_->popup(QCursor::pos());
             break;
         default:
             break;
     }
 }
 
-void F_6::returnToMainWindow() {
+void TrayWindow::returnToMainWindow() {
     if (closed_) {
         return;
     }
@@ -168,49 +168,40 @@ void F_6::returnToMainWindow() {
     close();
 }
 
-void F_6::openCommandLine(const QString& line) {
+void TrayWindow::openCommandLine(const QString& line) {
     if (line.isEmpty()) {
         return;
     }
     intake::InteractionReporter reporter(context_.interaction);
     intake::Intake intake(context_.module, context_.settings, extractor_, reporter);
-    const std::vector<intake::SongEntry> entries = intake.addFiles(selectionFromCommandLine(line));
-    std::vector<intake::SongEntry>& list = context_.player.state().playList;
-    const std::size_t room = static_cast<std::size_t>(player::kMaxEntries) -
-                             std::min(list.size(), std::size_t{player::kMaxEntries});
-    const std::size_t taken = std::min(room, entries.size());
-    list.insert(list.end(), entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(taken));
-    // The tray shows nothing; the main window lists the new entries when it opens again.
-    if (taken < entries.size()) {
-        qCWarning(lcTray) << "list full," << entries.size() - taken
-                          << "handed-over entries left out";
-    }
+    // The tray lists nothing; the main window shows the new entries when it opens again.
+    context_.player.appendEntries(intake.addFiles(selectionFromCommandLine(line)));
 }
 
-void F_6::stateChanged() {
+void TrayWindow::stateChanged() {
     syncMenu();
 }
 
-void F_6::syncMenu() {
+void TrayWindow::syncMenu() {
     const player::TrayState& tray = context_.player.tray();
-    mnu_Play_->setEnabled(tray.playEnabled);
-    mnu_Pause_->setEnabled(tray.pauseEnabled);
-    mnu_Stop_->setEnabled(tray.stopEnabled);
-    mnu_Prev_->setEnabled(tray.prevEnabled);
+    playAction_->setEnabled(tray.playEnabled);
+    pauseAction_->setEnabled(tray.pauseEnabled);
+    stopAction_->setEnabled(tray.stopEnabled);
+    prevAction_->setEnabled(tray.prevEnabled);
     const std::int16_t repeat = context_.player.repeatMode();
-    for (std::size_t i = 0; i < mnu_Crep_.size(); ++i) {
-        mnu_Crep_[i]->setChecked(static_cast<std::int16_t>(i) == repeat);
+    for (std::size_t i = 0; i < repeatActions_.size(); ++i) {
+        repeatActions_[i]->setChecked(static_cast<std::int16_t>(i) == repeat);
     }
 }
 
-void F_6::closeEvent(QCloseEvent* event) {
+void TrayWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     if (closed_) {
         return;
     }
     closed_ = true;
-    Tmr1_.stop();
-    mnu_Main_->hide();
+    timer_.stop();
+    popupMenu_->hide();
     icon_->hide();
     if (context_.module.mainReload) {
         if (parts_.raiseMainWindow) {

@@ -1,5 +1,5 @@
 #pragma once
-// The tray window F_6: never shown itself, it carries the task-tray icon, the popup menu
+// The tray window: never shown itself, it carries the task-tray icon, the popup menu
 // with the transport commands and the 250 ms timer that keeps playback going through the
 // list while the main window is closed. The player core does the work in its tray mode;
 // this window forwards the menu and the icon's events and follows the menu states.
@@ -33,7 +33,7 @@ struct TrayContext {
 };
 
 // What the tray window asks of the window host.
-struct F_6Parts {
+struct TrayWindowParts {
     // Closes the main window; its reload flag is set, so playback goes on.
     std::function<void()> closeMainWindow;
     // Makes the main window again and loads and shows it; the reload flag is set.
@@ -43,23 +43,23 @@ struct F_6Parts {
     // The tray window closed with 終了: the main window's quit (sequencer closed,
     // configuration written, program ended).
     std::function<void()> saveConfig;
-    // Tmr1 runs the player's tick every 250 ms; tests tick it themselves.
+    // The timer runs the player's tick every 250 ms; tests tick it themselves.
     bool runTimer = true;
 };
 
 inline constexpr int kTrayTickMs = 250;
 
-class F_6 final : public QWidget, public player::PlayerView {
+class TrayWindow final : public QWidget, public player::PlayerView {
     Q_OBJECT
   public:
-    F_6(TrayContext& context, F_6Parts parts);
-    ~F_6() override;
+    TrayWindow(TrayContext& context, TrayWindowParts parts);
+    ~TrayWindow() override;
 
     // Entering tray mode: adds the icon, takes over the player from the main window,
     // closes the main window and starts the timer.
     void load();
 
-    // One tick of Tmr1.
+    // One tick of the timer.
     void tick();
     // Left double-click on the icon: the main window opens again and this window closes.
     void returnToMainWindow();
@@ -67,8 +67,8 @@ class F_6 final : public QWidget, public player::PlayerView {
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
 
     QSystemTrayIcon& icon() { return *icon_; }
-    QMenu& menu() { return *mnu_Main_; }
-    const QTimer& timer() const { return Tmr1_; }
+    QMenu& menu() { return *popupMenu_; }
+    const QTimer& timer() const { return timer_; }
 
     // The icon in its 16-pixel and scalable forms.
     static QIcon trayIcon();
@@ -85,23 +85,23 @@ class F_6 final : public QWidget, public player::PlayerView {
     void syncMenu();
 
     TrayContext& context_;
-    F_6Parts parts_;
+    TrayWindowParts parts_;
     intake::ArchiveExtractor ownExtractor_;
     intake::ArchiveExtractor& extractor_;
-    QTimer Tmr1_;
+    QTimer timer_;
     bool closed_ = false;
 
     QSystemTrayIcon* icon_ = nullptr;
-    QMenu* mnu_Main_ = nullptr;
-    QAction* mnu_Play_ = nullptr;
-    QAction* mnu_Pause_ = nullptr;
-    QAction* mnu_Stop_ = nullptr;
-    QAction* mnu_Next_ = nullptr;
-    QAction* mnu_Back_ = nullptr;
-    QAction* mnu_Prev_ = nullptr;
-    QMenu* mnu_Repeat_ = nullptr;
-    std::array<QAction*, 4> mnu_Crep_{};
-    QAction* mnu_End_ = nullptr;
+    QMenu* popupMenu_ = nullptr;
+    QAction* playAction_ = nullptr;
+    QAction* pauseAction_ = nullptr;
+    QAction* stopAction_ = nullptr;
+    QAction* nextAction_ = nullptr;
+    QAction* backAction_ = nullptr;
+    QAction* prevAction_ = nullptr;
+    QMenu* repeatMenu_ = nullptr;
+    std::array<QAction*, 4> repeatActions_{};
+    QAction* quitAction_ = nullptr;
 };
 
 }  // namespace vesk::ui

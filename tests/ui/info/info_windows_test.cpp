@@ -25,8 +25,8 @@ VersionTexts versionTexts(const std::array<QString, 4>& components) {
     VersionTexts texts;
     texts.appTitle = QStringLiteral("VESK MIDI PLAYER");
     texts.appVersion = QStringLiteral("Ver 1.0");
-    texts.Revision = 225;
-    texts.Components = components;
+    texts.revision = 225;
+    texts.components = components;
     return texts;
 }
 
@@ -38,11 +38,7 @@ int columnOf(const QLabel& label, const QString& part) {
            QFontMetrics(label.font()).horizontalAdvance(label.text().left(at));
 }
 
-TEST(InfoLook, ConvertsTwipsAndStoredColours) {
-    EXPECT_EQ(info::px(4680), 312);
-    EXPECT_EQ(info::px(7), 0);
-    EXPECT_EQ(info::px(8), 1);
-    EXPECT_EQ(info::twipsRect(30, 60, 7140, 1695), QRect(2, 4, 476, 113));
+TEST(InfoLook, StoredColoursHaveBlueHighAndRedLow) {
     EXPECT_EQ(info::colorFromBgr(info::MainBackground), QColor(32, 32, 64));
     EXPECT_EQ(info::colorFromBgr(11701318), QColor(70, 140, 178));
     EXPECT_EQ(info::colorFromBgr(0), QColor(0, 0, 0));
@@ -50,19 +46,19 @@ TEST(InfoLook, ConvertsTwipsAndStoredColours) {
 
 TEST(VersionWindow, ShowsTitleWithRevisionAndPaddedComponentLines) {
     const QString none = QStringLiteral("NOT INSTALLED");
-    F_4 window(versionTexts({none, none, none, none}), nullptr);
+    VersionWindow window(versionTexts({none, none, none, none}), nullptr);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("バージョン情報"));
     EXPECT_EQ(window.size(), QSize(312, 248));
-    EXPECT_EQ(window.lbl_Title()->text(), QStringLiteral("VESK MIDI PLAYER Ver 1.0 #225"));
-    EXPECT_EQ(window.lbl_Title()->pos(), QPoint(48, 12));
-    EXPECT_EQ(window.lbl_Dll(0)->text(), QStringLiteral("UNLHA32.DLL NOT INSTALLED"));
-    EXPECT_EQ(window.lbl_Dll(1)->text(), QStringLiteral("UNZIP32.DLL NOT INSTALLED"));
-    EXPECT_EQ(window.lbl_Dll(2)->text(), QStringLiteral("UNRAR.DLL   NOT INSTALLED"));
-    EXPECT_EQ(window.lbl_Dll(3)->text(), QStringLiteral("RCPCV.DLL   NOT INSTALLED"));
+    EXPECT_EQ(window.titleLabel()->text(), QStringLiteral("VESK MIDI PLAYER Ver 1.0 #225"));
+    EXPECT_EQ(window.titleLabel()->pos(), QPoint(48, 12));
+    EXPECT_EQ(window.componentLabel(0)->text(), QStringLiteral("UNLHA32.DLL NOT INSTALLED"));
+    EXPECT_EQ(window.componentLabel(1)->text(), QStringLiteral("UNZIP32.DLL NOT INSTALLED"));
+    EXPECT_EQ(window.componentLabel(2)->text(), QStringLiteral("UNRAR.DLL   NOT INSTALLED"));
+    EXPECT_EQ(window.componentLabel(3)->text(), QStringLiteral("RCPCV.DLL   NOT INSTALLED"));
     for (const char* label : ComponentLabels) {
         EXPECT_EQ(QString::fromLatin1(label).size(), 12);
     }
-    EXPECT_EQ(window.Command1()->text(), QStringLiteral("OK"));
+    EXPECT_EQ(window.okButton()->text(), QStringLiteral("OK"));
 }
 
 TEST(VersionWindow, ComponentVersionsStartInOneColumnInAFixedPitchFont) {
@@ -73,11 +69,11 @@ TEST(VersionWindow, ComponentVersionsStartInOneColumnInAFixedPitchFont) {
          {mixed, std::array<QString, 4>{
                      QStringLiteral("NOT INSTALLED"), QStringLiteral("NOT INSTALLED"),
                      QStringLiteral("NOT INSTALLED"), QStringLiteral("NOT INSTALLED")}}) {
-        F_4 window(versionTexts(components), nullptr);
+        VersionWindow window(versionTexts(components), nullptr);
         // A CJK monospace font is not "fixed pitch" as a whole (its wide glyphs take two
         // cells), so the test is on the glyphs the lines use.
-        const QFontMetrics metrics(window.lbl_Dll(0)->font());
-        EXPECT_EQ(QFontInfo(window.lbl_Dll(0)->font()).family(),
+        const QFontMetrics metrics(window.componentLabel(0)->font());
+        EXPECT_EQ(QFontInfo(window.componentLabel(0)->font()).family(),
                   QStringLiteral("Noto Sans Mono CJK JP"));
         for (const QChar c : QStringLiteral("iW.0 ")) {
             EXPECT_EQ(metrics.horizontalAdvance(c), metrics.horizontalAdvance(u'M'))
@@ -86,8 +82,8 @@ TEST(VersionWindow, ComponentVersionsStartInOneColumnInAFixedPitchFont) {
         std::array<int, 4> columns{};
         std::array<int, 4> tops{};
         for (int i = 0; i < 4; ++i) {
-            const QLabel& line = *window.lbl_Dll(i);
-            EXPECT_EQ(line.font(), window.lbl_Dll(0)->font());
+            const QLabel& line = *window.componentLabel(i);
+            EXPECT_EQ(line.font(), window.componentLabel(0)->font());
             columns[static_cast<std::size_t>(i)] =
                 columnOf(line, components[static_cast<std::size_t>(i)]);
             tops[static_cast<std::size_t>(i)] = line.y();
@@ -102,7 +98,7 @@ TEST(VersionWindow, ComponentVersionsStartInOneColumnInAFixedPitchFont) {
 }
 
 TEST(VersionWindow, TextsStayInsideTheWindowWithoutOverlapping) {
-    F_4 window(sampleVersionTexts(), nullptr);
+    VersionWindow window(sampleVersionTexts(), nullptr);
     const QRect client = window.rect();
     const QList<QLabel*> labels = window.findChildren<QLabel*>();
     ASSERT_GE(labels.size(), 11);
@@ -125,20 +121,20 @@ TEST(VersionWindow, TextsStayInsideTheWindowWithoutOverlapping) {
 TEST(VersionWindow, DisablesTheMainWindowUntilClosed) {
     QWidget mainWindow;
     mainWindow.show();
-    auto window = makeSampleF_4(&mainWindow);
+    auto window = makeSampleVersionWindow(&mainWindow);
     window->show();
     EXPECT_FALSE(mainWindow.isEnabled());
     EXPECT_TRUE(window->isEnabled());
-    EXPECT_TRUE(window->Command1()->isEnabled());
+    EXPECT_TRUE(window->okButton()->isEnabled());
 
     EXPECT_TRUE(window->close());
     EXPECT_TRUE(mainWindow.isEnabled());
 
     // The OK button closes it too, and giving the window back twice does no harm.
-    auto again = makeSampleF_4(&mainWindow);
+    auto again = makeSampleVersionWindow(&mainWindow);
     again->show();
     EXPECT_FALSE(mainWindow.isEnabled());
-    QTest::mouseClick(again->Command1(), Qt::LeftButton);
+    QTest::mouseClick(again->okButton(), Qt::LeftButton);
     EXPECT_FALSE(again->isVisible());
     EXPECT_TRUE(mainWindow.isEnabled());
     again.reset();
@@ -148,17 +144,17 @@ TEST(VersionWindow, DisablesTheMainWindowUntilClosed) {
 TEST(VersionWindow, DestructionAndAVanishedMainWindowAreSafe) {
     QWidget mainWindow;
     {
-        F_4 window(sampleVersionTexts(), &mainWindow);
+        VersionWindow window(sampleVersionTexts(), &mainWindow);
         EXPECT_FALSE(mainWindow.isEnabled());
     }
     EXPECT_TRUE(mainWindow.isEnabled());
 
     auto gone = std::make_unique<QWidget>();
-    F_4 window(sampleVersionTexts(), gone.get());
+    VersionWindow window(sampleVersionTexts(), gone.get());
     gone.reset();
     EXPECT_TRUE(window.close());
 
-    F_4 alone(sampleVersionTexts(), nullptr);
+    VersionWindow alone(sampleVersionTexts(), nullptr);
     EXPECT_TRUE(alone.close());
 }
 
@@ -178,40 +174,41 @@ TEST(WindowBlock, ReleasesOnceAndToleratesNoWindow) {
 }
 
 TEST(FileInfoWindow, StartsWithTheSevenWordsAndTakesTheCoreTexts) {
-    F_5 window;
+    SongInfoWindow window;
     EXPECT_EQ(window.size(), QSize(482, 121));
     EXPECT_TRUE(window.windowTitle().isEmpty());
     const QStringList words = {"書庫名", "ファイル名",  "著作権", "SMFﾌｫｰﾏｯﾄ",
                                "BPM",    "トラック数 ", "分解能"};
-    for (int i = 0; i < F_5::RowCount; ++i) {
-        EXPECT_EQ(window.rowText(static_cast<F_5::Row>(i)), words[i]);
-        EXPECT_TRUE(window.row(static_cast<F_5::Row>(i))->value().isEmpty());
+    for (int i = 0; i < SongInfoWindow::RowCount; ++i) {
+        EXPECT_EQ(window.rowText(static_cast<SongInfoWindow::Row>(i)), words[i]);
+        EXPECT_TRUE(window.row(static_cast<SongInfoWindow::Row>(i))->value().isEmpty());
     }
 
     window.setBpmText(QStringLiteral("BPM  120"));
     window.showFileInfo(sampleFileInfoTexts());
     const player::FileInfoTexts texts = sampleFileInfoTexts();
-    EXPECT_EQ(window.rowText(F_5::Arch), texts.archive);
-    EXPECT_EQ(window.rowText(F_5::File), texts.file);
-    EXPECT_EQ(window.rowText(F_5::Copy), texts.copyright);
-    EXPECT_EQ(window.rowText(F_5::Smf), texts.format);
-    EXPECT_EQ(window.rowText(F_5::Trk), texts.tracks);
-    EXPECT_EQ(window.rowText(F_5::Div), texts.division);
-    EXPECT_EQ(window.rowText(F_5::BPM), QStringLiteral("BPM  120"));
-    EXPECT_EQ(window.row(F_5::Trk)->word(), QStringLiteral("トラック数"));
-    EXPECT_EQ(window.row(F_5::Trk)->value(), QStringLiteral("5"));
-    EXPECT_EQ(window.row(F_5::Arch)->value(), QStringLiteral("/home/user/Music/demo"));
+    EXPECT_EQ(window.rowText(SongInfoWindow::Archive), texts.archive);
+    EXPECT_EQ(window.rowText(SongInfoWindow::File), texts.file);
+    EXPECT_EQ(window.rowText(SongInfoWindow::Copyright), texts.copyright);
+    EXPECT_EQ(window.rowText(SongInfoWindow::Format), texts.format);
+    EXPECT_EQ(window.rowText(SongInfoWindow::Tracks), texts.tracks);
+    EXPECT_EQ(window.rowText(SongInfoWindow::Division), texts.division);
+    EXPECT_EQ(window.rowText(SongInfoWindow::Tempo), QStringLiteral("BPM  120"));
+    EXPECT_EQ(window.row(SongInfoWindow::Tracks)->word(), QStringLiteral("トラック数"));
+    EXPECT_EQ(window.row(SongInfoWindow::Tracks)->value(), QStringLiteral("5"));
+    EXPECT_EQ(window.row(SongInfoWindow::Archive)->value(),
+              QStringLiteral("/home/user/Music/demo"));
     // Blanks inside a value belong to it.
     window.showFileInfo({QStringLiteral("書庫名  a  b"), {}, {}, {}, {}, {}});
-    EXPECT_EQ(window.row(F_5::Arch)->value(), QStringLiteral("a  b"));
+    EXPECT_EQ(window.row(SongInfoWindow::Archive)->value(), QStringLiteral("a  b"));
 }
 
 TEST(FileInfoWindow, RowsStackBetweenTheRulesWithWordsLeftOfTheRule) {
-    F_5 window;
+    SongInfoWindow window;
     window.showFileInfo(sampleFileInfoTexts());
     int previousBottom = 0;
-    for (int i = 0; i < F_5::RowCount; ++i) {
-        const InfoRow& row = *window.row(static_cast<F_5::Row>(i));
+    for (int i = 0; i < SongInfoWindow::RowCount; ++i) {
+        const InfoRow& row = *window.row(static_cast<SongInfoWindow::Row>(i));
         EXPECT_GT(row.y(), previousBottom) << i;
         previousBottom = row.geometry().bottom();
         EXPECT_GE(row.height(), QFontMetrics(row.font()).ascent()) << i;
@@ -228,7 +225,7 @@ TEST(FileInfoWindow, SitsBelowTheMainWindowAndKeepsItsLookWhenTheOwnerIsDisabled
     QWidget mainWindow;
     mainWindow.setGeometry(100, 150, 400, 300);
     mainWindow.show();
-    F_5 window(&mainWindow);
+    SongInfoWindow window(&mainWindow);
     const QRect frame(100, 120, 402, 331);
     window.placeBelow(frame);
     EXPECT_EQ(window.pos(), QPoint(100, 451));
@@ -242,7 +239,7 @@ TEST(FileInfoWindow, SitsBelowTheMainWindowAndKeepsItsLookWhenTheOwnerIsDisabled
 }
 
 TEST(ProgressWindow, ThreeRowsThatStartEmptyAndFollowTheEntries) {
-    F_2 window;
+    ProgressWindow window;
     EXPECT_EQ(window.windowTitle(), QStringLiteral("ファイルの解析中…"));
     EXPECT_EQ(window.size(), QSize(421, 61));
     EXPECT_TRUE(window.pathText().isEmpty());
@@ -250,8 +247,8 @@ TEST(ProgressWindow, ThreeRowsThatStartEmptyAndFollowTheEntries) {
     EXPECT_TRUE(window.titleText().isEmpty());
     const std::array<QString, 3> captions = {"書庫名：", "ファイル名：", "タイトル："};
     const std::array<int, 3> rowTops = {2, 22, 42};
-    const std::array<ElidedLabel*, 3> values = {window.lbl_Path(), window.lbl_File(),
-                                                window.lbl_Title()};
+    const std::array<ElidedLabel*, 3> values = {window.pathLabel(), window.fileLabel(),
+                                                window.titleLabel()};
     for (int i = 0; i < 3; ++i) {
         const auto* caption = window.findChild<QLabel*>(QStringLiteral("L%1").arg(i + 1));
         ASSERT_NE(caption, nullptr);
@@ -274,32 +271,32 @@ TEST(ProgressWindow, ThreeRowsThatStartEmptyAndFollowTheEntries) {
     EXPECT_EQ(window.pathText(), QStringLiteral("/music/pack.lzh"));
     EXPECT_EQ(window.fileText(), QStringLiteral("夜.mid"));
     EXPECT_EQ(window.titleText(), QStringLiteral("夜の曲"));
-    EXPECT_EQ(window.lbl_File()->shownText(), QStringLiteral("夜.mid"));
+    EXPECT_EQ(window.fileLabel()->shownText(), QStringLiteral("夜.mid"));
 }
 
 TEST(ProgressWindow, LongValuesAreShortenedOnScreenOnly) {
-    F_2 window;
+    ProgressWindow window;
     const QString longPath =
         QStringLiteral("/music/") + QString(300, u'x') + QStringLiteral("/end.lzh");
     window.showEntry({QStringLiteral("a\nb.mid"), longPath, QString()});
     EXPECT_EQ(window.pathText(), longPath);
-    const QString shown = window.lbl_Path()->shownText();
+    const QString shown = window.pathLabel()->shownText();
     EXPECT_LT(shown.size(), longPath.size());
     EXPECT_TRUE(shown.startsWith(QStringLiteral("/music/")));
     EXPECT_TRUE(shown.endsWith(QStringLiteral("end.lzh")));
-    EXPECT_LE(QFontMetrics(window.lbl_Path()->font()).horizontalAdvance(shown),
-              window.lbl_Path()->width());
-    EXPECT_EQ(window.lbl_Path()->toolTip(), longPath);
-    EXPECT_EQ(window.lbl_File()->shownText(), QStringLiteral("a b.mid"));
+    EXPECT_LE(QFontMetrics(window.pathLabel()->font()).horizontalAdvance(shown),
+              window.pathLabel()->width());
+    EXPECT_EQ(window.pathLabel()->toolTip(), longPath);
+    EXPECT_EQ(window.fileLabel()->shownText(), QStringLiteral("a b.mid"));
     EXPECT_EQ(window.fileText(), QStringLiteral("a\nb.mid"));
 }
 
 TEST(InfoScreenshots, AllThreeWindowsRenderWithTheirSampleData) {
     test::TempDir dir;
     ASSERT_TRUE(saveInfoScreenshots(dir.path()));
-    for (const auto& [name, size] :
-         {std::pair{"f_4.png", QSize(312, 248)}, std::pair{"f_5.png", QSize(482, 121)},
-          std::pair{"f_2.png", QSize(421, 61)}}) {
+    for (const auto& [name, size] : {std::pair{"version_window.png", QSize(312, 248)},
+                                     std::pair{"song_info_window.png", QSize(482, 121)},
+                                     std::pair{"progress_window.png", QSize(421, 61)}}) {
         const QImage image(dir.file(QLatin1String(name)));
         ASSERT_FALSE(image.isNull()) << name;
         EXPECT_EQ(image.size() / image.devicePixelRatio(), size) << name;

@@ -28,10 +28,10 @@ TEST(InfoWindows, FileInfoOpensWhereAskedTakesTextsAndCloses) {
     InfoWindows windows(VersionTexts{});
     int closedByUser = 0;
     windows.showFileInfo(&main, QPoint(40, 300), [&] { ++closedByUser; });
-    F_5* info = only<F_5>();
+    SongInfoWindow* info = only<SongInfoWindow>();
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(info->pos(), QPoint(40, 300));
-    EXPECT_EQ(info->rowText(F_5::File), "ファイル名");
+    EXPECT_EQ(info->rowText(SongInfoWindow::File), "ファイル名");
 
     player::FileInfoTexts texts;
     texts.file = "ファイル名  a.mid";
@@ -39,14 +39,14 @@ TEST(InfoWindows, FileInfoOpensWhereAskedTakesTextsAndCloses) {
     windows.fillFileInfo(texts);
     windows.setFileInfoBpm("BPM  120");
     windows.moveFileInfo(QPoint(50, 310));
-    EXPECT_EQ(info->rowText(F_5::File), "ファイル名  a.mid");
-    EXPECT_EQ(info->rowText(F_5::BPM), "BPM  120");
+    EXPECT_EQ(info->rowText(SongInfoWindow::File), "ファイル名  a.mid");
+    EXPECT_EQ(info->rowText(SongInfoWindow::Tempo), "BPM  120");
     EXPECT_EQ(info->pos(), QPoint(50, 310));
 
     // Closed by the main window: not reported back as the user's doing.
     windows.closeFileInfo();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(only<F_5>(), nullptr);
+    EXPECT_EQ(only<SongInfoWindow>(), nullptr);
     EXPECT_EQ(closedByUser, 0);
     // Filling with no window open does nothing.
     windows.fillFileInfo(texts);
@@ -57,26 +57,26 @@ TEST(InfoWindows, ProgressFollowsTheIntakeAndVersionBlocksTheMainWindow) {
     main.show();
     InfoWindows windows(VersionTexts{"VESK MIDI PLAYER", "Ver 1.0", 3, {}});
     windows.showProgress(&main);
-    F_2* progress = only<F_2>();
+    ProgressWindow* progress = only<ProgressWindow>();
     ASSERT_NE(progress, nullptr);
     windows.showProgressEntry(intake::SongEntry{"a.mid", "/songs", "Alpha"});
     EXPECT_EQ(progress->fileText(), "a.mid");
     EXPECT_EQ(progress->pathText(), "/songs");
     windows.closeProgress();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(only<F_2>(), nullptr);
+    EXPECT_EQ(only<ProgressWindow>(), nullptr);
 
     windows.showVersion(&main);
-    F_4* version = only<F_4>();
+    VersionWindow* version = only<VersionWindow>();
     ASSERT_NE(version, nullptr);
     EXPECT_FALSE(main.isEnabled());
-    EXPECT_EQ(version->lbl_Title()->text(), "VESK MIDI PLAYER Ver 1.0 #3");
+    EXPECT_EQ(version->titleLabel()->text(), "VESK MIDI PLAYER Ver 1.0 #3");
     // A second request shows the same window.
     windows.showVersion(&main);
-    EXPECT_EQ(only<F_4>(), version);
+    EXPECT_EQ(only<VersionWindow>(), version);
     windows.closeAll();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(only<F_4>(), nullptr);
+    EXPECT_EQ(only<VersionWindow>(), nullptr);
     EXPECT_TRUE(main.isEnabled());
 }
 

@@ -10,6 +10,7 @@
 #include "ui/main/file_dialogs.h"
 #include "ui/main/skin_style.h"
 #include "ui/main/skin_widgets.h"
+#include "ui/main/window_place.h"
 
 namespace vesk::ui {
 namespace {
@@ -48,24 +49,30 @@ TEST(SelectionText, CommandLineQuotedUnquotedAndSpaced) {
 }
 
 TEST(SeekArithmetic, PositionFromPressAndBarWidth) {
-    // Pressed at 1480 twips in a 3000-twip bar on a 120000 ms song: the middle.
-    EXPECT_EQ(seekPosition(1480 + 20, 3000, 120000), 60000);
+    // Pressed 98.67 pixels into a 200-pixel bar on a 120000 ms song: the middle.
+    EXPECT_EQ(seekPosition(seekXForPress(98.67), 200, 120000), 60000);
     // Rounded down, and not limited to the song's length.
-    EXPECT_EQ(seekPosition(1, 3, 1000), 333);
-    EXPECT_EQ(seekPosition(4000, 3000, 3000), 4000);
+    EXPECT_EQ(seekPosition(1, 1, 1000), 66);
+    EXPECT_EQ(seekPosition(4000, 200, 3000), 4000);
     EXPECT_EQ(seekPosition(100, 0, 1000), 0);
-    // A press x pixels in is x * 15 twips, plus 20.
+    // A press at the bar's left edge still counts the offset.
     EXPECT_EQ(seekXForPress(0), 20);
-    EXPECT_EQ(seekXForPress(98.6), 1499);
     // Large values do not overflow.
-    EXPECT_EQ(seekPosition(2000000000, 2000000000, 2000000000), 2000000000);
+    EXPECT_EQ(seekPosition(1500000000, 100000000, 2000000000), 2000000000);
 }
 
 TEST(SkinColours, BlueHighRedLowIsConverted) {
     EXPECT_EQ(colorFromBgr(kBackColor), QColor(32, 32, 64));
     EXPECT_EQ(colorFromBgr(kDeviceIdleColor), QColor(70, 140, 178));
     EXPECT_EQ(colorFromBgr(kDeviceInUseColor), QColor(0, 0, 0));
-    EXPECT_EQ(twipsRect(150, 1380, 600, 450), QRect(10, 92, 40, 30));
+}
+
+TEST(WindowPlace, FileUnitsAndPixelsRoundTrip) {
+    // The default place of the file, and a place written at quit and read back.
+    EXPECT_EQ(placeFromFile(kDefaultPlaceFileUnits, kDefaultPlaceFileUnits), QPoint(133, 133));
+    EXPECT_EQ(placeFromFile(toFileUnits(412), toFileUnits(-37)), QPoint(412, -37));
+    // A hand-edited place between pixels goes to the pixel it lies in.
+    EXPECT_EQ(placeFromFile(29.9, 30), QPoint(1, 2));
 }
 
 class FakeBackend final : public DialogBackend {
@@ -97,24 +104,24 @@ struct DialogRig {
     config::ModuleState module;
     config::Settings settings;
     FakeBackend backend;
-    C_CommonDialog dialog{module, settings, backend};
+    SongFileDialogs dialog{module, settings, backend};
 };
 
 TEST(CommonDialog, OpenRemembersTheFolderAndGivesTheSelectionText) {
     DialogRig rig;
     rig.settings.lastFile = "/start";
     rig.backend.files = {"/songs/a.mid", "/songs/b.mid"};
-    EXPECT_EQ(rig.dialog.OpenFilesDialog(nullptr, "新しくファイルを開く"),
+    EXPECT_EQ(rig.dialog.openFilesDialog(nullptr, "新しくファイルを開く"),
               QString("/songs") + Nul + "a.mid" + Nul + "b.mid");
     EXPECT_EQ(rig.backend.seen.last(), "新しくファイルを開く|/start");
     EXPECT_EQ(rig.settings.lastFile, "/songs");
 
-    // The next save dialog starts there; a cancelled open leaves LFile alone.
+    // The next save dialog starts there; a cancelled open leaves the remembered file alone.
     rig.backend.files.clear();
-    EXPECT_EQ(rig.dialog.OpenFilesDialog(nullptr, "ファイルを追加"), QString());
+    EXPECT_EQ(rig.dialog.openFilesDialog(nullptr, "ファイルを追加"), QString());
     EXPECT_EQ(rig.settings.lastFile, "/songs");
     rig.backend.savePath = "/lists/mine";
-    EXPECT_EQ(rig.dialog.SaveListDialog(nullptr, "ﾘｽﾄの保存"), "/lists/mine.mlt");
+    EXPECT_EQ(rig.dialog.saveListDialog(nullptr, "ﾘｽﾄの保存"), "/lists/mine.mlt");
     EXPECT_EQ(rig.backend.seen.last(), "ﾘｽﾄの保存|/songs|mlt");
     EXPECT_EQ(rig.settings.lastFile, "/songs");
 }
@@ -123,21 +130,21 @@ TEST(CommonDialog, FolderBrowserNeitherReadsNorChangesLFile) {
     DialogRig rig;
     rig.settings.lastFile = "/start";
     rig.backend.chosenFolder = "/music/";
-    EXPECT_EQ(rig.dialog.BrowseFolder(nullptr, "MIDIデータのあるフォルダを選択してください"),
+    EXPECT_EQ(rig.dialog.browseFolder(nullptr, "MIDIデータのあるフォルダを選択してください"),
               "/music");
     EXPECT_EQ(rig.settings.lastFile, "/start");
     rig.backend.chosenFolder.clear();
-    EXPECT_EQ(rig.dialog.BrowseFolder(nullptr, "x"), QString());
+    EXPECT_EQ(rig.dialog.browseFolder(nullptr, "x"), QString());
 }
 
 TEST(CommonDialog, SaveKeepsAGivenExtensionAndCancelGivesNothing) {
     DialogRig rig;
     rig.backend.savePath = "/lists/mine.MLT";
-    EXPECT_EQ(rig.dialog.SaveListDialog(nullptr, "t"), "/lists/mine.MLT");
+    EXPECT_EQ(rig.dialog.saveListDialog(nullptr, "t"), "/lists/mine.MLT");
     rig.backend.savePath = "/lists/mine.";
-    EXPECT_EQ(rig.dialog.SaveListDialog(nullptr, "t"), "/lists/mine.mlt");
+    EXPECT_EQ(rig.dialog.saveListDialog(nullptr, "t"), "/lists/mine.mlt");
     rig.backend.savePath.clear();
-    EXPECT_EQ(rig.dialog.SaveListDialog(nullptr, "t"), QString());
+    EXPECT_EQ(rig.dialog.saveListDialog(nullptr, "t"), QString());
     ASSERT_EQ(rig.backend.lastFilters.size(), 1);
     EXPECT_EQ(rig.backend.lastFilters.first(), "ﾏﾙﾁﾘｽﾄﾌｧｲﾙ (*.mlt *.MLT)");
 }
@@ -145,7 +152,7 @@ TEST(CommonDialog, SaveKeepsAGivenExtensionAndCancelGivesNothing) {
 TEST(CommonDialog, FiltersMatchBothLetterCasesAndFollowTheAvailableKinds) {
     DialogRig rig;
     rig.backend.files = {"/a.mid"};
-    rig.dialog.OpenFilesDialog(nullptr, "t");
+    rig.dialog.openFilesDialog(nullptr, "t");
     const QStringList plain = rig.backend.lastFilters;
     ASSERT_EQ(plain.size(), 3);
     EXPECT_EQ(plain[0], "対応ﾌｧｲﾙ (*.mid *.MID *.rmi *.RMI *.mlt *.MLT)");
@@ -153,7 +160,7 @@ TEST(CommonDialog, FiltersMatchBothLetterCasesAndFollowTheAvailableKinds) {
 
     rig.settings.useLhasa = true;
     rig.module.haveRarReader = true;
-    rig.dialog.OpenFilesDialog(nullptr, "t");
+    rig.dialog.openFilesDialog(nullptr, "t");
     const QString all = rig.backend.lastFilters.join('\n');
     EXPECT_TRUE(all.contains("*.lzh *.LZH"));
     EXPECT_TRUE(all.contains("*.zip *.ZIP"));

@@ -13,19 +13,19 @@
 namespace vesk::ui::test {
 namespace {
 
-PictureBox* box(F_1& w, const QString& name) {
+PictureBox* box(PlayerWindow& w, const QString& name) {
     auto* found = w.findChild<PictureBox*>(name);
     EXPECT_NE(found, nullptr) << name.toStdString();
     return found;
 }
 
-SkinLabel* label(F_1& w, const QString& name) {
+SkinLabel* label(PlayerWindow& w, const QString& name) {
     auto* found = w.findChild<SkinLabel*>(name);
     EXPECT_NE(found, nullptr) << name.toStdString();
     return found;
 }
 
-QAction* action(F_1& w, const QString& name) {
+QAction* action(PlayerWindow& w, const QString& name) {
     auto* found = w.findChild<QAction*>(name);
     EXPECT_NE(found, nullptr) << name.toStdString();
     return found;
@@ -36,7 +36,7 @@ void click(QWidget* widget, Qt::MouseButton button = Qt::LeftButton) {
     QTest::mouseRelease(widget, button);
 }
 
-void closeMenus(F_1& w) {
+void closeMenus(PlayerWindow& w) {
     for (QMenu* menu : w.findChildren<QMenu*>()) {
         menu->hide();
     }
@@ -44,15 +44,12 @@ void closeMenus(F_1& w) {
 
 TEST(MainWindowButtons, OpenButtonShowsItsPressedPictureUntilTheActionHasRun) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     PictureBox* open = box(w, "img_Button0");
     EXPECT_EQ(open->picture(), "button_open");
 
     QTest::mousePress(open, Qt::LeftButton);
     EXPECT_EQ(open->picture(), "button_open_pressed");
-    // The normal picture waits in the hidden holder; the scratch holder is empty again.
-    EXPECT_EQ(w.pressedPictureOf(0), "button_open");
-    EXPECT_TRUE(w.scratchPicture().isEmpty());
     EXPECT_TRUE(rig.dialogs.asked.isEmpty());
 
     // Released far outside the button: the command runs all the same, and its dialog is
@@ -63,12 +60,17 @@ TEST(MainWindowButtons, OpenButtonShowsItsPressedPictureUntilTheActionHasRun) {
     EXPECT_EQ(rig.dialogs.asked, QStringList{"open:新しくファイルを開く"});
     EXPECT_EQ(duringDialog, "button_open_pressed");
     EXPECT_EQ(open->picture(), "button_open");
-    EXPECT_EQ(w.pressedPictureOf(0), "button_open_pressed");
+
+    // The pictures swap back and forth on every press, not just the first.
+    QTest::mousePress(open, Qt::LeftButton);
+    EXPECT_EQ(open->picture(), "button_open_pressed");
+    QTest::mouseRelease(open, Qt::LeftButton);
+    EXPECT_EQ(open->picture(), "button_open");
 }
 
 TEST(MainWindowButtons, RightReleaseOnOpenButtonPopsUpTheFileMenu) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     QMenu* file = w.findChild<QMenu*>("mnu_File");
     ASSERT_NE(file, nullptr);
     click(box(w, "img_Button0"), Qt::RightButton);
@@ -86,21 +88,20 @@ TEST(MainWindowButtons, RightReleaseOnOpenButtonPopsUpTheFileMenu) {
 
 TEST(MainWindowButtons, DocumentButtonDoesNothingWithoutADocument) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     PictureBox* doc = box(w, "img_Button1");
     QTest::mousePress(doc, Qt::LeftButton);
     EXPECT_EQ(doc->picture(), "button_doc");
     QTest::mouseRelease(doc, Qt::LeftButton);
     EXPECT_EQ(doc->picture(), "button_doc");
-    EXPECT_EQ(w.pressedPictureOf(1), "button_doc_pressed");
 }
 
 TEST(MainWindowButtons, InfoButtonOpensBelowTheWindowAndClosesOnSecondPress) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     PictureBox* info = box(w, "img_Button2");
 
-    // Empty list: F_5 opens and closes but nothing is filled in.
+    // Empty list: SongInfoWindow opens and closes but nothing is filled in.
     click(info);
     EXPECT_TRUE(rig.windows.infoOpen);
     EXPECT_TRUE(rig.player->mainWindow().infoShown);
@@ -122,14 +123,14 @@ TEST(MainWindowButtons, InfoButtonOpensBelowTheWindowAndClosesOnSecondPress) {
 
 TEST(MainWindowButtons, OptionButtonShowsTheOptionsDialog) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     click(box(w, "img_Button3"));
     EXPECT_EQ(rig.optionsShown, 1);
 }
 
 TEST(MainWindowTransport, EmptyListLeavesEveryTransportImageWithoutEffect) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     for (const char* name : {"B_Play", "B_Stop", "B_Prev", "B_Back", "B_Next"}) {
         click(box(w, name));
     }
@@ -144,7 +145,7 @@ TEST(MainWindowTransport, EmptyListLeavesEveryTransportImageWithoutEffect) {
 
 TEST(MainWindowTransport, OneEntryPlaysPausesStopsButDoesNotMoveOn) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(1);
     ASSERT_EQ(rig.engine.status(), "playing");
     SkinLabel* status = label(w, "lbl_Status");
@@ -184,7 +185,7 @@ TEST(MainWindowTransport, OneEntryPlaysPausesStopsButDoesNotMoveOn) {
 
 TEST(MainWindowTransport, SeveralEntriesMoveOnAndBack) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(3);
     auto* list = w.findChild<SongList*>("SongList");
     click(box(w, "B_Next"));
@@ -202,7 +203,7 @@ TEST(MainWindowTransport, SeveralEntriesMoveOnAndBack) {
 
 TEST(MainWindowTransport, PlayWhilePlayingPausesOnlyWhenPauseIsAllowed) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(2);
     click(box(w, "B_Play"));
     ASSERT_EQ(rig.engine.status(), "paused");
@@ -215,7 +216,7 @@ TEST(MainWindowTransport, PlayWhilePlayingPausesOnlyWhenPauseIsAllowed) {
 
 TEST(MainWindowTransport, DoubleClickOnTheBarSeeksFromThePressThatBeganIt) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.song("long.mid", "Long", 120000);
     rig.dialogs.answers.push_back(rig.selection({"long.mid"}));
     w.openFileCommand();
@@ -224,9 +225,8 @@ TEST(MainWindowTransport, DoubleClickOnTheBarSeeksFromThePressThatBeganIt) {
     const int x = bar->width() / 2;
     QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(x, 3));
     QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(x, 3));
-    EXPECT_EQ(w.seekX(), x * 15 + 20);
+    // The double click lands 30 pixels further; the seek still follows the press.
     QTest::mouseDClick(bar, Qt::LeftButton, {}, QPoint(x + 30, 3));
-    EXPECT_EQ(w.seekX(), x * 15 + 20);
     const std::int32_t expected =
         static_cast<std::int32_t>(std::int64_t{x * 15 + 20} * 120000 / (bar->width() * 15));
     const std::int32_t now = rig.engine.nowPos();
@@ -237,7 +237,7 @@ TEST(MainWindowTransport, DoubleClickOnTheBarSeeksFromThePressThatBeganIt) {
 
 TEST(MainWindowLabels, RepeatLabelCyclesAndOpensItsMenuBelowItself) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     SkinLabel* noRep = label(w, "lbl_NoRep");
     SkinLabel* rep = label(w, "lbl_Rep");
     auto* image = box(w, "Img_Rep");
@@ -276,7 +276,7 @@ TEST(MainWindowLabels, RepeatLabelCyclesAndOpensItsMenuBelowItself) {
 
 TEST(MainWindowLabels, DeviceLabelsShowTheDeviceInUse) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.settings.useDeviceB = true;
     SkinLabel* a = label(w, "Label3");
     SkinLabel* b = label(w, "Label4");
@@ -286,7 +286,7 @@ TEST(MainWindowLabels, DeviceLabelsShowTheDeviceInUse) {
     EXPECT_EQ(b->background(), idle);
     EXPECT_FALSE(b->isEnabled());
 
-    // B_Menu enables device B by UseB, then its double click chooses it.
+    // The menu label enables device B when the settings use it; a double click then chooses it.
     QTest::mousePress(label(w, "B_Menu"), Qt::LeftButton);
     QMenu* menu = w.findChild<QMenu*>("mnu_Menu");
     ASSERT_TRUE(menu->isVisible());
@@ -321,7 +321,7 @@ TEST(MainWindowLabels, DeviceLabelsShowTheDeviceInUse) {
 
 TEST(MainWindowLabels, WithoutDeviceBTheMenuKeepsItsChoicesDisabled) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     QTest::mousePress(label(w, "B_Menu"), Qt::RightButton);
     closeMenus(w);
     EXPECT_FALSE(label(w, "Label4")->isEnabled());
@@ -333,7 +333,7 @@ TEST(MainWindowLabels, WithoutDeviceBTheMenuKeepsItsChoicesDisabled) {
 
 TEST(MainWindowMenus, SpeedCommandsNeverCompound) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(1);
     ASSERT_EQ(rig.engine.bpm(), 120);
     SkinLabel* all = label(w, "lbl_All");
@@ -358,7 +358,7 @@ TEST(MainWindowMenus, SpeedCommandsNeverCompound) {
 
 TEST(MainWindowMenus, ScrollVersionVolumeAndShortcutFreeItems) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     action(w, "mnu_Scroll")->trigger();
     EXPECT_FALSE(rig.player->mainWindow().scroll);
     EXPECT_FALSE(action(w, "mnu_Scroll")->isChecked());

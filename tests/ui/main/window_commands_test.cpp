@@ -18,13 +18,13 @@ namespace {
 
 const QChar Nul(u'\0');
 
-QString titleLine(F_1& w) {
+QString titleLine(PlayerWindow& w) {
     return w.findChild<SkinLabel*>("lbl_Title")->text();
 }
 
 TEST(OpenCommands, CancelledDialogChangesNothing) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(2);
     const QString inWork = rig.dir.write("work/converted.mid", "x");
     rig.run(500);
@@ -42,7 +42,7 @@ TEST(OpenCommands, CancelledDialogChangesNothing) {
 
 TEST(OpenCommands, OpenReplacesTheListEmptiesTheWorkFolderAndPlaysTheFirst) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(3);
     rig.player->transportNext();
     const QString inWork = rig.dir.write("work/old.mid", "x");
@@ -92,7 +92,7 @@ TEST(OpenCommands, OpenReplacesTheListEmptiesTheWorkFolderAndPlaysTheFirst) {
 
 TEST(OpenCommands, OpenFolderScansTheChosenFolder) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.song("b.mid", "Bee");
     rig.song("a.mid", "Ay");
     rig.dialogs.answers.push_back(rig.songsFolder());
@@ -114,7 +114,7 @@ TEST(OpenCommands, OpenFolderScansTheChosenFolder) {
 
 TEST(AddCommands, AppendWithoutTouchingPlaybackAndReshuffleOverTheWholeList) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(2);
     rig.player->repeatCommand(3);
     rig.run(500);
@@ -144,13 +144,13 @@ TEST(AddCommands, AppendWithoutTouchingPlaybackAndReshuffleOverTheWholeList) {
 
 TEST(CommandLine, QuotedSpacedAndEmptyTexts) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     const QString spaced = rig.dir.write("my songs/a b.mid", songBytes("Spaced"));
-    w.OpenCommandLine(QString());
+    w.openCommandLine(QString());
     EXPECT_FALSE(w.addCommandsEnabled());
     EXPECT_TRUE(rig.titles().isEmpty());
 
-    w.OpenCommandLine('"' + spaced + '"');
+    w.openCommandLine('"' + spaced + '"');
     EXPECT_EQ(rig.titles(), QStringList{"Spaced"});
     EXPECT_TRUE(w.addCommandsEnabled());
     // Nothing is played and no progress window is shown.
@@ -159,7 +159,7 @@ TEST(CommandLine, QuotedSpacedAndEmptyTexts) {
 
     rig.song("p.mid", "P");
     rig.song("q.mid", "Q");
-    w.OpenCommandLine(rig.songsFolder() + "/p.mid " + rig.songsFolder() + "/q.mid");
+    w.openCommandLine(rig.songsFolder() + "/p.mid " + rig.songsFolder() + "/q.mid");
     EXPECT_EQ(rig.titles(), (QStringList{"Spaced", "P", "Q"}));
     EXPECT_EQ(w.findChild<SongList*>("SongList")->count(), 3);
 }
@@ -169,7 +169,7 @@ TEST(CommandLine, StartUpOpensEachTextAndPlaysTheFirstEntry) {
     const QString a = rig.song("a.mid", "Ay");
     const QString b = rig.song("b.mid", "Bee");
     rig.module.commandText = QStringList{'"' + a + '"', '"' + b + '"'};
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     ASSERT_TRUE(rig.loaded);
     EXPECT_EQ(rig.titles(), (QStringList{"Ay", "Bee"}));
     EXPECT_EQ(rig.engine.fileName(), a);
@@ -181,7 +181,7 @@ TEST(CommandLine, StartUpOpensEachTextAndPlaysTheFirstEntry) {
 
 TEST(CommandLine, HandedOverTextOnlyExtendsTheList) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(1);
     const QString later = rig.song("later.mid", "Later");
     ASSERT_FALSE(platform::writeHandoffFile(rig.module.handoffFolder, '"' + later + '"',
@@ -195,7 +195,7 @@ TEST(CommandLine, HandedOverTextOnlyExtendsTheList) {
 
 TEST(SaveListTool, WritesTheListOrNothingWhenCancelled) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(2);
     auto* save = w.findChild<PictureBox*>("Img_Tool3");
     QTest::mousePress(save, Qt::LeftButton);
@@ -240,7 +240,7 @@ TEST(Configuration, LoadAppliesRepeatDevicePlaceAndSynthesizer) {
     rig.dir.write("program/vmidi.ini",
                   "[VESK MIDI INIT FILE]\r\nTOP=1500\r\nLEFT=3000\r\nREPEAT=3\r\nUSEB=1\r\n"
                   "KEYCHECK=0\r\nDEVICENUMBER=B\r\n");
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     ASSERT_TRUE(rig.loaded);
     EXPECT_EQ(w.pos(), QPoint(200, 100));
     EXPECT_EQ(rig.settings.top, 1500);
@@ -260,7 +260,7 @@ TEST(Configuration, LoadAppliesRepeatDevicePlaceAndSynthesizer) {
 TEST(Configuration, MissingFileGivesDefaultsAndDeviceA) {
     WindowRig rig;
     rig.settings.repeat = 2;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     ASSERT_TRUE(rig.loaded);
     EXPECT_EQ(rig.settings.repeat, 0);
     EXPECT_EQ(w.findChild<SkinLabel*>("lbl_NoRep")->text(), "NO REPEAT");
@@ -270,7 +270,7 @@ TEST(Configuration, MissingFileGivesDefaultsAndDeviceA) {
 
 TEST(Closing, QuitClosesTheSequencerAndWritesTheConfigurationOnce) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(1);
     rig.settings.lastFile = "/songs/last";
     w.findChild<QAction*>("mnu_Exit")->trigger();
@@ -290,7 +290,7 @@ TEST(Closing, QuitClosesTheSequencerAndWritesTheConfigurationOnce) {
 
 TEST(Closing, TrayModeKeepsPlayingAndWritesNothing) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(2);
     QTest::mousePress(w.findChild<PictureBox*>("img_Button2"), Qt::LeftButton);
     QTest::mouseRelease(w.findChild<PictureBox*>("img_Button2"), Qt::LeftButton);
@@ -325,7 +325,7 @@ TEST(Closing, TrayModeKeepsPlayingAndWritesNothing) {
 TEST(Closing, TheMonitorTimerRunsFromLoadUntilTheWindowCloses) {
     WindowRig rig;
     rig.runTimer = true;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     auto* timer = w.findChild<QTimer*>("Tmr1");
     ASSERT_NE(timer, nullptr);
     EXPECT_TRUE(timer->isActive());
@@ -338,7 +338,7 @@ TEST(Closing, TheMonitorTimerRunsFromLoadUntilTheWindowCloses) {
 TEST(Closing, WithoutATrayTheTrayCommandIsOff) {
     WindowRig rig;
     rig.trayAvailable = false;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     QAction* tray = w.findChild<QAction*>("mnu_TaskTray");
     EXPECT_FALSE(tray->isEnabled());
     w.taskTrayCommand();

@@ -16,7 +16,7 @@
 namespace vesk::ui::test {
 namespace {
 
-SongList* listOf(F_1& w) {
+SongList* listOf(PlayerWindow& w) {
     auto* list = w.findChild<SongList*>("SongList");
     EXPECT_NE(list, nullptr);
     return list;
@@ -45,13 +45,12 @@ QStringList lines(SongList* list) {
 
 TEST(SongListMouse, DragSwapsTwoEntriesAndLeavesTheOnesBetween) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(7);
     SongList* list = listOf(w);
     ASSERT_EQ(list->count(), 7);
 
     drag(list, 2, 5);
-    EXPECT_EQ(w.dragFrom(), 2);
     EXPECT_EQ(rig.titles(),
               (QStringList{"Song 1", "Song 2", "Song 6", "Song 4", "Song 5", "Song 3", "Song 7"}));
     EXPECT_EQ(list->item(2)->text(), "003：Song 6");
@@ -62,7 +61,7 @@ TEST(SongListMouse, DragSwapsTwoEntriesAndLeavesTheOnesBetween) {
     drag(list, 3, 3);
     EXPECT_EQ(rig.titles()[3], "Song 4");
 
-    // Moving the current song carries CurrentEntry and the caption's counter along.
+    // Moving the current song carries the current entry and the caption's counter along.
     ASSERT_EQ(rig.player->state().currentEntry, 0);
     drag(list, 0, 6);
     EXPECT_EQ(rig.player->state().currentEntry, 6);
@@ -71,7 +70,7 @@ TEST(SongListMouse, DragSwapsTwoEntriesAndLeavesTheOnesBetween) {
 
 TEST(SongListMouse, DoubleClickPlaysAnotherLineButNeverRestartsThePlayingSong) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(3);
     SongList* list = listOf(w);
     rig.run(1000);
@@ -96,7 +95,7 @@ TEST(SongListMouse, DoubleClickPlaysAnotherLineButNeverRestartsThePlayingSong) {
 
 TEST(SongListMouse, RightReleaseOpensTheFileMenuAtThePointer) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     SongList* list = listOf(w);
     QMenu* file = w.findChild<QMenu*>("mnu_File");
     QTest::mousePress(list->viewport(), Qt::RightButton, {}, QPoint(20, 20));
@@ -109,7 +108,7 @@ TEST(SongListMouse, RightReleaseOpensTheFileMenuAtThePointer) {
 
 TEST(SongListKeys, CtrlUpAndDownKeepTheSelectionOnTheMovedEntry) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(4);
     SongList* list = listOf(w);
     list->setFocus();
@@ -143,7 +142,7 @@ TEST(SongListKeys, CtrlUpAndDownKeepTheSelectionOnTheMovedEntry) {
 
 TEST(SongListKeys, MoveToolsByMouseSwapAndSelectTheNeighbour) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(3);
     SongList* list = listOf(w);
     auto* up = w.findChild<PictureBox*>("Img_Tool1");
@@ -166,7 +165,7 @@ TEST(SongListKeys, MoveToolsByMouseSwapAndSelectTheNeighbour) {
 
 TEST(SongListKeys, DeleteToolRemovesTheSelectedEntry) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(3);
     SongList* list = listOf(w);
     auto* del = w.findChild<PictureBox*>("Img_Tool0");
@@ -181,7 +180,7 @@ TEST(SongListKeys, DeleteToolRemovesTheSelectedEntry) {
 
 TEST(SongListKeys, EnterPlaysTheSelectedLineAndNothingWithoutSelection) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     SongList* list = listOf(w);
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
@@ -200,7 +199,7 @@ TEST(SongListKeys, EnterPlaysTheSelectedLineAndNothingWithoutSelection) {
 
 TEST(WindowKeys, OpenKeysAlwaysWorkAddKeysOnlyAfterTheFirstList) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     SongList* list = listOf(w);
     EXPECT_FALSE(w.addCommandsEnabled());
 
@@ -261,7 +260,7 @@ void dropOn(SongList* list, const QStringList& paths) {
 
 TEST(SongListDrop, SeveralFilesOnAnEmptyListAreTakenInAndTheFirstPlays) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     const QString a = rig.song("a.mid", "Alpha");
     const QString b = rig.song("b.mid", "Beta");
     rig.dir.write("songs/notes.txt", "text");
@@ -281,7 +280,7 @@ TEST(SongListDrop, SeveralFilesOnAnEmptyListAreTakenInAndTheFirstPlays) {
 
 TEST(SongListDrop, FilesOnAListAreAppendedAndTheSongGoesOn) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(2);
     rig.run(500);
     const std::int32_t before = rig.engine.nowPos();
@@ -299,7 +298,7 @@ TEST(SongListDrop, FilesOnAListAreAppendedAndTheSongGoesOn) {
 
 TEST(SongListDrop, NothingUsableOnAnEmptyListStillEnablesTheAddCommands) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.dir.write("songs/readme.txt", "text");
     dropOn(listOf(w), {rig.songsFolder() + "/readme.txt"});
     EXPECT_TRUE(rig.titles().isEmpty());

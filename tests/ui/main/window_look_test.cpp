@@ -23,7 +23,7 @@ int pixelsUnlike(const QImage& image, QRect area, QColor colour) {
 
 TEST(MainWindowLook, DrawsTheDesignColoursTheArtworkAndAJapaneseFace) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     rig.openSongs(3);
     const QImage shot = w.grab().toImage();
     if (const QString dir = qEnvironmentVariable("VESK_SCREENSHOT_DIR"); !dir.isEmpty()) {
@@ -50,12 +50,13 @@ TEST(MainWindowLook, DrawsTheDesignColoursTheArtworkAndAJapaneseFace) {
 
 TEST(MainWindowLook, EveryPictureTheWindowShowsHasArtwork) {
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     for (PictureBox* picture : w.findChildren<PictureBox*>()) {
         EXPECT_TRUE(SkinArt::exists(picture->picture())) << picture->objectName().toStdString();
     }
     for (int i = 0; i < 4; ++i) {
-        EXPECT_TRUE(SkinArt::exists(w.pressedPictureOf(i))) << i;
+        const QString button = w.findChild<PictureBox*>(QString("img_Button%1").arg(i))->picture();
+        EXPECT_TRUE(SkinArt::exists(button + "_pressed")) << i;
         const QString tool = w.findChild<PictureBox*>(QString("Img_Tool%1").arg(i))->picture();
         EXPECT_TRUE(SkinArt::exists(tool + "_pressed")) << i;
     }

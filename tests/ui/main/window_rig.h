@@ -30,9 +30,9 @@ namespace vesk::ui::test {
 // Answers each dialog with the next prepared text ("" = cancelled) and keeps the titles.
 class ScriptedDialogs final : public FileDialogs {
   public:
-    QString OpenFilesDialog(QWidget*, const QString& title) override { return next("open", title); }
-    QString BrowseFolder(QWidget*, const QString& title) override { return next("folder", title); }
-    QString SaveListDialog(QWidget*, const QString& title) override { return next("save", title); }
+    QString openFilesDialog(QWidget*, const QString& title) override { return next("open", title); }
+    QString browseFolder(QWidget*, const QString& title) override { return next("folder", title); }
+    QString saveListDialog(QWidget*, const QString& title) override { return next("save", title); }
 
     std::deque<QString> answers;
     QStringList asked;
@@ -54,7 +54,7 @@ class ScriptedDialogs final : public FileDialogs {
     }
 };
 
-// Keeps what the main window asks of F_2, F_4 and F_5.
+// Keeps what the main window asks of ProgressWindow, VersionWindow and SongInfoWindow.
 class RecordingWindows final : public AuxWindows {
   public:
     void showVersion(QWidget*) override { calls.append("version"); }
@@ -136,14 +136,14 @@ struct WindowRig {
     }
 
     // The window, made and loaded as start-up does it.
-    F_1& open(bool load = true) {
+    PlayerWindow& open(bool load = true) {
         context = std::make_unique<MainWindowContext>(MainWindowContext{
             module, settings, interaction, *player, [this] { ++synthesizerApplied; },
             [this](QWidget*) { ++optionsShown; },
             trayAvailable ? [this] { ++trayEntered; } : std::function<void()>()});
-        window = std::make_unique<F_1>(*context,
-                                       F_1Parts{dialogs, windows, extractor, [this] { ++quits; },
-                                                [this] { ++volumeStarts; }, runTimer});
+        window = std::make_unique<PlayerWindow>(
+            *context, PlayerWindowParts{dialogs, windows, extractor, [this] { ++quits; },
+                                        [this] { ++volumeStarts; }, runTimer});
         if (load) {
             loaded = window->load();
         }
@@ -223,7 +223,7 @@ struct WindowRig {
     int volumeStarts = 0;
     bool loaded = false;
     std::unique_ptr<MainWindowContext> context;
-    std::unique_ptr<F_1> window;
+    std::unique_ptr<PlayerWindow> window;
 };
 
 }  // namespace vesk::ui::test

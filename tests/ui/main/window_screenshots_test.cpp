@@ -19,12 +19,12 @@ void keep(QWidget& window, const char* name) {
 
 TEST(MainWindowScreenshots, EmptyAndPlayingALongJapaneseTitle) {
     WindowRig empty;
-    F_1& blank = empty.open();
+    PlayerWindow& blank = empty.open();
     EXPECT_EQ(blank.findChild<QListWidget*>("SongList")->count(), 0);
-    keep(blank, "f_1_empty.png");
+    keep(blank, "main_window_empty.png");
 
     WindowRig rig;
-    F_1& w = rig.open();
+    PlayerWindow& w = rig.open();
     const QString title = QStringLiteral(
         "交響曲第９番ニ短調「合唱付き」第４楽章より　歓喜の歌（ＧＳ音源用アレンジ）");
     rig.song("joy.mid", platform::encodeCp932(title), 30000);
@@ -41,7 +41,7 @@ TEST(MainWindowScreenshots, EmptyAndPlayingALongJapaneseTitle) {
     EXPECT_LT(list->item(0)->text().size(), title.size() + 5);
     EXPECT_EQ(w.findChild<SkinLabel*>("lbl_Title")->text(), title);
     EXPECT_EQ(rig.engine.status(), QStringLiteral("playing"));
-    keep(w, "f_1_playing.png");
+    keep(w, "main_window_playing.png");
 }
 
 }  // namespace

@@ -32,9 +32,10 @@ const QString XgCode = QStringLiteral("F0 43 10 4C 00 00 7E 00 F7");
 class DialogRig : public ::testing::Test {
   protected:
     void open() {
-        dialog = std::make_unique<F_3>(OptionsContext{settings, module, midi, interaction, store,
-                                                      choosers, [this] { ++synthApplied; }},
-                                       &mainWindow);
+        dialog = std::make_unique<OptionsDialog>(
+            OptionsContext{settings, module, midi, interaction, store, choosers,
+                           [this] { ++synthApplied; }},
+            &mainWindow);
         dialog->load();
     }
 
@@ -71,11 +72,11 @@ class DialogRig : public ::testing::Test {
     test::ScriptedChoosers choosers;
     QWidget mainWindow;
     int synthApplied = 0;
-    std::unique_ptr<F_3> dialog;
+    std::unique_ptr<OptionsDialog> dialog;
 };
 
 TEST_F(DialogRig, InitialControlsBeforeOpening) {
-    dialog = std::make_unique<F_3>(
+    dialog = std::make_unique<OptionsDialog>(
         OptionsContext{settings, module, midi, interaction, store, choosers}, &mainWindow);
     EXPECT_EQ(dialog->windowTitle(), "オプション");
     for (const char* name : {"Label4", "Label5", "Label6"}) {
@@ -96,7 +97,7 @@ TEST_F(DialogRig, OpeningFillsTheDevicesAndBlocksTheMainWindowUntilClosed) {
     open();
     QComboBox* devA = combo("cmb_Dev(0)");
     ASSERT_EQ(devA->count(), 5);
-    EXPECT_EQ(devA->itemText(0), "MIDI Mapper");
+    EXPECT_EQ(devA->itemText(0), "Default output");
     EXPECT_EQ(devA->itemText(2), "Roland SC-88");
     EXPECT_EQ(combo("cmb_Dev(1)")->count(), 5);
     EXPECT_EQ(devA->currentIndex(), 0) << "device -1 is position 0";
@@ -109,7 +110,7 @@ TEST_F(DialogRig, OpeningFillsTheDevicesAndBlocksTheMainWindowUntilClosed) {
     EXPECT_TRUE(mainWindow.isEnabled());
 }
 
-TEST_F(DialogRig, WithoutDevicesOnlyTheMapperIsListed) {
+TEST_F(DialogRig, WithoutDevicesOnlyTheDefaultOutputIsListed) {
     midi = test::NamedMidiOutput({});
     settings.deviceSlots[0].device = 3;
     open();

@@ -22,7 +22,7 @@ class NamedMidiOutput final : public platform::MidiOutputService {
     int deviceCount() override { return static_cast<int>(names_.size()); }
     QString deviceName(int device) override {
         if (device == -1) {
-            return QStringLiteral("MIDI Mapper");
+            return QStringLiteral("Default output");
         }
         return device >= 0 && device < names_.size() ? names_.at(device) : QString();
     }
@@ -36,7 +36,7 @@ class NamedMidiOutput final : public platform::MidiOutputService {
 
 class ScriptedChoosers final : public OptionChoosers {
   public:
-    QString BrowseFolder(QWidget*, const QString& title) override {
+    QString browseFolder(QWidget*, const QString& title) override {
         asked.append(title);
         return folder;
     }

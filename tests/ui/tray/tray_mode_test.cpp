@@ -13,7 +13,7 @@
 namespace vesk::ui::test {
 namespace {
 
-QString label(F_1& w, const char* name) {
+QString label(PlayerWindow& w, const char* name) {
     return w.findChild<SkinLabel*>(name)->text();
 }
 
@@ -24,7 +24,7 @@ TEST(TrayTransitions, PlaybackGoesOnAcrossBothWaysAndOnlyOneWindowRemains) {
     rig.run(1000);
     const std::int32_t before = rig.engine.nowPos();
     ASSERT_GT(before, 0);
-    F_1* first = &rig.main();
+    PlayerWindow* first = &rig.main();
 
     rig.enterTray();
     ASSERT_TRUE(rig.inTray());
@@ -48,7 +48,7 @@ TEST(TrayTransitions, PlaybackGoesOnAcrossBothWaysAndOnlyOneWindowRemains) {
     rig.returnToMain();
     ASSERT_FALSE(rig.inTray());
     EXPECT_EQ(rig.mainWindowsMade, 2);
-    F_1& back = rig.main();
+    PlayerWindow& back = rig.main();
     EXPECT_NE(&back, first);
     EXPECT_TRUE(back.isVisible());
     EXPECT_EQ(back.pos(), QPoint(100, 200));
@@ -356,7 +356,7 @@ TEST(TrayHost, TheTimerRunsOnlyWhileTheTrayWindowExists) {
 }
 
 TEST(TrayIcon, BothPicturesAreDrawn) {
-    const QIcon icon = F_6::trayIcon();
+    const QIcon icon = TrayWindow::trayIcon();
     for (int size : {16, 24, 64}) {
         const QImage image = icon.pixmap(size).toImage();
         ASSERT_EQ(image.size(), QSize(size, size));

@@ -1,5 +1,5 @@
 #pragma once
-// The window host on the main window's test rig: real F_1 windows made by the host, the
+// The window host on the main window's test rig: real PlayerWindow windows made by the host, the
 // tray window without its timer, so tests drive each tick on the virtual clock.
 
 #include <QAction>
@@ -23,15 +23,15 @@ struct TrayRig : WindowRig {
         options.runTrayTimer = withTrayTimer;
         options.makeMainWindow = [this](MainWindowContext& c) -> std::unique_ptr<MainWindow> {
             ++mainWindowsMade;
-            return std::make_unique<F_1>(
-                c, F_1Parts{dialogs, windows, extractor, [this] { ++quits; }, {}, false});
+            return std::make_unique<PlayerWindow>(
+                c, PlayerWindowParts{dialogs, windows, extractor, [this] { ++quits; }, {}, false});
         };
         host = std::make_unique<WindowHost>(*context, std::move(options));
         started = host->start();
     }
 
-    F_1& main() { return *dynamic_cast<F_1*>(host->mainWindow()); }
-    F_6& tray() { return *host->trayWindow(); }
+    PlayerWindow& main() { return *dynamic_cast<PlayerWindow*>(host->mainWindow()); }
+    TrayWindow& tray() { return *host->trayWindow(); }
     bool inTray() const { return host->trayWindow() != nullptr; }
 
     // The main window's command, as its menu runs it.
