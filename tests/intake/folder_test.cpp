@@ -2,6 +2,7 @@
 
 #include "intake/intake_fixture.h"
 #include "intake/multi_list.h"
+#include "platform/file_path.h"
 #include "support/archive_builder.h"
 
 namespace vesk::test {
@@ -35,6 +36,15 @@ TEST_F(IntakeTest, FolderScanTakesMidiThenArchivesThenListsInFixedOrder) {
     ASSERT_EQ(reporter.steps.size(), 6u);
     EXPECT_EQ(reporter.steps.back(), std::make_pair(6, 6));
     EXPECT_TRUE(workContents().isEmpty());
+}
+
+TEST_F(IntakeTest, FolderScanKeepsNamesThatAreNotUtf8) {
+    const QString sjis = songs.writeNamed("\x8B\xC8.mid", smallSong("S"));
+    auto entries = intake().addFolder(songs.path(), songs.path());
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(platform::pathBytes(entries[0].name), "\x8B\xC8.mid");
+    EXPECT_EQ(entries[0].title, "S");
+    EXPECT_TRUE(platform::isRegularFile(entries[0].container + u'/' + entries[0].name));
 }
 
 TEST_F(IntakeTest, FolderWithoutSupportedFilesIsReported) {

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "platform/file_path.h"
 #include "ui/info/elided_label.h"
 #include "ui/info/info_look.h"
 
@@ -51,8 +52,8 @@ F_2::F_2(QWidget* owner)
 }
 
 void F_2::showEntry(const intake::SongEntry& entry) {
-    path_->setText(entry.container);
-    file_->setText(entry.name);
+    path_->setText(platform::displayPath(entry.container));
+    file_->setText(platform::displayPath(entry.name));
     title_->setText(entry.title);
 }
 

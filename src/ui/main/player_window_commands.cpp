@@ -135,6 +135,9 @@ bool F_1::SetConfig() {
     } else if (load.read.deviceCommand == QLatin1String("A")) {
         core.deviceACommand();
     }
+    if (load.read.keyCheckAfterDevice) {
+        settings.keyCheck = *load.read.keyCheckAfterDevice;
+    }
     core.repeatCommand(settings.repeat);
     settings.top = y() * kTwipsPerPixel;
     settings.left = x() * kTwipsPerPixel;
