@@ -75,19 +75,13 @@ QByteArray withoutLineEnd(QByteArray raw) {
     return raw;
 }
 
-// A list line as a path. A line of this system (it holds a "/", or it is a name in a
-// block whose base is one) keeps its bytes, so a name of any bytes reads back as the
-// file. A line from the Windows version is text, UTF-8 or CP932: decoded, so that a CP932
-// character ending in the byte of "\" is not taken for a separator.
-QString listLineText(QByteArray raw, bool inSystemBlock) {
+// A list line's bytes: the part before a NUL (no path holds one, and GetFolder would
+// take one for a multi-selection's end), without the spaces around it.
+QByteArray listLineBytes(QByteArray raw) {
     if (const qsizetype nul = raw.indexOf('\0'); nul >= 0) {
         raw.truncate(nul);
     }
-    raw = trimSpaces(raw);
-    if (inSystemBlock || raw.contains('/')) {
-        return platform::pathFromBytes(raw);
-    }
-    return platform::decodeNarrow(raw);
+    return trimSpaces(raw);
 }
 
 bool byName(const QString& a, const QString& b) {
@@ -329,9 +323,14 @@ void Intake::readMultiList(const QString& path, std::vector<SongEntry>& out) {
     bool inBlock = false;
     bool systemBase = false;
     while (!file.atEnd()) {
-        // No path holds a NUL, and GetFolder would take one for a multi-selection's end.
+        // A line of this system (it holds a "/", or it is a name in a block whose base
+        // does) keeps its bytes, so a name of any bytes reads back as the same file. A line
+        // of the Windows version is text, UTF-8 or CP932: decoded first, so that a CP932
+        // character whose second byte is that of "\" is not taken for a separator.
+        const QByteArray raw = listLineBytes(withoutLineEnd(file.readLine(kMaxListLine)));
+        const bool systemLine = (inBlock && systemBase) || raw.contains('/');
         const QString line =
-            listLineText(withoutLineEnd(file.readLine(kMaxListLine)), inBlock && systemBase);
+            systemLine ? platform::pathFromBytes(raw) : platform::decodeNarrow(raw);
         if (line.startsWith(QStringLiteral("//"))) {
             continue;
         }
@@ -349,7 +348,7 @@ void Intake::readMultiList(const QString& path, std::vector<SongEntry>& out) {
             inBlock = false;
             continue;
         }
-        QString song = fromListPath(line);
+        QString song = systemLine ? line : fromListPath(line);
         if (inBlock) {
             song = base + PathSeparator + song;
         }

@@ -13,8 +13,9 @@ QString makeMltText(const std::vector<SongEntry>& entries) {
     std::size_t i = 0;
     while (i < count) {
         // A block needs a base: "APP " with an empty one reads back as a song line, so
-        // songs of the root folder are written one full path each.
-        if (i + 1 < count && !entries[i].container.isEmpty() &&
+        // songs of the root folder are written one full path each. A base without a "/"
+        // would make its names read as Windows text, so such songs go one per line too.
+        if (i + 1 < count && entries[i].container.contains(PathSeparator) &&
             entries[i + 1].container == entries[i].container) {
             text += lineEnd + QStringLiteral("APP ") + entries[i].container;
             text += lineEnd + indent + entries[i].name;

@@ -76,10 +76,12 @@ TEST_F(IntakeTest, NamesThatAreNotUtf8AndRootSongsReadBackFromASavedList) {
     const QString sjis = songs.writeNamed("sub/\x8B\xC8.mid", smallSong("S"));
     const QString utf8 = songs.writeNamed("sub/\xE6\x9B\xB2.mid", smallSong("U"));
     const QString lone = songs.writeNamed("\x95\x5C.mid", smallSong("T"));
+    const QString slash = songs.writeNamed("sub/back\\slash.mid", smallSong("B"));
     const QString sub = songs.path() + QStringLiteral("/sub");
     const std::vector<SongEntry> list{{intake::getFileName(sjis), sub, "S"},
                                       {intake::getFileName(utf8), sub, "U"},
                                       {"x.mid", sub, "X"},
+                                      {intake::getFileName(slash), sub, "B"},
                                       {intake::getFileName(lone), songs.path(), "T"}};
     const QString path = songs.file(QStringLiteral("saved.mlt"));
     ASSERT_TRUE(intake::saveMultiList(path, list).ok);
