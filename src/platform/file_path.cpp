@@ -79,14 +79,25 @@ QString pathFromBytes(const QByteArray& bytes) {
     qsizetype i = 0;
     while (i < bytes.size()) {
         const int length = utf8SequenceLength(bytes, i);
+        const auto first = static_cast<unsigned char>(bytes[i]);
         if (length == 0) {
-            path.append(
-                QChar(static_cast<char16_t>(kEscapeBase + static_cast<unsigned char>(bytes[i]))));
+            path.append(QChar(static_cast<char16_t>(kEscapeBase + first)));
             ++i;
-        } else {
-            path.append(QString::fromUtf8(bytes.constData() + i, length));
-            i += length;
+            continue;
         }
+        // Decoded here rather than by QString::fromUtf8, which would drop a U+FEFF at
+        // the start of what it is given: a name may begin with one.
+        char32_t code = length == 1 ? first : first & (0x7F >> length);
+        for (int k = 1; k < length; ++k) {
+            code = (code << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+        }
+        if (code >= 0x10000) {
+            path.append(QChar(QChar::highSurrogate(code)));
+            path.append(QChar(QChar::lowSurrogate(code)));
+        } else {
+            path.append(QChar(static_cast<char16_t>(code)));
+        }
+        i += length;
     }
     return path;
 }

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 
 #include "app/work_folder.h"
@@ -195,6 +196,23 @@ TEST(Tools, UnknownOptionIsRefusedWithoutTouchingAnything) {
     EXPECT_EQ(process.exitCode(), 2);
     EXPECT_TRUE(process.readAllStandardError().contains("--no-such-tool"));
     EXPECT_FALSE(QDir(runtime.file("Vesk_Midi")).exists());
+}
+
+TEST(Tools, HelpOffersForFilesOnlyWhatTheCommandLineTakes) {
+    test::TempDir runtime;
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    process.setProcessEnvironment(env);
+    process.start(VESK_BINARY, {"--help"});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 0);
+    // A folder on the command line is refused, so the help must not offer one as a FILE.
+    const QString help = QString::fromUtf8(process.readAllStandardOutput());
+    const QString fileText = help.section(QStringLiteral("Tools"), 0, 0);
+    EXPECT_FALSE(fileText.contains(QRegularExpression(QStringLiteral("or folder|, folder"))))
+        << fileText.toStdString();
+    EXPECT_TRUE(fileText.contains(QStringLiteral("追加ﾌｫﾙﾀﾞ")));
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ TEST(FilePath, AnyBytesComeBackExactly) {
         "\xED\xA0\x80\xED\xB2\x80",                  // encoded surrogates are not UTF-8
         "\xC0\x80\xE0\x80\x80\xF4\x90\x80\x80\xF8",  // overlong, past U+10FFFF, bad lead
         "cut \xE6\x9B",                              // truncated sequence at the end
+        "\xEF\xBB\xBF\xF0\x9F\x8E\xB5.mid",          // a byte-order mark first, then U+1F3B5
     };
     for (const QByteArray& bytes : cases) {
         EXPECT_EQ(pathBytes(pathFromBytes(bytes)), bytes) << bytes.toHex().toStdString();
@@ -31,6 +32,7 @@ TEST(FilePath, AnyBytesComeBackExactly) {
     // Valid UTF-8 is just its characters, so such paths look as they always did.
     EXPECT_EQ(pathFromBytes("/music/\xE6\x9B\xB2 1.mid"), QStringLiteral("/music/曲 1.mid"));
     EXPECT_EQ(pathBytes(QStringLiteral("/music/曲 1.mid")), "/music/\xE6\x9B\xB2 1.mid");
+    EXPECT_EQ(pathFromBytes("\xEF\xBB\xBF\xF0\x9F\x8E\xB5"), QStringLiteral("\uFEFF\U0001F3B5"));
 }
 
 TEST(FilePath, DisplayDecodesEachNameOnItsOwn) {
