@@ -13,6 +13,7 @@
 #include "fuzz_support.h"
 #include "intake/intake.h"
 #include "intake/multi_list.h"
+#include "platform/file_path.h"
 
 using vesk::fuzz::require;
 
@@ -94,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::vector<SongEntry> again =
-        rig().read((makeMltText(entries) + QStringLiteral("\r\n")).toUtf8());
+        rig().read(vesk::platform::pathBytes(makeMltText(entries) + QStringLiteral("\r\n")));
     require(again.size() == entries.size(), "a saved list reads back with as many entries");
     for (std::size_t i = 0; i < entries.size(); ++i) {
         require(again[i].name == entries[i].name && again[i].container == entries[i].container,

@@ -4,8 +4,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSystemTrayIcon>
 #include <QTextStream>
@@ -19,6 +17,7 @@
 #include "config/module_state.h"
 #include "config/settings.h"
 #include "platform/desktop/freedesktop_store.h"
+#include "platform/file_path.h"
 #include "platform/folders.h"
 #include "platform/handoff.h"
 #include "platform/single_instance.h"
@@ -56,9 +55,10 @@ int run(int argc, char** argv) {
     // Traces (every sequencer command) only when asked for with QT_LOGGING_RULES;
     // warnings always reach the terminal.
     QLoggingCategory::setFilterRules(QStringLiteral("vesk.*.debug=false\nvesk.*.info=false"));
+    // File names are bytes: each argument keeps all of its own (see file_path.h).
     QStringList args;
     for (int i = 1; i < argc; ++i) {
-        args << QFile::decodeName(argv[i]);
+        args << platform::pathFromBytes(QByteArray(argv[i]));
     }
     if (!args.isEmpty() && args.first().startsWith(QStringLiteral("--"))) {
         QTextStream out(stdout);
@@ -70,7 +70,7 @@ int run(int argc, char** argv) {
     // A second instance runs in another folder than the player it hands to: paths go
     // absolute, each as one quoted path.
     for (const QString& arg : args) {
-        module.commandText << u'"' + QFileInfo(arg).absoluteFilePath() + u'"';
+        module.commandText << u'"' + platform::absolutePath(arg) + u'"';
     }
 
     const WorkFolderResult work = prepareWorkFolder(runtimeBase());
@@ -91,7 +91,7 @@ int run(int argc, char** argv) {
         for (const QString& text : module.commandText) {
             if (platform::writeHandoffFile(module.handoffFolder, text, clock).isEmpty()) {
                 std::fprintf(stderr, "veskmidi: cannot hand %s to the running player\n",
-                             text.toLocal8Bit().constData());
+                             platform::pathBytes(text).constData());
                 return 1;
             }
         }

@@ -36,6 +36,19 @@ QString oneLine(QString value) {
     return value;
 }
 
+// Only spaces surround keys and values; a tab or an ideographic space is part of them.
+QString trimSpaces(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ') {
+        ++begin;
+    }
+    while (end > begin && text[end - 1] == u' ') {
+        --end;
+    }
+    return text.sliced(begin, end - begin);
+}
+
 }  // namespace
 
 double leadingNumber(const QString& value) {
@@ -102,8 +115,8 @@ ConfigReadResult readConfig(const QByteArray& bytes) {
         if (eq < 0) {
             continue;
         }
-        const QString key = line.left(eq).trimmed().toUpper();
-        const QString value = line.mid(eq + 1).trimmed();
+        const QString key = trimSpaces(line.left(eq)).toUpper();
+        const QString value = trimSpaces(line.mid(eq + 1));
         const double number = leadingNumber(value);
         if (key == u"TOP") {
             result.top = number;
@@ -121,10 +134,14 @@ ConfigReadResult readConfig(const QByteArray& bytes) {
             s.useDeviceB = number != 0.0;
         } else if (key == u"KEYCHECK") {
             s.keyCheck = number != 0.0;
+            if (result.deviceCommand) {
+                result.keyCheckAfterDevice = s.keyCheck;
+            }
         } else if (key == u"DEVICENUMBER") {
             if (value == u"A" || value == u"B" || value == u"Auto") {
                 applyDeviceChoice(s, value);
                 result.deviceCommand = value;
+                result.keyCheckAfterDevice.reset();
             }
         } else if (key == u"RESET-A") {
             s.deviceSlots[0].resetType = toInt16(number);

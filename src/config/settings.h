@@ -52,6 +52,9 @@ struct ConfigReadResult {
     std::optional<double> left;
     // The last valid DEVICENUMBER ("A", "B" or "Auto"): the device command to run.
     std::optional<QString> deviceCommand;
+    // A KEYCHECK line after that DEVICENUMBER line: it wins over the device command's own
+    // setting, so it is applied again after the command runs.
+    std::optional<bool> keyCheckAfterDevice;
 };
 
 // Reads the file's bytes (UTF-8, or CP932 as older versions wrote it).

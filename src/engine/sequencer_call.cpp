@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/reply_number.h"
+#include "platform/file_path.h"
 
 Q_LOGGING_CATEGORY(lcSequencerCall, "vesk.engine.sequencer", QtInfoMsg)
 
@@ -43,8 +44,15 @@ sequencer::SequencerError sendQuery(sequencer::CommandSequencer& sequencer,
 }
 
 std::string openCommand(const QString& path, std::string_view alias) {
+    // The path's own bytes in quotes; a quote or a backslash in it goes with a backslash
+    // before it, so the back end finds the closing quote.
     std::string text = "open \"";
-    text += path.toUtf8().toStdString();
+    for (const char c : platform::pathBytes(path)) {
+        if (c == '"' || c == '\\') {
+            text += '\\';
+        }
+        text += c;
+    }
     text += "\" alias ";
     text += alias;
     return text;

@@ -25,7 +25,8 @@ sequencer::SequencerError sendQuery(sequencer::CommandSequencer& sequencer,
                                     std::string_view command, int held, int given,
                                     std::string& reply);
 
-// "open \"<path>\" alias <alias>", the path in UTF-8.
+// "open \"<path>\" alias <alias>": the path's bytes (see platform/file_path.h), each '"' and
+// '\' in them escaped with a '\'.
 std::string openCommand(const QString& path, std::string_view alias);
 
 // The song's length in milliseconds as the sequencer measures it under its own alias

@@ -6,9 +6,7 @@
 
 #include <cerrno>
 
-#include <QFile>
-#include <QFileInfo>
-
+#include "platform/file_path.h"
 #include "platform/posix_file.h"
 #include "platform/text_codec.h"
 
@@ -69,7 +67,8 @@ QString smfErrorMessage(std::int16_t errorCode) {
 }
 
 QString titleFromFileName(const QString& path) {
-    QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    // A title is for people: a name of Shift-JIS bytes shows as its characters.
+    QString name = platform::displayPath(path.mid(path.lastIndexOf(u'/') + 1));
     if (name.size() >= 4) {
         name.chop(4);
     }
@@ -117,8 +116,7 @@ SmfInfo readSmfFile(const QString& path) {
     // Non-blocking open and a regular-file check on the open file: a FIFO or a device
     // must neither block the scan nor be read. One system call per step keeps big
     // folders quick.
-    platform::FileDescriptor fd(
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const platform::FileDescriptor fd = platform::openPath(path, O_RDONLY | O_NONBLOCK);
     struct stat st {};
     if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         info.errorCode = kSmfFileNotFound;

@@ -18,6 +18,7 @@
 
 #include "intake/archive_probe.h"
 #include "intake/member_filter.h"
+#include "platform/file_path.h"
 #include "platform/posix_file.h"
 #include "platform/text_codec.h"
 
@@ -111,7 +112,7 @@ class MemberReader {
 
     // 0, or the RAR code of the failure.
     int open() {
-        if (!QFileInfo(path_).isFile()) {
+        if (!platform::isRegularFile(path_)) {
             return kCannotOpen;
         }
         reader_.reset(archive_read_new());
@@ -144,7 +145,7 @@ class MemberReader {
         if (!ok(rc, "reader set-up")) {
             return kUnknownFormat;
         }
-        if (!ok(archive_read_open_filename(a, QFile::encodeName(path_).constData(), 65536),
+        if (!ok(archive_read_open_filename(a, platform::pathBytes(path_).constData(), 65536),
                 "open")) {
             // Opening also reads the start of the archive to recognise its format.
             if (archive_errno(a) == ENOMEM) {

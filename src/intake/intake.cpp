@@ -1,5 +1,8 @@
 #include "intake/intake.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +15,7 @@
 #include "intake/multi_list.h"
 #include "intake/path_text.h"
 #include "intake/rcp/convert_rcp.h"
+#include "platform/file_path.h"
 #include "platform/text_codec.h"
 
 Q_LOGGING_CATEGORY(lcIntake, "vesk.intake")
@@ -52,23 +56,32 @@ QString singleSeparators(const QString& path) {
     return out;
 }
 
-QString trimSpaces(const QString& text) {
+QByteArray trimSpaces(const QByteArray& bytes) {
     qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == u' ') {
+    qsizetype end = bytes.size();
+    while (begin < end && bytes[begin] == ' ') {
         ++begin;
     }
-    while (end > begin && text[end - 1] == u' ') {
+    while (end > begin && bytes[end - 1] == ' ') {
         --end;
     }
-    return text.sliced(begin, end - begin);
+    return bytes.sliced(begin, end - begin);
 }
 
-QString decodeListLine(QByteArray raw) {
+QByteArray withoutLineEnd(QByteArray raw) {
     while (raw.endsWith('\n') || raw.endsWith('\r')) {
         raw.chop(1);
     }
-    return platform::decodeNarrow(raw);
+    return raw;
+}
+
+// A list line's bytes: the part before a NUL (no path holds one, and GetFolder would
+// take one for a multi-selection's end), without the spaces around it.
+QByteArray listLineBytes(QByteArray raw) {
+    if (const qsizetype nul = raw.indexOf('\0'); nul >= 0) {
+        raw.truncate(nul);
+    }
+    return trimSpaces(raw);
 }
 
 bool byName(const QString& a, const QString& b) {
@@ -159,9 +172,9 @@ void Intake::addFileByType(const QString& path, const QString& container,
     } else if (kind == u"MLT") {
         readMultiList(path, out);
     } else {
-        reporter_.showMessage(
-            u'"' + path + QStringLiteral("\"\r\n") + QString::fromUtf8(UnsupportedText),
-            MessageIcon::Critical);
+        reporter_.showMessage(u'"' + platform::displayPath(path) + QStringLiteral("\"\r\n") +
+                                  QString::fromUtf8(UnsupportedText),
+                              MessageIcon::Critical);
     }
 }
 
@@ -230,7 +243,7 @@ void Intake::addArchive(const QString& archive, std::vector<SongEntry>& out) {
 void Intake::scanFolder(const QString& folder, const QString& container,
                         const QStringList* onlyNames, std::vector<SongEntry>& out) {
     const QString dir = withSlash(folder);
-    QStringList names = QDir(dir).entryList(QDir::Files, QDir::NoSort);
+    QStringList names = platform::regularFileNames(dir);
     if (onlyNames != nullptr) {
         const QSet<QString> only(onlyNames->cbegin(), onlyNames->cend());
         names.removeIf([&only](const QString& name) { return !only.contains(name); });
@@ -285,33 +298,47 @@ QString Intake::memberTitle(const QString& container, const QString& name) {
 }
 
 void Intake::readMultiList(const QString& path, std::vector<SongEntry>& out) {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+    const platform::FileDescriptor fd = platform::openPath(path, O_RDONLY | O_NONBLOCK);
+    struct stat info {};
+    QFile file;
+    if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
         // Nothing to read: the list adds nothing, like an empty one.
-        qCWarning(lcIntake) << "cannot read the list" << path;
+        qCWarning(lcIntake) << "cannot read the list" << platform::displayPath(path);
         return;
     }
     QByteArray first = file.readLine(kMaxListLine);
     if (first.startsWith("\xEF\xBB\xBF")) {
         first.remove(0, 3);
     }
-    const QString header = decodeListLine(first);
+    const QString header = platform::decodeNarrow(withoutLineEnd(first));
     if (header.compare(QLatin1String(MultiListHeader), Qt::CaseInsensitive) != 0 &&
         header.compare(QLatin1String(OldMultiListHeader), Qt::CaseInsensitive) != 0) {
-        reporter_.showMessage(path + QStringLiteral("\r\n") + QString::fromUtf8(NotAListText),
-                              MessageIcon::Critical);
+        reporter_.showMessage(
+            platform::displayPath(path) + QStringLiteral("\r\n") + QString::fromUtf8(NotAListText),
+            MessageIcon::Critical);
         return;
     }
     QString base;
     bool inBlock = false;
+    bool systemBase = false;
     while (!file.atEnd()) {
-        // No path holds a NUL, and GetFolder would take one for a multi-selection's end.
-        const QString line = trimSpaces(fixTrim(decodeListLine(file.readLine(kMaxListLine))));
+        // A line of this system (it holds a "/", or it is a name in a block whose base
+        // does) keeps its bytes, so a name of any bytes reads back as the same file. A line
+        // of the Windows version is text, UTF-8 or CP932: decoded first, so that a CP932
+        // character whose second byte is that of "\" is not taken for a separator.
+        const QByteArray raw = listLineBytes(withoutLineEnd(file.readLine(kMaxListLine)));
+        const bool systemLine = (inBlock && systemBase) || raw.contains('/');
+        const QString line =
+            systemLine ? platform::pathFromBytes(raw) : platform::decodeNarrow(raw);
         if (line.startsWith(QStringLiteral("//"))) {
             continue;
         }
         if (line.left(4).toUpper() == u"APP ") {
             base = line.mid(4);
+            // Lists of this program name their blocks by full path; "HERE" is the
+            // Windows version's, whose names are text.
+            systemBase = base.contains(u'/');
             base = base.toUpper() == u"HERE" ? getFolder(path) : fromListPath(base);
             inBlock = true;
             continue;
@@ -321,7 +348,7 @@ void Intake::readMultiList(const QString& path, std::vector<SongEntry>& out) {
             inBlock = false;
             continue;
         }
-        QString song = fromListPath(line);
+        QString song = systemLine ? line : fromListPath(line);
         if (inBlock) {
             song = base + PathSeparator + song;
         }

@@ -1,5 +1,6 @@
 #pragma once
-// Multi-list files (".mlt"): the player's own play lists. Written as UTF-8 with CR LF;
+// Multi-list files (".mlt"): the player's own play lists. Written as UTF-8 with CR LF, a
+// name that is not UTF-8 as its own bytes (see platform/file_path.h);
 // lists in CP932 from the Windows version are read as well (see Intake::ReadMultiList).
 
 #include <QString>

@@ -1,8 +1,7 @@
 #include "player/loader.h"
 
-#include <QFileInfo>
-
 #include "intake/path_text.h"
+#include "platform/file_path.h"
 #include "player/play_order.h"
 #include "player/player.h"
 #include "player/player_log.h"
@@ -13,10 +12,10 @@ namespace vesk::player {
 FileInfoTexts fileInfoTexts(const intake::SongEntry& entry, const QString& copyright,
                             std::int16_t division, std::int16_t format, std::int16_t tracks) {
     FileInfoTexts texts;
-    texts.archive = QStringLiteral("書庫名  ") + entry.container;
+    texts.archive = QStringLiteral("書庫名  ") + platform::displayPath(entry.container);
     texts.copyright = QStringLiteral("著作権  ") + copyright;
     texts.division = QStringLiteral("分解能  ") + QString::number(division);
-    texts.file = QStringLiteral("ファイル名  ") + entry.name;
+    texts.file = QStringLiteral("ファイル名  ") + platform::displayPath(entry.name);
     texts.format = QStringLiteral("SMFﾌｫｰﾏｯﾄ  ") + QString::number(format);
     texts.tracks = QStringLiteral("トラック数  ") + QString::number(tracks);
     return texts;
@@ -26,14 +25,14 @@ std::optional<Player::SongFile> Player::prepareSong(const intake::SongEntry& ent
     SongFile song;
     const ContainerKind kind = containerKind(entry);
     if (kind == ContainerKind::Folder) {
-        if (!QFileInfo(entry.container + u'/' + entry.name).isFile()) {
+        if (!platform::isRegularFile(entry.container + u'/' + entry.name)) {
             qCInfo(lcPlayer) << "song file missing, nothing loaded:" << entry.container
                              << entry.name;
             return std::nullopt;
         }
         song.folder = entry.container + u'/';
     } else {
-        if (!QFileInfo(entry.container).isFile()) {
+        if (!platform::isRegularFile(entry.container)) {
             qCInfo(lcPlayer) << "archive missing, nothing loaded:" << entry.container;
             return std::nullopt;
         }

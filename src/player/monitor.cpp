@@ -3,7 +3,6 @@
 #include <limits>
 
 #include "intake/path_text.h"
-#include "platform/handoff.h"
 #include "player/play_order.h"
 #include "player/player.h"
 #include "player/player_log.h"
@@ -28,7 +27,7 @@ void Player::monitorTick(int tickMs) {
     }
     inTick_ = true;
     if (!module_.handoffFolder.isEmpty()) {
-        if (const auto line = platform::takeHandoffFile(module_.handoffFolder)) {
+        if (const auto line = handoffInbox_.take(module_.handoffFolder)) {
             qCDebug(lcPlayer) << "handed over:" << *line;
             view().openCommandLine(*line);
         }

@@ -22,6 +22,11 @@ Player::Player(engine::Engine& engine, config::Settings& settings,
 void Player::attachView(PlayerView& view, WindowMode mode) {
     view_ = &view;
     mode_ = mode;
+    // The end-of-song wait is counted by the window that shows it: a main window that
+    // (re)opens starts it from zero, so the advance never comes a tick early.
+    if (mode == WindowMode::Main) {
+        state_.stoppedTime = 0;
+    }
 }
 
 void Player::setStatus(const QString& text) {

@@ -14,6 +14,7 @@
 #include "config/module_state.h"
 #include "config/settings.h"
 #include "engine/engine.h"
+#include "platform/handoff.h"
 #include "platform/user_interaction.h"
 #include "player/player_state.h"
 #include "player/player_view.h"
@@ -162,6 +163,7 @@ class Player {
     PlayerView* view_ = &nullView_;
     WindowMode mode_ = WindowMode::Main;
     bool inTick_ = false;
+    platform::HandoffInbox handoffInbox_;
     // A device the engine refused during the reset, not to be asked for again at once.
     std::optional<std::int16_t> refusedDevice_;
 

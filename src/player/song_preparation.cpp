@@ -1,10 +1,8 @@
 #include "player/song_preparation.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include "intake/path_text.h"
 #include "intake/rcp/convert_rcp.h"
+#include "platform/file_path.h"
 
 namespace vesk::player {
 
@@ -42,7 +40,7 @@ QString existingFile(const QString& path) {
     if (path.isEmpty()) {
         return {};
     }
-    if (QFileInfo(path).isFile()) {
+    if (platform::isRegularFile(path)) {
         return path;
     }
     const QString folder = intake::getFolder(path);
@@ -50,11 +48,11 @@ QString existingFile(const QString& path) {
     if (name.isEmpty()) {
         return {};
     }
-    const QDir dir(folder.isEmpty() ? QStringLiteral("/") : folder);
-    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList names =
+        platform::regularFileNames(folder.isEmpty() ? QStringLiteral("/") : folder);
     for (const QString& candidate : names) {
         if (candidate.compare(name, Qt::CaseInsensitive) == 0) {
-            return dir.filePath(candidate);
+            return folder + u'/' + candidate;
         }
     }
     return {};

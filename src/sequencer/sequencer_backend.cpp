@@ -1,14 +1,16 @@
 #include "sequencer/sequencer_backend.h"
 
+#include <fcntl.h>
 #include <malloc.h>
+#include <sys/stat.h>
 
 #include <QFile>
-#include <QFileInfo>
 #include <QString>
 #include <charconv>
 #include <cstring>
 #include <vector>
 
+#include "platform/posix_file.h"
 #include "sequencer/current_exception.h"
 #include "sequencer/sequencer_errors.h"
 #include "sequencer/sequencer_log.h"
@@ -30,7 +32,8 @@ std::string lower(std::string_view s) {
     return out;
 }
 
-// Words separated by blanks; a word in double quotes may hold blanks.
+// Words separated by blanks; a word in double quotes may hold blanks, and within the
+// quotes a backslash makes the next '"' or '\' part of the word.
 bool tokenize(std::string_view text, std::vector<std::string>& words) {
     std::size_t i = 0;
     while (i < text.size()) {
@@ -40,12 +43,20 @@ bool tokenize(std::string_view text, std::vector<std::string>& words) {
             continue;
         }
         if (c == '"') {
-            const std::size_t close = text.find('"', i + 1);
-            if (close == std::string_view::npos) {
+            std::string word;
+            std::size_t j = i + 1;
+            for (; j < text.size() && text[j] != '"'; ++j) {
+                if (text[j] == '\\' && j + 1 < text.size() &&
+                    (text[j + 1] == '"' || text[j + 1] == '\\')) {
+                    ++j;
+                }
+                word += text[j];
+            }
+            if (j == text.size()) {
                 return false;
             }
-            words.emplace_back(text.substr(i + 1, close - i - 1));
-            i = close + 1;
+            words.push_back(std::move(word));
+            i = j + 1;
             continue;
         }
         std::size_t j = i;
@@ -134,16 +145,18 @@ SequencerError SequencerBackend::open(const std::string& path, const std::string
     if (find(alias)) {
         return SequencerError::AliasInUse;
     }
-    const QString name = QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
-    const QFileInfo info(name);
-    if (!info.exists() || info.isDir()) {
+    // The path is the file name's own bytes, whatever their encoding.
+    struct stat info {};
+    if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &info) != 0 ||
+        S_ISDIR(info.st_mode)) {
         return SequencerError::FileNotFound;
     }
-    if (info.size() > kMaxFileBytes) {
+    if (info.st_size > kMaxFileBytes) {
         return SequencerError::FileTooLarge;
     }
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const platform::FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    QFile file;
+    if (!fd.valid() || !file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
         return SequencerError::FileUnreadable;
     }
     const QByteArray bytes = file.read(kMaxFileBytes + 1);

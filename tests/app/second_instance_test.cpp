@@ -1,12 +1,18 @@
 // Runs the real program as a second instance: it must hand its command line over in
 // whole files and end without a window.
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 
 #include "app/work_folder.h"
+#include "platform/file_path.h"
 #include "platform/handoff.h"
 #include "platform/single_instance.h"
 #include "support/temp_dir.h"
@@ -47,6 +53,35 @@ class SecondInstance : public ::testing::Test {
         return process->exitCode();
     }
 
+    // Runs the program with one argument of exactly these bytes.
+    int runBytes(const QByteArray& arg) {
+        std::vector<std::string> env;
+        for (char** e = environ; *e != nullptr; ++e) {
+            const std::string entry(*e);
+            if (entry.rfind("DISPLAY=", 0) != 0 && entry.rfind("WAYLAND_DISPLAY=", 0) != 0 &&
+                entry.rfind("QT_QPA_PLATFORM=", 0) != 0 &&
+                entry.rfind("XDG_RUNTIME_DIR=", 0) != 0) {
+                env.push_back(entry);
+            }
+        }
+        env.push_back("XDG_RUNTIME_DIR=" + platform::pathBytes(runtime_.path()).toStdString());
+        std::vector<char*> envp;
+        for (std::string& entry : env) {
+            envp.push_back(entry.data());
+        }
+        envp.push_back(nullptr);
+        std::string program = VESK_BINARY;
+        std::string argument = arg.toStdString();
+        char* argv[] = {program.data(), argument.data(), nullptr};
+        pid_t pid = 0;
+        if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0) {
+            return -1;
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
     QStringList handoffFiles() const {
         return QDir(work_ + "FileNames").entryList({"*.File"}, QDir::Files);
     }
@@ -54,16 +89,14 @@ class SecondInstance : public ::testing::Test {
     test::TempDir runtime_;
     QString work_;
     std::unique_ptr<platform::InstanceLock> running_;
+    platform::HandoffInbox inbox_;
 };
 
 TEST_F(SecondInstance, HandsOverOneQuotedPathAndEnds) {
     EXPECT_EQ(run({"/music/夏の曲 1.mid"}), 0);
     ASSERT_EQ(handoffFiles().size(), 1);
-    const QString file = work_ + "FileNames/" + handoffFiles().first();
-    EXPECT_EQ(test::readAll(file), QStringLiteral("\"/music/夏の曲 1.mid\"\r\n").toUtf8());
     // The running player takes it whole and the file is gone.
-    EXPECT_EQ(platform::takeHandoffFile(work_ + "FileNames"),
-              QStringLiteral("\"/music/夏の曲 1.mid\""));
+    EXPECT_EQ(inbox_.take(work_ + "FileNames"), QStringLiteral("\"/music/夏の曲 1.mid\""));
     EXPECT_TRUE(handoffFiles().isEmpty());
 }
 
@@ -72,17 +105,34 @@ TEST_F(SecondInstance, WithoutArgumentsLeavesNothing) {
     EXPECT_FALSE(QDir(work_ + "FileNames").exists());
 }
 
-TEST_F(SecondInstance, RelativePathsAndSeveralArgumentsBecomeSeveralFiles) {
+TEST_F(SecondInstance, FilesArriveInTheOrderGivenAndStartsInTheOrderMade) {
     test::TempDir songs;
-    EXPECT_EQ(run({"a.mid", "sub/b.rcp"}, songs.path()), 0);
-    EXPECT_EQ(run({"/c.mid"}), 0);
-    ASSERT_EQ(handoffFiles().size(), 3);
-    QSet<QString> taken;
-    while (auto line = platform::takeHandoffFile(work_ + "FileNames")) {
-        taken.insert(*line);
+    QStringList first;
+    QStringList expected;
+    for (int i = 1; i <= 30; ++i) {
+        first << QStringLiteral("n%1.mid").arg(i, 2, 10, QChar(u'0'));
+        expected << u'"' + songs.path() + u'/' + first.last() + u'"';
     }
-    EXPECT_EQ(taken, (QSet<QString>{'"' + songs.path() + "/a.mid\"",
-                                    '"' + songs.path() + "/sub/b.rcp\"", "\"/c.mid\""}));
+    EXPECT_EQ(run(first, songs.path()), 0);
+    EXPECT_EQ(run({"sub/b.rcp", "/c.mid"}, songs.path()), 0);
+    expected << u'"' + songs.path() + "/sub/b.rcp\""
+             << "\"/c.mid\"";
+    QStringList taken;
+    while (auto line = inbox_.take(work_ + "FileNames")) {
+        taken << *line;
+    }
+    EXPECT_EQ(taken, expected);
+}
+
+TEST_F(SecondInstance, EveryByteOfACommandLinePathArrives) {
+    // A Shift-JIS name, and one with a newline, a quote and a backslash.
+    const QByteArray names[] = {"/music/\x8B\xC8.mid", "/music/new\nline \"q\" \\.mid"};
+    for (const QByteArray& name : names) {
+        EXPECT_EQ(runBytes(name), 0);
+        const auto line = inbox_.take(work_ + "FileNames");
+        ASSERT_TRUE(line.has_value());
+        EXPECT_EQ(platform::pathBytes(*line), '"' + name + '"');
+    }
 }
 
 TEST_F(SecondInstance, ReaderNeverSeesAPartialFileDuringABurst) {
@@ -93,7 +143,7 @@ TEST_F(SecondInstance, ReaderNeverSeesAPartialFileDuringABurst) {
     }
     QSet<QString> taken;
     auto drain = [&] {
-        while (auto line = platform::takeHandoffFile(work_ + "FileNames")) {
+        while (auto line = inbox_.take(work_ + "FileNames")) {
             EXPECT_TRUE(line->startsWith("\"/burst/") && line->endsWith(longName + ".mid\""))
                 << "partial hand-off of " << line->size() << " characters";
             taken.insert(*line);
@@ -107,6 +157,15 @@ TEST_F(SecondInstance, ReaderNeverSeesAPartialFileDuringABurst) {
     }
     drain();
     EXPECT_EQ(taken.size(), 12);
+}
+
+TEST_F(SecondInstance, APlantedLinkInPlaceOfTheHandoffFolderIsNotFollowed) {
+    test::TempDir elsewhere;
+    ASSERT_TRUE(QFile::link(elsewhere.path(), work_ + "FileNames"));
+    std::unique_ptr<QProcess> process(start({"/music/a.mid"}));
+    ASSERT_TRUE(process->waitForFinished(20000));
+    EXPECT_NE(process->exitCode(), 0);
+    EXPECT_TRUE(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 TEST(FirstInstance, WithoutDisplaySaysSoInOneLine) {
@@ -137,6 +196,23 @@ TEST(Tools, UnknownOptionIsRefusedWithoutTouchingAnything) {
     EXPECT_EQ(process.exitCode(), 2);
     EXPECT_TRUE(process.readAllStandardError().contains("--no-such-tool"));
     EXPECT_FALSE(QDir(runtime.file("Vesk_Midi")).exists());
+}
+
+TEST(Tools, HelpOffersForFilesOnlyWhatTheCommandLineTakes) {
+    test::TempDir runtime;
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    process.setProcessEnvironment(env);
+    process.start(VESK_BINARY, {"--help"});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 0);
+    // A folder on the command line is refused, so the help must not offer one as a FILE.
+    const QString help = QString::fromUtf8(process.readAllStandardOutput());
+    const QString fileText = help.section(QStringLiteral("Tools"), 0, 0);
+    EXPECT_FALSE(fileText.contains(QRegularExpression(QStringLiteral("or folder|, folder"))))
+        << fileText.toStdString();
+    EXPECT_TRUE(fileText.contains(QStringLiteral("追加ﾌｫﾙﾀﾞ")));
 }
 
 }  // namespace

@@ -47,12 +47,14 @@ TEST(ConfigReader, KeysAndValuesAreTrimmedAndSplitAtFirstEquals) {
         "KEY-B=SC-88,a=b=c\r\n"
         "no equals sign here\r\n"
         "UNKNOWN=5\r\n"
-        "=7\r\n");
+        "=7\r\n"
+        "KEY-B=\tSC-55\xE3\x80\x80\r\n");
     ASSERT_TRUE(r.valid);
     EXPECT_EQ(r.settings.lhasaPath, "/opt/lha/bin/lha");
     EXPECT_EQ(r.settings.lastFile, "");
     EXPECT_EQ(r.settings.deviceSlots[0].resetCode, "F0 41 10 42 12 40 00 7F 00 41 F7");
-    EXPECT_EQ(r.settings.deviceSlots[1].keywords, "SC-88,a=b=c");
+    // Only spaces are trimmed: a tab and an ideographic space belong to the value.
+    EXPECT_EQ(r.settings.deviceSlots[1].keywords, QStringLiteral("\tSC-55\u3000"));
 }
 
 TEST(ConfigReader, LastValueWinsAndValueKeepsCase) {
@@ -127,6 +129,8 @@ TEST(ConfigReader, DeviceNumberIsExactAndDecidesKeyCheck) {
     ConfigReadResult late = read("DEVICENUMBER=B\r\nKEYCHECK=0\r\n");
     EXPECT_EQ(late.settings.deviceNumber, "B");
     EXPECT_FALSE(late.settings.keyCheck);
+    EXPECT_EQ(late.keyCheckAfterDevice, false);
+    EXPECT_EQ(read("KEYCHECK=0\r\nDEVICENUMBER=B\r\n").keyCheckAfterDevice, std::nullopt);
 
     ConfigReadResult junk = read("DEVICENUMBER=B\r\nDEVICENUMBER=C\r\n");
     EXPECT_EQ(junk.settings.deviceNumber, "B");

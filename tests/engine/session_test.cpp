@@ -2,6 +2,8 @@
 
 #include "engine/engine.h"
 #include "engine/reply_number.h"
+#include "engine/sequencer_call.h"
+#include "platform/clock.h"
 #include "sequencer/sequencer_backend.h"
 #include "support/fake_sequencer.h"
 #include "support/recording_midi_output.h"
@@ -184,6 +186,24 @@ TEST_F(Session, WritingPositionOrTempoKeepsLastCommand) {
     EXPECT_EQ(seq.commands.back(), "set Tavorin Tempo 60");
     EXPECT_EQ(seq.commands.size(), 3u);
     EXPECT_EQ(closed.lastCommand(), kSessionClosed);
+}
+
+TEST(OpenCommand, PathsOfAnyBytesOpenInTheBackEnd) {
+    vesk::test::TempDir dir;
+    // One note of a quarter at 120 BPM: 500 ms.
+    const QByteArray song = test::smfHeader(0, 1, 480) +
+                            test::track(QByteArray("\x00\x90\x3C\x64\x83\x60\x80\x3C\x00", 9));
+    platform::VirtualClock clock;
+    platform::RecordingMidiOutputService out{1};
+    sequencer::SequencerBackend backend{out, clock, sequencer::SequencerBackend::Drive::Manual};
+    const QByteArray names[] = {"say \"hi\".mid", "back\\slash\\.mid", "two  spaces .mid",
+                                "new\nline.mid",  "\\\".mid",          "\x8B\xC8.mid"};
+    for (const QByteArray& name : names) {
+        const QString path = dir.writeNamed(name, song);
+        std::int32_t ret = -1;
+        EXPECT_EQ(measurePlayTime(backend, path, ret), 500) << name.toStdString();
+        EXPECT_EQ(ret, 0);
+    }
 }
 
 TEST(ReplyNumber, LeadingDecimalNumber) {

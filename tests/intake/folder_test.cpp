@@ -1,7 +1,9 @@
 #include <QFile>
+#include <algorithm>
 
 #include "intake/intake_fixture.h"
 #include "intake/multi_list.h"
+#include "platform/file_path.h"
 #include "support/archive_builder.h"
 
 namespace vesk::test {
@@ -35,6 +37,21 @@ TEST_F(IntakeTest, FolderScanTakesMidiThenArchivesThenListsInFixedOrder) {
     ASSERT_EQ(reporter.steps.size(), 6u);
     EXPECT_EQ(reporter.steps.back(), std::make_pair(6, 6));
     EXPECT_TRUE(workContents().isEmpty());
+}
+
+TEST_F(IntakeTest, FolderScanKeepsNamesThatAreNotUtf8) {
+    songs.writeNamed("\x8B\xC8.mid", smallSong("S"));
+    // Untitled, it is listed by its name, which people read decoded.
+    songs.writeNamed("\x95\x5C.mid", smallSong(""));
+    auto entries = intake().addFolder(songs.path(), songs.path());
+    ASSERT_EQ(entries.size(), 2u);
+    std::sort(entries.begin(), entries.end(),
+              [](const SongEntry& a, const SongEntry& b) { return a.title < b.title; });
+    EXPECT_EQ(platform::pathBytes(entries[0].name), "\x8B\xC8.mid");
+    EXPECT_EQ(entries[0].title, "S");
+    EXPECT_EQ(platform::pathBytes(entries[1].name), "\x95\x5C.mid");
+    EXPECT_EQ(entries[1].title, QStringLiteral("表"));
+    EXPECT_TRUE(platform::isRegularFile(entries[0].container + u'/' + entries[0].name));
 }
 
 TEST_F(IntakeTest, FolderWithoutSupportedFilesIsReported) {

@@ -1,5 +1,7 @@
 #include "intake/multi_list.h"
 #include "intake/intake_fixture.h"
+#include "intake/path_text.h"
+#include "platform/file_path.h"
 #include "platform/text_codec.h"
 #include "support/archive_builder.h"
 
@@ -66,6 +68,31 @@ TEST_F(IntakeTest, SavedListsReadBackToTheSameEntries) {
         EXPECT_EQ(intake().addFiles(path), list);
     }
     EXPECT_TRUE(reporter.messages.empty());
+}
+
+TEST_F(IntakeTest, NamesThatAreNotUtf8AndRootSongsReadBackFromASavedList) {
+    // Shift-JIS names in a block with a UTF-8 name, and one on a line of its own.
+    songs.write(QStringLiteral("sub/x.mid"), smallSong("X"));
+    const QString sjis = songs.writeNamed("sub/\x8B\xC8.mid", smallSong("S"));
+    const QString utf8 = songs.writeNamed("sub/\xE6\x9B\xB2.mid", smallSong("U"));
+    const QString lone = songs.writeNamed("\x95\x5C.mid", smallSong("T"));
+    const QString slash = songs.writeNamed("sub/back\\slash.mid", smallSong("B"));
+    const QString sub = songs.path() + QStringLiteral("/sub");
+    const std::vector<SongEntry> list{{intake::getFileName(sjis), sub, "S"},
+                                      {intake::getFileName(utf8), sub, "U"},
+                                      {"x.mid", sub, "X"},
+                                      {intake::getFileName(slash), sub, "B"},
+                                      {intake::getFileName(lone), songs.path(), "T"}};
+    const QString path = songs.file(QStringLiteral("saved.mlt"));
+    ASSERT_TRUE(intake::saveMultiList(path, list).ok);
+    EXPECT_EQ(intake().addFiles(path), list);
+    EXPECT_TRUE(reporter.messages.empty());
+
+    // A song of the root folder: its line must not start with "//", a comment.
+    ASSERT_TRUE(intake::saveMultiList(path, {{"x.mid", "/", ""}, {"y.mid", "/m", ""}}).ok);
+    const auto root = intake().addFiles(path);
+    ASSERT_EQ(root.size(), 2u);
+    EXPECT_EQ(root[0].container + u'/' + root[0].name, QStringLiteral("/x.mid"));
 }
 
 TEST_F(IntakeTest, ListReaderTakesHereBlocksCommentsAndAppNames) {

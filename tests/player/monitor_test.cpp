@@ -48,6 +48,26 @@ TEST_F(MonitorTest, ModeAllWrapsAndTheNinthStoppedTickAdvances) {
     EXPECT_TRUE(p.state().playRequested);
 }
 
+TEST_F(MonitorTest, TheMainWindowComingBackStartsTheStoppedTimeAgain) {
+    p.repeatCommand(2);
+    p.playEntry(0);
+    for (int tick = 0; tick < 40 && rig.engine.status() != QLatin1String("stopped"); ++tick) {
+        rig.run(250);
+    }
+    rig.run(1500);  // six of the nine stopped ticks gone
+    ASSERT_EQ(played().size(), 1);
+    RecordingView tray;
+    p.enterTray(tray);
+    p.returnFromTray(rig.view);
+    const qsizetype shown = played().size();  // the window selects the current song again
+    int ticks = 0;
+    for (; ticks < 20 && played().size() == shown; ++ticks) {
+        rig.run(250);
+    }
+    EXPECT_EQ(ticks, 9);
+    EXPECT_EQ(played().last(), QStringLiteral("1"));
+}
+
 TEST_F(MonitorTest, ModeSingleReplaysTheSameSongAboutTwoSecondsAfterItsEnd) {
     p.repeatCommand(1);
     p.playEntry(1);

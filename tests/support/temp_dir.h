@@ -15,6 +15,9 @@ class TempDir {
     QString file(const QString& name) const { return dir_.filePath(name); }
     // Writes `bytes` to `name` inside the folder (creating sub-folders) and returns its path.
     QString write(const QString& name, const QByteArray& bytes) const;
+    // Writes a file whose name is exactly these bytes (in a sub-folder that exists) and returns its
+    // path as the program holds paths (see platform/file_path.h).
+    QString writeNamed(const QByteArray& name, const QByteArray& bytes) const;
 
   private:
     QTemporaryDir dir_;

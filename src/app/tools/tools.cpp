@@ -16,8 +16,9 @@ namespace {
 
 void printUsage(QTextStream& out) {
     out << "Usage: veskmidi [FILE...]\n"
-           "  FILE        a MIDI file, Recomposer song, archive, play list (.mlt) or folder;\n"
-           "              handed to the running player when there is one\n"
+           "  FILE        a MIDI file, Recomposer song, archive or play list (.mlt);\n"
+           "              handed to the running player when there is one. A folder is\n"
+           "              not taken here: open it with 新規ﾌｫﾙﾀﾞ or 追加ﾌｫﾙﾀﾞ in the window.\n"
            "\n"
            "Tools (no window; a running player is not touched):\n"
            "  --render OUT.wav FILE...   play the songs into a WAV file\n"

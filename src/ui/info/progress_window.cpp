@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "platform/file_path.h"
 #include "ui/info/elided_label.h"
 #include "ui/info/info_look.h"
 
@@ -48,8 +49,8 @@ ProgressWindow::ProgressWindow(QWidget* owner)
 }
 
 void ProgressWindow::showEntry(const intake::SongEntry& entry) {
-    path_->setText(entry.container);
-    file_->setText(entry.name);
+    path_->setText(platform::displayPath(entry.container));
+    file_->setText(platform::displayPath(entry.name));
     title_->setText(entry.title);
 }
 

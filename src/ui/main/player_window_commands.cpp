@@ -130,6 +130,9 @@ bool PlayerWindow::loadConfig() {
     } else if (load.read.deviceCommand == QLatin1String("A")) {
         core.deviceACommand();
     }
+    if (load.read.keyCheckAfterDevice) {
+        settings.keyCheck = *load.read.keyCheckAfterDevice;
+    }
     core.repeatCommand(settings.repeat);
     settings.top = toFileUnits(y());
     settings.left = toFileUnits(x());

@@ -257,6 +257,15 @@ TEST(Configuration, LoadAppliesRepeatDevicePlaceAndSynthesizer) {
     EXPECT_EQ(titleLine(w), "VESK MIDI PLAYER Ver 1.0");
 }
 
+TEST(Configuration, KeyCheckAfterTheDeviceLineSurvivesTheDeviceCommand) {
+    WindowRig rig;
+    rig.dir.write("program/vmidi.ini", "[VESK MIDI INIT FILE]\r\nDEVICENUMBER=B\r\nKEYCHECK=0\r\n");
+    rig.open();
+    ASSERT_TRUE(rig.loaded);
+    EXPECT_EQ(rig.settings.deviceNumber, "B");
+    EXPECT_FALSE(rig.settings.keyCheck);
+}
+
 TEST(Configuration, MissingFileGivesDefaultsAndDeviceA) {
     WindowRig rig;
     rig.settings.repeat = 2;
