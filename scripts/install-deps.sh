@@ -13,6 +13,8 @@ PACKAGES=(
   fluid-soundfont-gm timgm6mb-soundfont fonts-noto-cjk
   # headless tests and helpers that make test archives
   xvfb xauth x11-utils trayer zip lhasa libarchive-tools xdg-utils
+  # a private sound server and its recorder for the end-to-end sound tests
+  pulseaudio pulseaudio-utils
   # make fuzz: clang with libFuzzer
   clang libclang-rt-14-dev
 )

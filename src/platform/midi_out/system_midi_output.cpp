@@ -19,7 +19,7 @@ QString defaultOutputName() {
 
 // The one synthesizer of the service. It lives as long as the service or any device
 // opened on it, and keeps its state (the last reset, the programs) between opens, like a
-// sound module that stays switched on. Sound output runs while a device is open.
+// sound module that stays switched on. Sound output starts with the first open.
 class SynthHost {
   public:
     SynthHost(MidiOutputOptions options, std::shared_ptr<const Clock> clock)
@@ -41,20 +41,27 @@ class SynthHost {
         if (code != kOk) {
             return code;
         }
-        if (users_ == 0) {
+        if (users_ == 0 && live_->audioRunning() && runningAudio_ != options_.audio) {
+            live_->stopAudio();
+        }
+        if (!live_->audioRunning()) {
             code = live_->startAudio(options_.audio, error);
             if (code != kOk) {
                 return code;
             }
+            runningAudio_ = options_.audio;
         }
         ++users_;
         return kOk;
     }
 
+    // The sound output keeps running when the last device closes: a sound server takes
+    // up to seconds to start a stream, which the next song (or the engine reopening the
+    // device) would otherwise wait for.
     void release() {
         std::lock_guard lock(mutex_);
-        if (users_ > 0 && --users_ == 0 && live_) {
-            live_->stopAudio();
+        if (users_ > 0) {
+            --users_;
         }
     }
 
@@ -90,6 +97,7 @@ class SynthHost {
     MidiOutputOptions liveOptions_;
     std::shared_ptr<const Clock> clock_;
     std::unique_ptr<LiveSynth> live_;
+    AudioOptions runningAudio_;
     int users_ = 0;
 };
 
