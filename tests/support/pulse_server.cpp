@@ -46,11 +46,20 @@ std::unique_ptr<PulseServer> PulseServer::start(QString& whyNot) {
     server->daemon_ = std::make_unique<QProcess>();
     server->daemon_->setProcessEnvironment(server->environment());
     server->daemon_->setProcessChannelMode(QProcess::MergedChannels);
-    server->daemon_->start(
-        daemon,
-        {QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
-         QStringLiteral("-n"), QStringLiteral("--load=module-null-sink sink_name=%1").arg(kSink),
-         QStringLiteral("--load=module-native-protocol-unix")});
+    QStringList args{QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
+                     QStringLiteral("-n"),
+                     QStringLiteral("--load=module-null-sink sink_name=%1").arg(kSink),
+                     QStringLiteral("--load=module-native-protocol-unix")};
+    // The daemon moves client data on its main thread, which a busy machine delays past
+    // the output's few milliseconds of buffer; as real-time it measures the player, not
+    // the machine's load. Where real-time is not allowed it runs as it is.
+    const QString chrt = QStandardPaths::findExecutable(QStringLiteral("chrt"));
+    const QStringList realTime{QStringLiteral("-r"), QStringLiteral("10")};
+    if (!chrt.isEmpty() && QProcess::execute(chrt, realTime + QStringList{"true"}) == 0) {
+        server->daemon_->start(chrt, realTime + QStringList{daemon} + args);
+    } else {
+        server->daemon_->start(daemon, args);
+    }
     if (!server->daemon_->waitForStarted(5000)) {
         whyNot = QStringLiteral("no sound server here: pulseaudio does not start");
         return nullptr;

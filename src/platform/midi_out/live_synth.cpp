@@ -53,6 +53,27 @@ QStringList automaticAudioDrivers() {
     return drivers;
 }
 
+QStringList offeredAudioDrivers() {
+    FluidSettingsPtr settings(new_fluid_settings());
+    if (!settings) {
+        return {};
+    }
+    const QStringList built = availableDrivers(settings.get());
+    QStringList offered;
+    for (const QString& name : automaticAudioDrivers()) {
+        if (built.contains(name)) {
+            offered.append(name);
+        }
+    }
+    for (const QString& name : built) {
+        // "file" writes a file, not to a sound output.
+        if (!offered.contains(name) && name != QStringLiteral("file")) {
+            offered.append(name);
+        }
+    }
+    return offered;
+}
+
 class LiveSynth::RingSource final : public EventSource {
   public:
     explicit RingSource(LiveSynth& owner) : owner_(owner) {}
@@ -217,7 +238,18 @@ int LiveSynth::startAudio(const AudioOptions& options, QString& error) {
     if (!options.driver.isEmpty() && !available.contains(options.driver)) {
         error = QStringLiteral("音声出力ドライバー %1 はありません。").arg(options.driver);
     } else {
-        error = QStringLiteral("音声出力を開けません。");
+        QStringList tried;
+        for (const QString& name : tries) {
+            if (available.contains(name)) {
+                tried.append(name);
+            }
+        }
+        error =
+            QStringLiteral(
+                "内蔵シンセサイザーの音声出力を開けません (試したドライバー: %1)。"
+                "サウンドサーバー (PipeWire または PulseAudio) が動いているか、"
+                "オプションの音声出力ドライバーの設定を確かめてください。")
+                .arg(tried.isEmpty() ? QStringLiteral("なし") : tried.join(QStringLiteral(", ")));
     }
     return kNoDriver;
 }

@@ -32,6 +32,9 @@ struct AudioOptions {
 
 // The audio drivers tried, in order, when none is configured.
 QStringList automaticAudioDrivers();
+// The sound outputs this FluidSynth can play through, for the user to choose from: the
+// automatic ones first, in their order, then the others it was built with.
+QStringList offeredAudioDrivers();
 
 class LiveSynth {
   public:
@@ -49,8 +52,9 @@ class LiveSynth {
     // One audio period. The driver's thread calls it; tests call it in the driver's place.
     void process(float* left, float* right, int frames);
 
-    // Opens the sound output and waits (at most a second) until its callbacks come at a
-    // steady pace. Returns 0, or kNoDriver with `error` set.
+    // Opens the sound output and waits (a few seconds at most) until its callbacks come at
+    // a steady pace. Returns 0, or kNoDriver with `error` set to a message for the user
+    // that names the drivers tried.
     int startAudio(const AudioOptions& options, QString& error);
     void stopAudio();
     bool audioRunning() const { return driver_ != nullptr; }

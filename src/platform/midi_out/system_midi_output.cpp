@@ -199,8 +199,18 @@ int SystemMidiOutputService::open(int device, std::unique_ptr<MidiOutDevice>& ou
     if (code != kOk) {
         qCInfo(lcMidiOut) << "device" << device << "not opened:" << error;
     }
-    std::lock_guard lock(mutex_);
-    lastError_ = error;
+    std::function<void(const QString&)> notice;
+    {
+        std::lock_guard lock(mutex_);
+        lastError_ = error;
+        if (code == kNoDriver && !noticeGiven_) {
+            noticeGiven_ = true;
+            notice = noSoundOutputNotice_;
+        }
+    }
+    if (notice) {
+        notice(error);
+    }
     return code;
 }
 
@@ -217,6 +227,11 @@ int SystemMidiOutputService::prepareSynthesizer() {
 
 void SystemMidiOutputService::setOptions(const MidiOutputOptions& options) {
     synth_->setOptions(options);
+}
+
+void SystemMidiOutputService::setNoSoundOutputNotice(std::function<void(const QString&)> notice) {
+    std::lock_guard lock(mutex_);
+    noSoundOutputNotice_ = std::move(notice);
 }
 
 QString SystemMidiOutputService::lastError() const {

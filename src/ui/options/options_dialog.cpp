@@ -229,7 +229,7 @@ void F_3::buildSynthPage(QWidget* page) {
         named(new QPushButton(QStringLiteral("自動"), page), QStringLiteral("B_SoundFontAuto"));
     cmb_Audio = named(new QComboBox(page), QStringLiteral("cmb_Audio"));
     cmb_Audio->addItem(QStringLiteral("自動"), QString());
-    for (const QString& driver : platform::midiout::automaticAudioDrivers()) {
+    for (const QString& driver : platform::midiout::offeredAudioDrivers()) {
         cmb_Audio->addItem(driver, driver);
     }
     for (QPushButton* button : {B_SoundFont, B_SoundFontAuto}) {
