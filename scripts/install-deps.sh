@@ -15,6 +15,8 @@ PACKAGES=(
   xvfb xauth x11-utils trayer zip lhasa libarchive-tools xdg-utils
   # a private sound server and its recorder for the end-to-end sound tests
   pulseaudio pulseaudio-utils
+  # make bench: FluidSynth's command-line player, the peer of the live figures
+  fluidsynth
   # make fuzz: clang with libFuzzer
   clang libclang-rt-14-dev
 )
