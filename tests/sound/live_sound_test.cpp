@@ -10,9 +10,15 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QTextStream>
+#include <QThread>
 #include <cmath>
 #include <cstdio>
 
+#include "engine/engine.h"
+#include "platform/console_interaction.h"
+#include "platform/midi_out/system_midi_output.h"
+#include "sequencer/sequencer_backend.h"
 #include "sequencer/smf_builder.h"
 #include "support/onset_fit.h"
 #include "support/pulse_server.h"
@@ -159,6 +165,81 @@ TEST_F(LiveSound, SongSysExMakesAPartADrumPart) {
                 pianoRate);
     EXPECT_GT(drumRate, 8000.0);
     EXPECT_LT(pianoRate, 4000.0);
+}
+
+// Pause, resume and a seek, driven through the engine as the window drives it, on the
+// real synthesizer and sound output: the organ note held through the song must fall
+// silent while paused, and no click may be lost to the pause or pile up after it.
+TEST_F(LiveSound, PauseResumeAndSeekLeaveNoHangingNoteOrBurst) {
+    constexpr int kClicks = 16;
+    test::Track track;
+    track.tempo(0, 500000);
+    // The organ stays below the clicks' onset threshold and well above silence.
+    track.at(0, {0xC0, 19}).at(0, {0x90, 60, 12});
+    for (int i = 0; i < kClicks; ++i) {
+        track.at(i == 0 ? 0 : kClickTicks - 20, {0x99, 76, 127}).at(20, {0x89, 76, 0});
+    }
+    track.at(0, {0x80, 60, 0}).end(480);
+    const test::ByteVector bytes = test::smf(0, kDivision, {track});
+    const QString path =
+        song(QStringLiteral("pause.mid"), QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                                     static_cast<qsizetype>(bytes.size())));
+
+    // This process is the player here: it reaches the private daemon only.
+    const QProcessEnvironment env = server_->environment();
+    for (const char* name : {"XDG_RUNTIME_DIR", "HOME", "PULSE_SINK"}) {
+        qputenv(name, env.value(QString::fromLatin1(name)).toLocal8Bit());
+    }
+    platform::midiout::MidiOutputOptions options;
+    options.soundFont = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
+    platform::SteadyClock clock;
+    platform::midiout::SystemMidiOutputService output(options);
+    sequencer::SequencerBackend backend(output, clock);
+    QString said;
+    QTextStream err(&said);
+    platform::ConsoleInteraction interaction(err);
+    engine::Engine engine(backend, output, interaction);
+
+    ASSERT_TRUE(server_->startRecording());
+    engine.setFileName(path);
+    engine.midiPlay();
+    ASSERT_EQ(engine.lastResult(), 0) << said.toStdString();
+    QThread::msleep(1050);  // clicks at 0, 0.3, 0.6, 0.9 s
+    engine.midiPause();
+    QThread::msleep(1000);
+    engine.midiPlay();  // resumes: 1.2, 1.5 ... 2.7 s
+    QThread::msleep(1650);
+    engine.setNowPos(3450);  // skips 3.0 and 3.3 s; 3.6 ... 4.5 s remain
+    QThread::msleep(2000);
+    engine.midiClose();
+    const auto recording = server_->stopRecording();
+
+    // While paused (from half a second after the last click until the resume) nothing
+    // sounds.
+    const auto onsets = clickOnsets(recording);
+    ASSERT_FALSE(onsets.empty());
+    const auto runs = test::splitRuns(onsets, kRate / 2);
+    ASSERT_GE(runs.size(), 2u) << "the pause should be heard as a gap";
+    const std::int64_t pausedFrom = runs[0].back() + kRate / 2;
+    const std::int64_t pausedTo = runs[1].front() - kRate / 10;
+    auto loudestIn = [&](std::int64_t from, std::int64_t to) {
+        float loudest = 0;
+        for (std::int64_t i = std::max<std::int64_t>(from, 0); i < to && i < std::ssize(recording);
+             ++i) {
+            loudest = std::max(loudest, std::abs(recording[static_cast<std::size_t>(i)]));
+        }
+        return loudest;
+    };
+    // Between the first clicks the organ is heard.
+    const float organ = loudestIn(runs[0][1] - kRate / 10, runs[0][1] - kRate / 50);
+    const float loudest = loudestIn(pausedFrom, pausedTo);
+    std::printf("pause: %zu clicks before, %zu after; organ %.5f, loudest while paused %.5f\n",
+                runs[0].size(), onsets.size() - runs[0].size(), organ, loudest);
+    EXPECT_GT(organ, 0.002f);
+    EXPECT_LT(loudest, 0.0015f) << "a note hangs through the pause";
+    EXPECT_EQ(runs[0].size(), 4u);
+    // Six clicks after the resume and four after the seek, each heard once.
+    EXPECT_EQ(onsets.size() - runs[0].size(), 10u);
 }
 
 }  // namespace
