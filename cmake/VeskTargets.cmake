@@ -31,7 +31,7 @@ endfunction()
 
 # One test program per folder of tests/, linked against the libraries it exercises.
 function(vesk_tests name dir)
-  cmake_parse_arguments(ARG "WIDGETS" "" "DEPS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(ARG "WIDGETS;SERIAL" "" "DEPS;EXCLUDE" ${ARGN})
   vesk_glob(srcs ${CMAKE_SOURCE_DIR}/tests ${dir} EXCLUDE ${ARG_EXCLUDE})
   if(NOT srcs)
     return()
@@ -46,6 +46,7 @@ function(vesk_tests name dir)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} vesk_testsupport ${test_main} GTest::gtest
                         GTest::gmock)
   target_compile_definitions(${name} PRIVATE VESK_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
+  # SERIAL: tests that measure real time run while no other test loads the machine.
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" RUN_SERIAL ${ARG_SERIAL})
 endfunction()

@@ -1,6 +1,8 @@
 #include "app/app_services.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QMessageBox>
 #include <QUrl>
 
 namespace vesk::app {
@@ -13,6 +15,19 @@ AppServices::AppServices(config::ModuleState& module, config::Settings& settings
       extractor_(module, settings) {
     midiOut_ = std::make_unique<platform::midiout::SystemMidiOutputService>(
         platform::midiout::MidiOutputOptions{}, clock_);
+    // Said once, without stopping anything: the song may be meant for an external port
+    // next, and the window stays usable while the user checks the sound server.
+    midiOut_->setNoSoundOutputNotice([title = module.appTitle](const QString& text) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [title, text] {
+                auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok);
+                box->setAttribute(Qt::WA_DeleteOnClose);
+                box->setModal(false);
+                box->show();
+            },
+            Qt::QueuedConnection);
+    });
     sequencer_ = std::make_unique<sequencer::SequencerBackend>(*midiOut_, *clock_);
     engine_ =
         std::make_unique<engine::Engine>(*sequencer_, *midiOut_, interaction, module.appTitle);

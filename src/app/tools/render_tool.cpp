@@ -1,6 +1,8 @@
 #include "app/tools/render_tool.h"
 
 #include <QFileInfo>
+#include <algorithm>
+#include <cmath>
 
 #include "engine/engine.h"
 #include "platform/console_interaction.h"
@@ -54,8 +56,10 @@ class RenderOutputService final : public platform::MidiOutputService {
 
 // Rendered in slices so memory stays small however long the songs are.
 constexpr Nanos Slice = 50ms;
-// Notes ring out after each song before the next one starts.
-constexpr Nanos ReleaseTail = 1500ms;
+// Notes and reverb ring out after each song until they fall below -90 dBFS, for at most
+// this long, before the next one starts.
+constexpr Nanos MaxReleaseTail = 10s;
+constexpr float Silence = 3.2e-5f;
 // A song that never reports its end (a sequencer fault) is cut after its length plus this.
 constexpr Nanos Overrun = 10s;
 
@@ -130,9 +134,16 @@ int runRenderTool(const QStringList& args, const RenderOptions& options, QTextSt
             }
         }
         engine.midiClose();
-        if (!renderTo(t + ReleaseTail)) {
-            err << "veskmidi: " << wav.errorString() << "\n";
-            return 1;
+        const Nanos songEnd = t;
+        bool ringing = true;
+        for (Nanos tail = songEnd; ringing && tail < songEnd + MaxReleaseTail;) {
+            tail += Slice;
+            if (!renderTo(tail)) {
+                err << "veskmidi: " << wav.errorString() << "\n";
+                return 1;
+            }
+            ringing = std::any_of(frames.begin(), frames.end(),
+                                  [](float v) { return std::abs(v) >= Silence; });
         }
         out << args[i] << "\t" << (t - start).count() / 1000000 << " ms\n";
     }

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <cmath>
 #include <limits>
+#include <thread>
 #include <vector>
 
 #include "platform/midi_out/frame_time.h"
@@ -18,10 +19,16 @@ constexpr std::int64_t kOverdue = std::numeric_limits<std::int64_t>::min();
 // A callback further behind the line than this means the output stalled or skipped:
 // start the line afresh.
 constexpr double kResyncSeconds = 0.25;
-// Callbacks only ever come late, so the line follows the earliest of them; it sinks by
-// this fraction of the elapsed time so that it also follows an output clock slower than
-// the playback clock (sound cards differ by some tens of parts per million).
-constexpr double kSinkRate = 200e-6;
+// Callbacks only ever come late, so the line follows the earliest of them within windows
+// of this length; a window holds hundreds of callbacks, some of them on time.
+constexpr Nanos kWindow = std::chrono::seconds(2);
+// A driver first fills its buffer with callbacks back to back; once this many have come
+// at least half a period apart it plays at its own pace.
+constexpr int kPacedCallbacks = 3;
+// A sound server may hold the first period back for as long as its sink's previous
+// latency (up to two seconds for an idle null sink); a song started earlier would lose
+// its first notes.
+constexpr Nanos kSteadyTimeout = std::chrono::milliseconds(2500);
 
 void collectOption(void* data, const char*, const char* option) {
     static_cast<QStringList*>(data)->append(QString::fromUtf8(option));
@@ -43,6 +50,27 @@ QStringList automaticAudioDrivers() {
         drivers.append(QStringLiteral("alsa"));
     }
     return drivers;
+}
+
+QStringList offeredAudioDrivers() {
+    FluidSettingsPtr settings(new_fluid_settings());
+    if (!settings) {
+        return {};
+    }
+    const QStringList built = availableDrivers(settings.get());
+    QStringList offered;
+    for (const QString& name : automaticAudioDrivers()) {
+        if (built.contains(name)) {
+            offered.append(name);
+        }
+    }
+    for (const QString& name : built) {
+        // "file" writes a file, not to a sound output.
+        if (!offered.contains(name) && name != QStringLiteral("file")) {
+            offered.append(name);
+        }
+    }
+    return offered;
 }
 
 class LiveSynth::RingSource final : public EventSource {
@@ -97,33 +125,66 @@ std::int64_t LiveSynth::frameFor(Nanos due) const {
            framesFromNanos(fromOrigin + latency(), core_->sampleRate());
 }
 
-void LiveSynth::process(float* left, float* right, int frames) {
-    if (frames <= 0) {
-        return;
-    }
-    Nanos now = clock_->now();
-    std::int64_t position = core_->position();
+void LiveSynth::follow(Nanos now, std::int64_t position) {
     const int rate = core_->sampleRate();
     if (anchored_) {
-        double expected = static_cast<double>(base_ + framesFromNanos(now - origin_, rate));
-        double measured = static_cast<double>(position) - expected;
-        double sunk =
-            drift_ - kSinkRate * static_cast<double>(framesFromNanos(now - lastCallback_, rate));
+        const double expected = static_cast<double>(base_ + framesFromNanos(now - origin_, rate));
+        const double measured = static_cast<double>(position) - expected;
         if (measured < drift_ - kResyncSeconds * rate) {
             anchored_ = false;
         } else {
-            drift_ = std::max(measured, sunk);
+            if (now - windowStart_ >= kWindow) {
+                previousWindowBest_ = windowBest_;
+                windowBest_ = measured;
+                windowStart_ = now;
+            }
+            windowBest_ = std::max(windowBest_, measured);
+            drift_ = std::max(windowBest_, previousWindowBest_);
         }
     }
     if (!anchored_) {
         anchored_ = true;
         origin_ = now;
+        windowStart_ = now;
         base_ = position;
-        drift_ = 0.0;
+        drift_ = windowBest_ = previousWindowBest_ = 0.0;
+    }
+}
+
+void LiveSynth::process(float* left, float* right, int frames) {
+    if (frames <= 0) {
+        return;
+    }
+    const Nanos now = clock_->now();
+    const std::int64_t position = core_->position();
+    const bool wasAnchored = anchored_;
+
+    follow(now, position);
+    if (!steady_.load(std::memory_order_relaxed)) {
+        if (wasAnchored &&
+            now - lastCallback_ >= nanosFromFrames(frames, core_->sampleRate()) / 2) {
+            ++paced_;
+        }
+        if (paced_ >= kPacedCallbacks) {
+            // The buffer is full: the line starts from the pace, not from the filling.
+            windowBest_ = previousWindowBest_ = drift_;
+            steady_.store(true, std::memory_order_release);
+        }
     }
     lastCallback_ = now;
     RingSource source(*this);
     core_->render(left, right, frames, source);
+}
+
+void LiveSynth::waitUntilSteady() {
+    const auto giveUp = std::chrono::steady_clock::now() + kSteadyTimeout;
+    while (!steady_.load(std::memory_order_acquire)) {
+        if (std::chrono::steady_clock::now() >= giveUp) {
+            qCInfo(lcMidiOut) << "sound output not yet at a steady pace; starting anyway";
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
 }
 
 int LiveSynth::audioCallback(void* data, int len, int, float*[], int nout, float* out[]) {
@@ -163,8 +224,11 @@ MidiOutError LiveSynth::startAudio(const AudioOptions& options, QString& error) 
         }
         // The audio thread is not running yet, so the line can be reset here.
         anchored_ = false;
+        paced_ = 0;
+        steady_.store(false, std::memory_order_relaxed);
         driver_.reset(new_fluid_audio_driver2(settings, &LiveSynth::audioCallback, this));
         if (driver_) {
+            waitUntilSteady();
             qCInfo(lcMidiOut) << "sound output through" << name << "latency"
                               << latency.count() / 1000000.0 << "ms";
             return MidiOutError::None;
@@ -173,7 +237,18 @@ MidiOutError LiveSynth::startAudio(const AudioOptions& options, QString& error) 
     if (!options.driver.isEmpty() && !available.contains(options.driver)) {
         error = QStringLiteral("音声出力ドライバー %1 はありません。").arg(options.driver);
     } else {
-        error = QStringLiteral("音声出力を開けません。");
+        QStringList tried;
+        for (const QString& name : tries) {
+            if (available.contains(name)) {
+                tried.append(name);
+            }
+        }
+        error =
+            QStringLiteral(
+                "内蔵シンセサイザーの音声出力を開けません (試したドライバー: %1)。"
+                "サウンドサーバー (PipeWire または PulseAudio) が動いているか、"
+                "オプションの音声出力ドライバーの設定を確かめてください。")
+                .arg(tried.isEmpty() ? QStringLiteral("なし") : tried.join(QStringLiteral(", ")));
     }
     return MidiOutError::NoSoundOutput;
 }

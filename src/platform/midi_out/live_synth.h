@@ -5,7 +5,9 @@
 // depend on the period size.
 //
 // Clock time maps to frames with a fixed latency: a message due at time t sounds at the
-// frame the output reaches at t + latency. The latency is two audio periods plus 10 ms
+// frame the output reaches at t + latency. startAudio returns only once the output has
+// filled its buffer and calls back at its own pace, so a song started afterwards finds the
+// clock-to-frame line in place for its first note. The latency is two audio periods plus 10 ms
 // unless configured, enough for a message sent at its deadline to arrive before its frame
 // is rendered even when the driver asks for two periods back to back.
 
@@ -31,6 +33,9 @@ struct AudioOptions {
 
 // The audio drivers tried, in order, when none is configured.
 QStringList automaticAudioDrivers();
+// The sound outputs this FluidSynth can play through, for the user to choose from: the
+// automatic ones first, in their order, then the others it was built with.
+QStringList offeredAudioDrivers();
 
 class LiveSynth {
   public:
@@ -48,7 +53,8 @@ class LiveSynth {
     // One audio period. The driver's thread calls it; tests call it in the driver's place.
     void process(float* left, float* right, int frames);
 
-    // Opens the sound output; on failure `error` tells the user why.
+    // Opens the sound output and waits (a few seconds at most) until its callbacks come at
+    // a steady pace. On failure `error` tells the user why, naming the drivers tried.
     MidiOutError startAudio(const AudioOptions& options, QString& error);
     void stopAudio();
     bool audioRunning() const { return driver_ != nullptr; }
@@ -69,14 +75,24 @@ class LiveSynth {
     std::shared_ptr<const Clock> clock_;
     EventRing ring_;
     std::atomic<std::int64_t> latency_{0};
+    void waitUntilSteady();
+    void follow(Nanos now, std::int64_t position);
+
     // The clock-to-frame line, kept by the audio thread only: frame = base_ + drift_ +
-    // (t - origin_) * rate. drift_ follows the least late callbacks, so the jitter of the
-    // others does not reach the events.
+    // (t - origin_) * rate. drift_ is the least late callback of the last two windows, so
+    // the jitter of the others does not reach the events, and an output clock that runs
+    // slower than the playback clock is followed within two windows without the line
+    // sinking against one that keeps time.
     bool anchored_ = false;
     Nanos origin_{0};
     Nanos lastCallback_{0};
+    Nanos windowStart_{0};
     std::int64_t base_ = 0;
     double drift_ = 0.0;
+    double windowBest_ = 0.0;
+    double previousWindowBest_ = 0.0;
+    int paced_ = 0;
+    std::atomic<bool> steady_{false};
     // Declared last so that it stops, and its thread ends, before anything above goes.
     FluidAudioDriverPtr driver_;
 };

@@ -38,6 +38,7 @@ std::unique_ptr<SynthCore> SynthCore::create(const SynthConfig& config, QString&
     }
     std::unique_ptr<SynthCore> core(new SynthCore);
     core->sampleRate_ = config.sampleRate;
+    core->limiter_ = Limiter(config.sampleRate);
     core->settings_.reset(new_fluid_settings());
     if (!core->settings_) {
         error = QStringLiteral("シンセサイザーを準備できません。");
@@ -197,6 +198,7 @@ void SynthCore::render(float* left, float* right, int frames, EventSource& event
             std::fill(left + done, left + done + count, 0.0f);
             std::fill(right + done, right + done + count, 0.0f);
         }
+        limiter_.process(left + done, right + done, count);
         done += count;
         position_ += count;
     }

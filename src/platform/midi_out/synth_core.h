@@ -11,6 +11,7 @@
 
 #include "platform/midi_out/fluid_handles.h"
 #include "platform/midi_out/instrument_map.h"
+#include "platform/midi_out/limiter.h"
 
 namespace vesk::platform::midiout {
 
@@ -58,6 +59,7 @@ class SynthCore {
 
     // Renders `frames` stereo frames into `left` and `right`, applying the messages of
     // `events` as their frames come up. Messages already overdue are applied at once.
+    // The output is limited to Limiter::kCeiling.
     void render(float* left, float* right, int frames, EventSource& events);
 
     // Frames rendered since creation.
@@ -82,6 +84,7 @@ class SynthCore {
     int sfontId_ = -1;
     int sampleRate_ = 44100;
     InstrumentMap map_;
+    Limiter limiter_{44100};
     std::int64_t position_ = 0;
 };
 

@@ -18,7 +18,7 @@ QString defaultOutputName() {
 
 // The one synthesizer of the service. It lives as long as the service or any device
 // opened on it, and keeps its state (the last reset, the programs) between opens, like a
-// sound module that stays switched on. Sound output runs while a device is open.
+// sound module that stays switched on. Sound output starts with the first open.
 class SynthHost {
   public:
     SynthHost(MidiOutputOptions options, std::shared_ptr<const Clock> clock)
@@ -40,20 +40,27 @@ class SynthHost {
         if (code != MidiOutError::None) {
             return code;
         }
-        if (users_ == 0) {
+        if (users_ == 0 && live_->audioRunning() && runningAudio_ != options_.audio) {
+            live_->stopAudio();
+        }
+        if (!live_->audioRunning()) {
             code = live_->startAudio(options_.audio, error);
             if (code != MidiOutError::None) {
                 return code;
             }
+            runningAudio_ = options_.audio;
         }
         ++users_;
         return MidiOutError::None;
     }
 
+    // The sound output keeps running when the last device closes: a sound server takes
+    // up to seconds to start a stream, which the next song (or the engine reopening the
+    // device) would otherwise wait for.
     void release() {
         std::lock_guard lock(mutex_);
-        if (users_ > 0 && --users_ == 0 && live_) {
-            live_->stopAudio();
+        if (users_ > 0) {
+            --users_;
         }
     }
 
@@ -89,6 +96,7 @@ class SynthHost {
     MidiOutputOptions liveOptions_;
     std::shared_ptr<const Clock> clock_;
     std::unique_ptr<LiveSynth> live_;
+    AudioOptions runningAudio_;
     int users_ = 0;
 };
 
@@ -191,8 +199,18 @@ MidiOutError SystemMidiOutputService::open(int device, std::unique_ptr<MidiOutDe
     if (code != MidiOutError::None) {
         qCInfo(lcMidiOut) << "device" << device << "not opened:" << error;
     }
-    std::lock_guard lock(mutex_);
-    lastError_ = error;
+    std::function<void(const QString&)> notice;
+    {
+        std::lock_guard lock(mutex_);
+        lastError_ = error;
+        if (code == MidiOutError::NoSoundOutput && !noticeGiven_) {
+            noticeGiven_ = true;
+            notice = noSoundOutputNotice_;
+        }
+    }
+    if (notice) {
+        notice(error);
+    }
     return code;
 }
 
@@ -209,6 +227,11 @@ MidiOutError SystemMidiOutputService::prepareSynthesizer() {
 
 void SystemMidiOutputService::setOptions(const MidiOutputOptions& options) {
     synth_->setOptions(options);
+}
+
+void SystemMidiOutputService::setNoSoundOutputNotice(std::function<void(const QString&)> notice) {
+    std::lock_guard lock(mutex_);
+    noSoundOutputNotice_ = std::move(notice);
 }
 
 QString SystemMidiOutputService::lastError() const {

@@ -3,6 +3,7 @@
 // built-in FluidSynth synthesizer, devices 1.. are the MIDI ports present at the moment.
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -51,11 +52,17 @@ class SystemMidiOutputService final : public MidiOutputService {
     // Why the last open failed, for the user; empty after a success.
     QString lastError() const;
 
+    // Called (on the thread that opens) the first time the built-in synthesizer finds no
+    // sound output it can open, with the message for the user; once per service.
+    void setNoSoundOutputNotice(std::function<void(const QString&)> notice);
+
   private:
     std::shared_ptr<SynthHost> synth_;
     std::unique_ptr<MidiPortBackend> ports_;
     mutable std::mutex mutex_;
     QString lastError_;
+    std::function<void(const QString&)> noSoundOutputNotice_;
+    bool noticeGiven_ = false;
 };
 
 }  // namespace vesk::platform::midiout

@@ -233,7 +233,7 @@ void OptionsDialog::buildSynthPage(QWidget* page) {
         named(new QPushButton(QStringLiteral("自動"), page), QStringLiteral("B_SoundFontAuto"));
     audioOutputBox_ = named(new QComboBox(page), QStringLiteral("cmb_Audio"));
     audioOutputBox_->addItem(QStringLiteral("自動"), QString());
-    for (const QString& driver : platform::midiout::automaticAudioDrivers()) {
+    for (const QString& driver : platform::midiout::offeredAudioDrivers()) {
         audioOutputBox_->addItem(driver, driver);
     }
     for (QPushButton* button : {chooseSoundFontButton_, autoSoundFontButton_}) {

@@ -40,6 +40,7 @@ std::unique_ptr<LiveSynth> makeLive(std::shared_ptr<ManualClock> clock) {
 struct DriverRun {
     int period = 512;
     bool bursts = false;  // callbacks in pairs, two periods at once
+    double skew = 0.0;    // how much faster the playback clock runs than the output's
     std::vector<Nanos> notes;
     std::vector<float> out;
 };
@@ -62,7 +63,9 @@ void run(LiveSynth& live, ManualClock& clock, DriverRun& r, Nanos length) {
         if (ideal > length) {
             break;
         }
-        Nanos now = ideal + Nanos{static_cast<std::int64_t>(random() % maxLate.count())};
+        Nanos now =
+            Nanos{static_cast<std::int64_t>(static_cast<double>(ideal.count()) * (1.0 + r.skew))} +
+            Nanos{static_cast<std::int64_t>(random() % maxLate.count())};
         clock.set(now);
         while (next < r.notes.size() && r.notes[next] <= now) {
             // Closed hi-hat: short enough that the notes do not overlap.
@@ -109,6 +112,36 @@ TEST(LiveSynthTiming, NotesKeepTheirSpacingDespiteCallbackJitter) {
             // Besides FluidSynth's block, only the lateness of the best callback is left.
             EXPECT_GE(*low, -kSynthBlockFrames / 2 - framesFromNanos(1500us, rate));
             EXPECT_LE(*high, kSynthBlockFrames / 2 + framesFromNanos(1500us, rate));
+        }
+    }
+}
+
+// Over a long song the notes stay where the output's own clock puts them, whether that
+// clock keeps time with the playback clock or runs slower than it (the line follows the
+// slower one down instead of keeping its best callback forever).
+TEST(LiveSynthTiming, LongSongsStayOnTheOutputClock) {
+    for (double skew : {0.0, 300e-6}) {
+        auto clock = std::make_shared<ManualClock>();
+        auto live = makeLive(clock);
+        ASSERT_TRUE(live);
+        const int rate = live->core().sampleRate();
+        const Nanos latency = 40ms;
+        live->setLatency(latency);
+        DriverRun r;
+        r.skew = skew;
+        for (int i = 0; i < 10; ++i) {
+            r.notes.push_back(1s + i * 2s);
+        }
+        run(*live, *clock, r, 21s);
+        for (std::size_t i = 0; i < r.notes.size(); ++i) {
+            const double outputSeconds =
+                std::chrono::duration<double>(r.notes[i] + latency).count() / (1.0 + skew);
+            const auto ideal = static_cast<std::int64_t>(outputSeconds * rate) + 3 * r.period;
+            const std::int64_t onset = test::firstSoundingFrame(r.out, ideal - rate / 5, 1e-3f);
+            ASSERT_GE(onset, 0) << "note " << i;
+            EXPECT_NEAR(static_cast<double>(onset - ideal), 0.0,
+                        kSynthBlockFrames + framesFromNanos(1500us, rate))
+                << "note " << i << " skew " << skew;
         }
     }
 }

@@ -96,12 +96,32 @@ TEST(SystemMidiOutput, SynthesizerWithoutSoundOutputFailsCleanly) {
         GTEST_SKIP() << "this machine can play sound";
     }
     SystemMidiOutputService service(smallSynth());
+    QStringList notices;
+    service.setNoSoundOutputNotice([&](const QString& text) { notices << text; });
     for (int device : {0, -1, 0}) {
         std::unique_ptr<MidiOutDevice> out;
         EXPECT_EQ(service.open(device, out), MidiOutError::NoSoundOutput) << device;
         EXPECT_EQ(out, nullptr);
         EXPECT_TRUE(service.lastError().contains(QStringLiteral("音声出力")));
     }
+    // The user hears of it once, with the drivers that were tried.
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(notices.first().contains(QStringLiteral("pulseaudio")));
+}
+
+TEST(SystemMidiOutput, DriverChoicesAreWhatFluidSynthCanPlayThrough) {
+    const QStringList offered = offeredAudioDrivers();
+    // Debian's FluidSynth plays through PulseAudio; writing a file is no sound output.
+    EXPECT_TRUE(offered.contains(QStringLiteral("pulseaudio")));
+    EXPECT_FALSE(offered.contains(QStringLiteral("file")));
+    // The ones tried automatically lead, in the order they are tried.
+    QStringList automatic;
+    for (const QString& name : automaticAudioDrivers()) {
+        if (offered.contains(name)) {
+            automatic << name;
+        }
+    }
+    EXPECT_EQ(offered.mid(0, automatic.size()), automatic);
 }
 
 TEST(SystemMidiOutput, NamedDriverThatDoesNotExistFails) {
