@@ -200,9 +200,9 @@ TEST(OpenCommand, PathsOfAnyBytesOpenInTheBackEnd) {
                                 "new\nline.mid",  "\\\".mid",          "\x8B\xC8.mid"};
     for (const QByteArray& name : names) {
         const QString path = dir.writeNamed(name, song);
-        std::int32_t ret = -1;
-        EXPECT_EQ(measurePlayTime(backend, path, ret), 500) << name.toStdString();
-        EXPECT_EQ(ret, 0);
+        CallResult result;
+        EXPECT_EQ(measurePlayTime(backend, path, result), 500) << name.toStdString();
+        EXPECT_FALSE(result.failed()) << result.message().toStdString();
     }
 }
 
