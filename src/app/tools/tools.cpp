@@ -21,7 +21,9 @@ void printUsage(QTextStream& out) {
            "              not taken here: open it with 新規ﾌｫﾙﾀﾞ or 追加ﾌｫﾙﾀﾞ in the window.\n"
            "\n"
            "Tools (no window; a running player is not touched):\n"
-           "  --render OUT.wav FILE...   play the songs into a WAV file\n"
+           "  --render [--max-hours N] OUT.wav FILE...\n"
+           "                             play the songs into a WAV file; refused when\n"
+           "                             they last more than N hours (default 6)\n"
            "  --info FILE...             format, tracks, division, length, title, copyright\n"
            "  --convert IN OUT.mid       convert a Recomposer song to a Standard MIDI File\n"
            "  --list PATH...             the play-list entries files and folders give\n"
@@ -38,9 +40,14 @@ int runInfo(const QStringList& files, QTextStream& out, QTextStream& err) {
     return runInfoTool(files, backend, out, err);
 }
 
-config::Settings configuredSettings() {
+// The player's settings when its configuration can be read; defaults otherwise, saying
+// why a file that is there was not read.
+config::Settings configuredSettings(QTextStream& err) {
     const config::ConfigLoad config = config::loadConfigFile(
         config::chooseConfigPath(platform::executableFolder(), config::userConfigFolder()));
+    if (!config.refusal.isEmpty()) {
+        err << "veskmidi: " << config.refusal << "; using the default settings\n";
+    }
     return config.read.valid ? config.read.settings : config::Settings();
 }
 
@@ -55,7 +62,7 @@ int runList(const QStringList& paths, QTextStream& out, QTextStream& err) {
     module.handoffFolder = module.workFolder + QStringLiteral("FileNames");
     module.programFolder = platform::executableFolder();
     probeComponents(module, installedComponents());
-    return runListTool(paths, module, configuredSettings(), out, err);
+    return runListTool(paths, module, configuredSettings(err), out, err);
 }
 
 }  // namespace
@@ -74,11 +81,7 @@ int runTool(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (tool == u"--render") {
         // The SoundFont the player is set to use, when a configuration names one.
         RenderOptions options;
-        const config::ConfigLoad config = config::loadConfigFile(
-            config::chooseConfigPath(platform::executableFolder(), config::userConfigFolder()));
-        if (config.read.valid) {
-            options.soundFont = config.read.settings.soundFont;
-        }
+        options.soundFont = configuredSettings(err).soundFont;
         return runRenderTool(rest, options, out, err);
     }
     if (tool == u"--info") {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDataStream>
+#include <QDir>
 #include <algorithm>
 #include <cmath>
 
@@ -115,6 +116,78 @@ TEST(RenderTool, BadInputIsReportedAndTheRestStillRenders) {
               0);
     EXPECT_FALSE(errText.isEmpty());
     EXPECT_EQ(runRenderTool({dir.file("x.wav")}, {TestSoundFont, 44100}, out, err), 2);
+}
+
+// Division 1, tempo 0xFFFFFF and the largest delta times: a few bytes that last for
+// more than a century.
+QByteArray centuryLongSong() {
+    QByteArray header;
+    QDataStream(&header, QIODevice::WriteOnly) << quint16(0) << quint16(1) << quint16(1);
+    QByteArray track = vlq(0) + QByteArray("\xFF\x51\x03\xFF\xFF\xFF", 6);
+    for (int i = 0; i < 8; ++i) {
+        track += vlq(0x0FFFFFFF) + QByteArray("\x90\x3C\x64", 3);
+    }
+    track += vlq(0x0FFFFFFF) + QByteArray("\xFF\x2F\x00", 3);
+    return chunk("MThd", header) + chunk("MTrk", track);
+}
+
+QStringList entries(const test::TempDir& dir) {
+    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+// Careless command lines and hostile songs: no song is touched, and nothing is left behind
+// when nothing could be rendered. None of this needs the synthesizer.
+TEST(RenderTool, RefusesBeforeWritingAndLeavesTheSongsAlone) {
+    test::TempDir dir;
+    const QByteArray songBytes = twoTrackSong();
+    const QString song = dir.write("song.mid", songBytes);
+    const QString junk = dir.write("junk.mid", "this is not a MIDI file");
+    const QString oldWav = dir.write("old.wav", "RIFF....WAVE an earlier render");
+    QString text;
+    QTextStream out(&text);
+    QTextStream err(&text);
+    const RenderOptions options{TestSoundFont, 44100};
+
+    // The arguments in the order "--convert" takes them.
+    EXPECT_EQ(runRenderTool({song, dir.file("out.wav")}, options, out, err), 1);
+    EXPECT_EQ(runRenderTool({song, song}, options, out, err), 1);
+    // A link to a song is the song.
+    ASSERT_TRUE(QFile::link(song, dir.file("link.wav")));
+    EXPECT_EQ(runRenderTool({dir.file("link.wav"), song}, options, out, err), 1);
+    EXPECT_EQ(test::readAll(song), songBytes);
+
+    // Every song fails: the earlier WAV stays as it was, and no new file appears.
+    EXPECT_EQ(runRenderTool({oldWav, junk, dir.file("missing.mid")}, options, out, err), 1);
+    EXPECT_EQ(test::readAll(oldWav), QByteArray("RIFF....WAVE an earlier render"));
+    EXPECT_EQ(runRenderTool({dir.file("new.wav"), junk}, options, out, err), 1);
+
+    // Longer than the limit: refused at once, whatever the limit is set to.
+    const QString century = dir.write("century.mid", centuryLongSong());
+    EXPECT_EQ(runRenderTool({dir.file("new.wav"), century}, options, out, err), 1);
+    EXPECT_EQ(
+        runRenderTool({"--max-hours", "0.0001", dir.file("new.wav"), song}, options, out, err), 1);
+    EXPECT_EQ(runRenderTool({"--max-hours", "many", dir.file("new.wav"), song}, options, out, err),
+              2);
+    EXPECT_EQ(entries(dir),
+              QStringList({"century.mid", "junk.mid", "link.wav", "old.wav", "song.mid"}));
+    err.flush();
+    EXPECT_TRUE(text.contains("century.mid")) << text.toStdString();
+}
+
+TEST(RenderTool, ReplacesAnEarlierRenderAndLeavesNoTemporaryFile) {
+    if (!QFile::exists(TestSoundFont)) {
+        GTEST_SKIP() << "no test SoundFont";
+    }
+    test::TempDir dir;
+    const QString song = dir.write("song.mid", twoTrackSong());
+    const QString wavPath = dir.write("out.wav", "RIFF....WAVE an earlier render");
+    QString text;
+    QTextStream out(&text);
+    QTextStream err(&text);
+    ASSERT_EQ(runRenderTool({wavPath, song}, {TestSoundFont, 44100}, out, err), 0)
+        << text.toStdString();
+    EXPECT_GT(readWav(wavPath).frames / 44100.0, 2.0);
+    EXPECT_EQ(entries(dir), QStringList({"out.wav", "song.mid"}));
 }
 
 }  // namespace
