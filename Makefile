@@ -22,7 +22,7 @@ test: build
 	@bash scripts/run-tests.sh $(BUILD)
 
 bench: build
-	@$(BUILD)/bench/vesk_bench && $(BUILD)/bench/synth_bench && $(BUILD)/bench/scan_bench && $(BUILD)/bench/intake_bench && $(BUILD)/bench/live_bench
+	@$(BUILD)/bench/same_tick_bench && $(BUILD)/bench/vesk_bench && $(BUILD)/bench/synth_bench && $(BUILD)/bench/scan_bench && $(BUILD)/bench/intake_bench && $(BUILD)/bench/live_bench
 
 # Hardening runs, each in a build folder of its own: the fuzz targets for FUZZ_SECONDS
 # each, the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the

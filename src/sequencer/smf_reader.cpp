@@ -406,6 +406,11 @@ void orderRestrikes(std::vector<SongEvent>& events) {
     std::array<bool, 16 * 128> onInGroup{};
     std::vector<SongEvent> group;
     std::vector<bool> moved;
+    // The moved note-offs of each key, in file order, as a list threaded through `nextMoved`:
+    // each is emitted once, so a tick with many notes stays linear.
+    std::array<std::int32_t, 16 * 128> firstMoved{};
+    std::array<std::int32_t, 16 * 128> lastMoved{};
+    std::vector<std::int32_t> nextMoved;
     std::size_t i = 0;
     while (i < events.size()) {
         std::size_t j = i;
@@ -421,10 +426,13 @@ void orderRestrikes(std::vector<SongEvent>& events) {
             group.assign(events.begin() + static_cast<std::ptrdiff_t>(i),
                          events.begin() + static_cast<std::ptrdiff_t>(j));
             moved.assign(group.size(), false);
+            nextMoved.assign(group.size(), -1);
             for (const SongEvent& e : group) {
                 if (e.isNoteOn() || e.isNoteOff()) {
                     early[key(e)] = sounding[key(e)];
                     onInGroup[key(e)] = false;
+                    firstMoved[key(e)] = -1;
+                    lastMoved[key(e)] = -1;
                 }
             }
             for (std::size_t k = 0; k < group.size(); ++k) {
@@ -434,6 +442,15 @@ void orderRestrikes(std::vector<SongEvent>& events) {
                 } else if (e.isNoteOff() && early[key(e)] > 0) {
                     --early[key(e)];
                     moved[k] = onInGroup[key(e)];
+                    if (moved[k]) {
+                        const auto index = static_cast<std::int32_t>(k);
+                        if (lastMoved[key(e)] < 0) {
+                            firstMoved[key(e)] = index;
+                        } else {
+                            nextMoved[static_cast<std::size_t>(lastMoved[key(e)])] = index;
+                        }
+                        lastMoved[key(e)] = index;
+                    }
                 }
             }
             std::size_t out = i;
@@ -442,18 +459,16 @@ void orderRestrikes(std::vector<SongEvent>& events) {
                     continue;
                 }
                 if (group[k].isNoteOn()) {
-                    // Moved note-offs of this key go right before its first note-on.
-                    for (std::size_t m = k + 1; m < group.size(); ++m) {
-                        if (moved[m] && key(group[m]) == key(group[k])) {
-                            events[out++] = group[m];
-                            moved[m] = false;
-                            group[m].status = 0;
-                        }
+                    // Moved note-offs of this key go right before its first note-on; every
+                    // one of them comes after that note-on in the file.
+                    const int note = key(group[k]);
+                    for (std::int32_t m = firstMoved[note]; m >= 0;
+                         m = nextMoved[static_cast<std::size_t>(m)]) {
+                        events[out++] = group[static_cast<std::size_t>(m)];
                     }
+                    firstMoved[note] = -1;
                 }
-                if (group[k].status != 0) {
-                    events[out++] = group[k];
-                }
+                events[out++] = group[k];
             }
         }
         for (std::size_t k = i; k < j; ++k) {

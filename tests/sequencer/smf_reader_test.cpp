@@ -176,6 +176,30 @@ TEST(SmfReader, RestrikeAcrossTracksAndUnmatchedNoteOffsKeepTheirPlace) {
     ASSERT_EQ(read(test::smf(1, 96, {t3, t2}), song), SequencerError::None);
     EXPECT_EQ(channelEvents(song),
               (std::vector<std::string>{"96:145:61", "96:129:61", "192:129:61"}));
+    // Several keys restruck at one tick, one of them sounding twice: each key's note-offs
+    // go, in file order, right before that key's note-on.
+    Track t4;
+    t4.at(0, {0x90, 60, 100})
+        .at(0, {0x90, 60, 100})
+        .at(0, {0x90, 62, 100})
+        .at(96, {0x90, 60, 100})
+        .at(0, {0x90, 62, 100})
+        .at(0, {0x80, 62, 0})
+        .at(0, {0x80, 60, 1})
+        .at(0, {0x80, 60, 2})
+        .at(96, {0x80, 60, 0})
+        .at(0, {0x80, 62, 0})
+        .end();
+    ASSERT_EQ(read(test::smf(0, 96, {t4}), song), SequencerError::None);
+    std::vector<std::string> at96;
+    for (const SongEvent& e : song.events) {
+        if (e.tick == 96) {
+            at96.push_back(std::to_string(e.status) + ":" + std::to_string(e.data1) + ":" +
+                           std::to_string(e.data2));
+        }
+    }
+    EXPECT_EQ(at96, (std::vector<std::string>{"128:60:1", "128:60:2", "144:60:100", "128:62:0",
+                                              "144:62:100"}));
 }
 
 TEST(SmfReader, SysExFormsBecomeCompleteMessages) {
