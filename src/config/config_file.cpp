@@ -1,10 +1,17 @@
 #include "config/config_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include "platform/posix_file.h"
 
 namespace vesk::config {
 
@@ -28,17 +35,51 @@ QString userConfigFolder() {
 
 ConfigLoad loadConfigFile(const QString& path) {
     ConfigLoad load;
-    QFile file(path);
-    if (!file.exists()) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0 && errno == ENOENT) {
         load.read.valid = true;
         return load;
     }
     load.exists = true;
-    // A settings file is a few hundred bytes; a huge one is not ours and reads as invalid.
-    constexpr qint64 MaxConfigSize = 1 << 20;
-    if (file.open(QIODevice::ReadOnly) && file.size() <= MaxConfigSize) {
-        load.read = readConfig(file.readAll());
+    // Opened without blocking and checked on the open file: a FIFO or a device (a link to
+    // /dev/zero) must neither hang start-up nor be read without end.
+    platform::FileDescriptor fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0) {
+        load.refusal =
+            QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return load;
     }
+    if (!S_ISREG(st.st_mode)) {
+        load.refusal = QStringLiteral("%1: not a regular file; not read").arg(path);
+        return load;
+    }
+    // A settings file is a few hundred bytes; a huge one is not ours and reads as invalid.
+    constexpr qsizetype MaxConfigSize = 1 << 20;
+    QByteArray bytes(MaxConfigSize + 1, Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n =
+            ::read(fd.get(), bytes.data() + got, static_cast<std::size_t>(bytes.size() - got));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            load.refusal =
+                QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+            return load;
+        }
+        if (n == 0) {
+            break;
+        }
+        got += n;
+    }
+    if (got > MaxConfigSize) {
+        load.refusal = QStringLiteral("%1: larger than a settings file can be; not read").arg(path);
+        return load;
+    }
+    bytes.truncate(got);
+    load.read = readConfig(bytes);
     return load;
 }
 

@@ -18,6 +18,9 @@ QString userConfigFolder();
 struct ConfigLoad {
     bool exists = false;
     ConfigReadResult read;  // when !exists: defaults, valid
+    // Why an existing file was not read (not a regular file, too big, unreadable), naming
+    // it; empty when it was read. `read` is then invalid.
+    QString refusal;
 };
 
 ConfigLoad loadConfigFile(const QString& path);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -226,6 +227,29 @@ TEST(ConfigFile, LocationAndAtomicSave) {
     EXPECT_EQ(load.read.settings.repeat, 2);
     EXPECT_EQ(QDir(user + QStringLiteral("/veskmidi")).entryList(QDir::Files).size(), 1)
         << "no temporary file is left beside the configuration";
+}
+
+// A FIFO (nothing ever writes to it) and a link to an endless device: each is refused at
+// once, by name, instead of hanging or filling memory.
+TEST(ConfigFile, RefusesWhatIsNotARegularFile) {
+    test::TempDir dir;
+    const QString fifo = dir.file("fifo/vmidi.ini");
+    ASSERT_TRUE(QDir().mkpath(dir.file("fifo")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = dir.file("zero/vmidi.ini");
+    ASSERT_TRUE(QDir().mkpath(dir.file("zero")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    for (const QString& path : {fifo, zero}) {
+        const ConfigLoad load = loadConfigFile(path);
+        EXPECT_TRUE(load.exists);
+        EXPECT_FALSE(load.read.valid);
+        EXPECT_TRUE(load.refusal.contains(path)) << load.refusal.toStdString();
+    }
+    // Larger than any settings file: refused without reading it all.
+    const QString big =
+        dir.write("big/vmidi.ini", "[VESK MIDI INIT FILE]\r\n" + QByteArray(2 << 20, ' '));
+    EXPECT_FALSE(loadConfigFile(big).read.valid);
+    EXPECT_FALSE(loadConfigFile(big).refusal.isEmpty());
 }
 
 }  // namespace

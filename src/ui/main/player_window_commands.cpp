@@ -113,6 +113,8 @@ bool PlayerWindow::loadConfig() {
     player::Player& core = context_.player;
     const config::ConfigLoad load = config::loadConfigFile(context_.module.configPath);
     if (!load.read.valid) {
+        qCWarning(lcMainWindow).noquote()
+            << (load.refusal.isEmpty() ? context_.module.configPath : load.refusal);
         context_.interaction.showMessage(QString::fromUtf8(InvalidConfigText),
                                          platform::MessageIcon::Critical);
         return false;
