@@ -11,6 +11,7 @@
 
 #include "app/app_services.h"
 #include "app/component_probe.h"
+#include "app/quit_signals.h"
 #include "app/tools/tools.h"
 #include "app/work_folder.h"
 #include "config/config_file.h"
@@ -79,6 +80,7 @@ int run(int argc, char** argv) {
     }
     module.workFolder = work.path;
     module.handoffFolder = module.workFolder + QStringLiteral("FileNames");
+    repairWorkFolder(module.workFolder);
 
     QString lockError;
     std::unique_ptr<platform::InstanceLock> lock = platform::InstanceLock::tryAcquire(
@@ -148,7 +150,17 @@ int run(int argc, char** argv) {
     if (!host.start()) {
         return 1;
     }
-    return app.exec();
+    // Signals and the end of the desktop session quit through the window's own quit.
+    const QuitSignals quitSignals([&host] {
+        if (ui::MainWindow* window = host.mainWindow()) {
+            window->saveConfig();
+        } else {
+            QCoreApplication::quit();
+        }
+    });
+    const int status = app.exec();
+    cleanWorkFolder(module.workFolder);
+    return status;
 }
 
 }  // namespace vesk::app

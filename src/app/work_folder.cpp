@@ -60,21 +60,63 @@ WorkFolderResult prepareWorkFolder(const QString& base) {
     return {path + u'/', {}};
 }
 
-void cleanWorkFolder(const QString& workFolder) {
-    const QByteArray native = QFile::encodeName(workFolder);
-    DIR* dir = ::opendir(native.constData());
+namespace {
+
+bool isOwnEntry(const char* name) {
+    return std::strcmp(name, HandoffFolderName) == 0 || std::strcmp(name, LockFolderName) == 0;
+}
+
+// Deletes what `parentFd` holds, folders with their contents, without following links.
+// `keepOwn`: the player's own entries stay (only at the top of the work folder).
+void removeContents(int parentFd, bool keepOwn, int depth) {
+    DIR* dir = ::fdopendir(parentFd);
     if (dir == nullptr) {
+        ::close(parentFd);
         return;
     }
-    int dirFd = ::dirfd(dir);
+    const int dirFd = ::dirfd(dir);
     while (dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0 ||
+            (keepOwn && isOwnEntry(name))) {
+            continue;
+        }
         struct stat st {};
-        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            !S_ISDIR(st.st_mode)) {
-            ::unlinkat(dirFd, entry->d_name, 0);
+        if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            continue;
+        }
+        if (!S_ISDIR(st.st_mode)) {
+            ::unlinkat(dirFd, name, 0);
+        } else if (depth < 64) {
+            const int child =
+                ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (child >= 0) {
+                removeContents(child, false, depth + 1);
+                ::unlinkat(dirFd, name, AT_REMOVEDIR);
+            }
         }
     }
     ::closedir(dir);
+}
+
+}  // namespace
+
+void repairWorkFolder(const QString& workFolder) {
+    for (const char* own : {HandoffFolderName, LockFolderName}) {
+        const QByteArray path = QFile::encodeName(workFolder) + own;
+        struct stat st {};
+        if (::lstat(path.constData(), &st) == 0 && !S_ISDIR(st.st_mode)) {
+            ::unlink(path.constData());
+        }
+    }
+}
+
+void cleanWorkFolder(const QString& workFolder) {
+    const int fd = ::open(QFile::encodeName(workFolder).constData(),
+                          O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+        removeContents(fd, true, 0);
+    }
 }
 
 }  // namespace vesk::app

@@ -20,8 +20,18 @@ QString runtimeBase();
 // link, a non-folder or a folder of another user is refused.
 WorkFolderResult prepareWorkFolder(const QString& base);
 
-// Deletes the files directly inside the folder (left-overs of earlier runs); sub-folders
-// and what they hold stay. Symbolic links are removed, never followed.
+// The player's own entries in the work folder: the hand-off folder and the lock's folder.
+inline constexpr const char* HandoffFolderName = "FileNames";
+inline constexpr const char* LockFolderName = "Lock";
+
+// Makes the player's own entries usable again before the lock is taken: whatever stands
+// in their place that is not a real folder (a file, a link) is removed. A running player
+// keeps them as folders, so this never disturbs one.
+void repairWorkFolder(const QString& workFolder);
+
+// Deletes everything in the folder except the player's own entries: the files left over
+// from earlier runs and the folders archives' members were written to, with what they
+// hold. Symbolic links are removed, never followed. Only the lock's holder calls this.
 void cleanWorkFolder(const QString& workFolder);
 
 }  // namespace vesk::app

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -164,8 +165,11 @@ TEST_F(SecondInstance, APlantedLinkInPlaceOfTheHandoffFolderIsNotFollowed) {
     ASSERT_TRUE(QFile::link(elsewhere.path(), work_ + "FileNames"));
     std::unique_ptr<QProcess> process(start({"/music/a.mid"}));
     ASSERT_TRUE(process->waitForFinished(20000));
-    EXPECT_NE(process->exitCode(), 0);
+    // Start-up removes the link (never following it) and hands off into a real folder.
+    EXPECT_EQ(process->exitCode(), 0);
     EXPECT_TRUE(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_FALSE(QFileInfo(work_ + "FileNames").isSymLink());
+    EXPECT_EQ(handoffFiles().size(), 1);
 }
 
 TEST(FirstInstance, WithoutDisplaySaysSoInOneLine) {

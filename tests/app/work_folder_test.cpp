@@ -4,9 +4,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "app/component_probe.h"
 #include "app/work_folder.h"
+#include "platform/single_instance.h"
 #include "support/temp_dir.h"
 
 namespace vesk::app {
@@ -51,24 +53,47 @@ TEST(WorkFolder, RefusesAFolderOfAnotherUser) {
     EXPECT_FALSE(r.error.isEmpty());
 }
 
-TEST(WorkFolder, CleaningDeletesOnlyFilesDirectlyInside) {
+TEST(WorkFolder, CleaningKeepsOnlyThePlayersOwnEntriesAndFollowsNoLink) {
     test::TempDir base;
     const QString work = prepareWorkFolder(base.path()).path;
     test::TempDir outside;
     const QString precious = outside.write("precious.mid", "keep me");
     QFile(work + "old.mid").open(QIODevice::WriteOnly);
-    QFile(work + "converted.mid").open(QIODevice::WriteOnly);
     QFile::link(precious, work + "link.mid");
+    QFile::link(outside.path(), work + "linkedFolder");
     QDir().mkpath(work + "FileNames");
     QFile(work + "FileNames/12.File").open(QIODevice::WriteOnly);
-    QDir().mkpath(work + "sub");
-    QFile(work + "sub/member.mid").open(QIODevice::WriteOnly);
+    QDir().mkpath(work + "Lock");
+    QFile(work + "Lock/instance.lock").open(QIODevice::WriteOnly);
+    QDir().mkpath(work + "set/inner");
+    QFile(work + "set/inner/member.mid").open(QIODevice::WriteOnly);
+    QFile::link(outside.path(), work + "set/inner/out");
 
     cleanWorkFolder(work);
-    EXPECT_EQ(QDir(work).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 0);
+    EXPECT_EQ(QDir(work).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{"FileNames", "Lock"}));
     EXPECT_TRUE(QFile::exists(work + "FileNames/12.File"));
-    EXPECT_TRUE(QFile::exists(work + "sub/member.mid"));
+    EXPECT_TRUE(QFile::exists(work + "Lock/instance.lock"));
     EXPECT_EQ(test::readAll(precious), "keep me");
+}
+
+// An archive once wrote a file named "Lock" and a link named "FileNames": the next start
+// must still be able to lock and to take hand-offs.
+TEST(WorkFolder, RepairReplacesWhatStandsInPlaceOfTheOwnFolders) {
+    test::TempDir base;
+    const QString work = prepareWorkFolder(base.path()).path;
+    test::TempDir outside;
+    const QString precious = outside.write("0.File", "keep me");
+    QFile(work + "Lock").open(QIODevice::WriteOnly);
+    QFile::link(outside.path(), work + "FileNames");
+
+    repairWorkFolder(work);
+    EXPECT_FALSE(QFileInfo(work + "Lock").exists());
+    EXPECT_FALSE(QFileInfo(work + "FileNames").isSymLink());
+    EXPECT_EQ(test::readAll(precious), "keep me");
+    QString error;
+    EXPECT_NE(platform::InstanceLock::tryAcquire(work + "Lock/instance.lock", &error), nullptr)
+        << error.toStdString();
 }
 
 TEST(DllVersion, TextsOfComponents) {
