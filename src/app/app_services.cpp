@@ -34,7 +34,7 @@ AppServices::AppServices(config::ModuleState& module, config::Settings& settings
     player::PlayerServices services;
     services.preparation = player::standardPreparation(module);
     services.preparation.extract = [this](const QString& archive, const QString& member, quintptr) {
-        extractor_.extractArchive(archive, member, reporter_);
+        extractor_.extractListedMember(archive, member, reporter_);
     };
     services.preparation.lastLhasaArchive = [this] { return extractor_.lastLhasaArchive(); };
     // The desktop's default application; a failure is not reported.

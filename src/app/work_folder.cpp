@@ -63,7 +63,8 @@ WorkFolderResult prepareWorkFolder(const QString& base) {
 namespace {
 
 bool isOwnEntry(const char* name) {
-    return std::strcmp(name, HandoffFolderName) == 0 || std::strcmp(name, LockFolderName) == 0;
+    return std::strcmp(name, config::HandoffFolderName) == 0 ||
+           std::strcmp(name, config::LockFolderName) == 0;
 }
 
 // Deletes what `parentFd` holds, folders with their contents, without following links.
@@ -102,7 +103,7 @@ void removeContents(int parentFd, bool keepOwn, int depth) {
 }  // namespace
 
 void repairWorkFolder(const QString& workFolder) {
-    for (const char* own : {HandoffFolderName, LockFolderName}) {
+    for (const char* own : {config::HandoffFolderName, config::LockFolderName}) {
         const QByteArray path = QFile::encodeName(workFolder) + own;
         struct stat st {};
         if (::lstat(path.constData(), &st) == 0 && !S_ISDIR(st.st_mode)) {

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "config/module_state.h"
+
 namespace vesk::app {
 
 struct WorkFolderResult {
@@ -19,10 +21,6 @@ QString runtimeBase();
 // Creates base + "/Vesk_Midi/" with mode 0700, or checks the one that is there: a symbolic
 // link, a non-folder or a folder of another user is refused.
 WorkFolderResult prepareWorkFolder(const QString& base);
-
-// The player's own entries in the work folder: the hand-off folder and the lock's folder.
-inline constexpr const char* HandoffFolderName = "FileNames";
-inline constexpr const char* LockFolderName = "Lock";
 
 // Makes the player's own entries usable again before the lock is taken: whatever stands
 // in their place that is not a real folder (a file, a link) is removed. A running player

@@ -7,6 +7,11 @@
 
 namespace vesk::config {
 
+// The player's own entries in the work folder: the hand-off folder and the lock's folder.
+// Nothing extracted may be written into or over them, and cleaning leaves them.
+inline constexpr const char* HandoffFolderName = "FileNames";
+inline constexpr const char* LockFolderName = "Lock";
+
 struct ModuleState {
     // Linux passes an argument array: each argument is one quoted path ("\"" + path + "\""),
     // opened one after the other.

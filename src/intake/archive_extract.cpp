@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QProcess>
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -88,7 +90,9 @@ bool isCp932Lead(std::uint8_t byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-QString decodeRarName(QByteArray raw) {
+// A name as bytes (RAR, LZH): UTF-8 when it is valid UTF-8, otherwise CP932, where a
+// trail byte 0x5C that the reader took for a separator is given back.
+QString decodeNarrowName(QByteArray raw) {
     if (platform::isValidUtf8(raw)) {
         return QString::fromUtf8(raw);
     }
@@ -125,7 +129,10 @@ class MemberReader {
             case ArchiveKind::Lzh:
                 rc = archive_read_support_format_lha(a);
                 if (rc == ARCHIVE_OK) {
-                    rc = archive_read_set_options(a, "lha:hdrcharset=CP932");
+                    // Names come through as their bytes (Latin-1 maps each byte to one
+                    // character) and are decoded here: a name CP932 cannot convert would
+                    // make the reader give up on the whole rest of the archive.
+                    rc = archive_read_set_options(a, "lha:hdrcharset=ISO-8859-1");
                 }
                 break;
             case ArchiveKind::Zip:
@@ -179,11 +186,12 @@ class MemberReader {
         const char* raw = archive_entry_pathname(entry_);
         switch (kind_) {
             case ArchiveKind::Lzh:
-                return raw != nullptr ? QString::fromUtf8(raw) : QString();
+                return raw != nullptr ? decodeNarrowName(QString::fromUtf8(raw).toLatin1())
+                                      : QString();
             case ArchiveKind::Zip:
                 return platform::decodeNarrow(raw != nullptr ? QByteArray(raw) : zipLocalName());
             case ArchiveKind::Rar:
-                return raw != nullptr ? decodeRarName(QByteArray(raw)) : QString();
+                return raw != nullptr ? decodeNarrowName(QByteArray(raw)) : QString();
             case ArchiveKind::None:
                 break;
         }
@@ -346,6 +354,25 @@ QString withSlash(const QString& folder) {
     return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 
+// A member path whose first part is one of the player's own entries in the work folder.
+bool reachesOwnEntry(const QString& relative) {
+    const QString top = relative.section(u'/', 0, 0);
+    return top == QLatin1String(config::HandoffFolderName) ||
+           top == QLatin1String(config::LockFolderName);
+}
+
+// Members that were left out are told once per archive; the log has each one.
+void tellRefused(const ExtractOutcome& outcome, const QString& archive, IntakeReporter& reporter) {
+    if (outcome.refused > 0) {
+        reporter.showMessage(
+            QStringLiteral("%1 の %2 個のファイルは取り出しませんでした（安全でない名前、リンク、"
+                           "または大きすぎるファイル）。")
+                .arg(QFileInfo(archive).fileName())
+                .arg(outcome.refused),
+            platform::MessageIcon::Exclamation);
+    }
+}
+
 }  // namespace
 
 QString rarErrorText(int code, const QString& archiveName) {
@@ -410,9 +437,23 @@ ExtractOutcome ArchiveExtractor::extractArchive(const QString& archive, const QS
     return {};
 }
 
+ExtractOutcome ArchiveExtractor::extractListedMember(const QString& archive, const QString& member,
+                                                     IntakeReporter& reporter) {
+    static constexpr std::array<QStringView, 7> SongSuffixes{u".mid", u".rmi", u".rcp", u".r36",
+                                                             u".r18", u".g36", u".g18"};
+    const bool song = std::any_of(SongSuffixes.begin(), SongSuffixes.end(), [&](QStringView s) {
+        return member.endsWith(s, Qt::CaseInsensitive);
+    });
+    if (!song || member.contains(u'*') || member.contains(u'?')) {
+        qCWarning(lcArchive) << "a list names" << member << "in" << archive
+                             << "- not one song; nothing extracted";
+        return {};
+    }
+    return extractArchive(archive, member, reporter);
+}
+
 ExtractOutcome ArchiveExtractor::extractLibrary(const QString& archive, const QString& patterns,
                                                 IntakeReporter& reporter, bool zip) {
-    (void)reporter;
     ExtractOutcome outcome;
     if (module_.workFolder.isEmpty()) {
         qCWarning(lcArchive) << "no work folder to extract into";
@@ -425,24 +466,33 @@ ExtractOutcome ArchiveExtractor::extractLibrary(const QString& archive, const QS
     }
     MemberWriter writer(withSlash(module_.workFolder), limits_, outcome);
     while (reader.next() == Step::Member) {
+        if (reader.isFolder()) {
+            continue;
+        }
         const QString name = reader.name();
-        if (reader.isFolder() || name.isEmpty()) {
+        if (name.isEmpty()) {
+            qCWarning(lcArchive) << "member with an unreadable name skipped in" << archive;
+            ++outcome.refused;
             continue;
         }
         const std::optional<QString> relative = safeRelativePath(name);
         if (!wantedByPatterns(relative.value_or(name), patterns)) {
             continue;
         }
-        if (!relative || !reader.isRegularFile()) {
+        if (!relative || !reader.isRegularFile() || reachesOwnEntry(*relative)) {
             qCWarning(lcArchive) << "member refused:" << name << "in" << archive;
+            ++outcome.refused;
             continue;
         }
         bool overLimit = false;
-        writer.write(reader.handle(), *relative, overLimit);
+        if (writer.write(reader.handle(), *relative, overLimit) != 0) {
+            ++outcome.refused;
+        }
         if (overLimit) {
             break;
         }
     }
+    tellRefused(outcome, archive, reporter);
     return outcome;
 }
 
@@ -477,8 +527,9 @@ ExtractOutcome ArchiveExtractor::extractRar(const QString& archive, const QStrin
         const QString name = reader.name();
         const std::optional<QString> relative = safeRelativePath(name);
         if (!reader.isFolder() && !name.isEmpty() && rarWanted(relative.value_or(name), patterns)) {
-            if (!relative || !reader.isRegularFile()) {
+            if (!relative || !reader.isRegularFile() || reachesOwnEntry(*relative)) {
                 qCWarning(lcArchive) << "member refused:" << name << "in" << archive;
+                ++outcome.refused;
             } else {
                 bool overLimit = false;
                 if (const int failed = writer.write(reader.handle(), *relative, overLimit);
@@ -492,6 +543,7 @@ ExtractOutcome ArchiveExtractor::extractRar(const QString& archive, const QStrin
         }
         reporter.processEvents();
     }
+    tellRefused(outcome, archive, reporter);
     return outcome;
 }
 

@@ -32,6 +32,9 @@ struct ExtractOutcome {
     bool tracked = true;
     QStringList written;         // full paths of the files written, in order
     QStringList createdFolders;  // folders made for members kept in sub-folders, outermost first
+    // Wanted members left out: unsafe or unreadable names, links, members that would reach
+    // the player's own entries, a member over the size bounds.
+    int refused = 0;
 };
 
 // The RAR message texts; any other code gives an empty text.
@@ -47,6 +50,11 @@ class ArchiveExtractor {
     // archive's last three characters; an archive kind with no reader does nothing.
     ExtractOutcome extractArchive(const QString& archive, const QString& patterns,
                                   IntakeReporter& reporter);
+
+    // One member named by a play-list entry: a song (MIDI or Recomposer by its name) and no
+    // wildcard, otherwise nothing is extracted. A list line is one song, never a pattern.
+    ExtractOutcome extractListedMember(const QString& archive, const QString& member,
+                                       IntakeReporter& reporter);
 
     // RAR member by member, with the RAR matching rule and one message per failure.
     ExtractOutcome extractRar(const QString& archive, const QString& destination,

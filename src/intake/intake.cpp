@@ -292,7 +292,7 @@ QString Intake::memberTitle(const QString& container, const QString& name) {
         extract = module_.haveRarReader;
     }
     if (extract) {
-        extractor_.extractArchive(container, name, reporter_);
+        extractor_.extractListedMember(container, name, reporter_);
     }
     return title_(withSlash(module_.workFolder) + name);
 }
@@ -322,12 +322,21 @@ void Intake::readMultiList(const QString& path, std::vector<SongEntry>& out) {
     QString base;
     bool inBlock = false;
     bool systemBase = false;
+    int tooLong = 0;
     while (!file.atEnd()) {
+        QByteArray bytes = file.readLine(kMaxListLine);
+        if (!bytes.endsWith('\n') && !file.atEnd()) {
+            // Longer than any path: the whole line is left out, not cut into entries.
+            while (!file.atEnd() && !file.readLine(kMaxListLine).endsWith('\n')) {
+            }
+            ++tooLong;
+            continue;
+        }
         // A line of this system (it holds a "/", or it is a name in a block whose base
         // does) keeps its bytes, so a name of any bytes reads back as the same file. A line
         // of the Windows version is text, UTF-8 or CP932: decoded first, so that a CP932
         // character whose second byte is that of "\" is not taken for a separator.
-        const QByteArray raw = listLineBytes(withoutLineEnd(file.readLine(kMaxListLine)));
+        const QByteArray raw = listLineBytes(withoutLineEnd(bytes));
         const bool systemLine = (inBlock && systemBase) || raw.contains('/');
         const QString line =
             systemLine ? platform::pathFromBytes(raw) : platform::decodeNarrow(raw);
@@ -358,6 +367,12 @@ void Intake::readMultiList(const QString& path, std::vector<SongEntry>& out) {
             isArchiveMember(entry) ? memberTitle(entry.container, entry.name) : title_(song);
         reporter_.showEntry(entry);
         out.push_back(std::move(entry));
+    }
+    if (tooLong > 0) {
+        qCWarning(lcIntake) << tooLong << "over-long lines left out of" << path;
+        reporter_.showMessage(platform::displayPath(path) + QStringLiteral("\r\n") +
+                                  QStringLiteral("長すぎる %1 行を読み飛ばしました。").arg(tooLong),
+                              MessageIcon::Exclamation);
     }
 }
 

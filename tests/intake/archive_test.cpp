@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -161,7 +162,48 @@ TEST_F(IntakeTest, TraversalAbsoluteAndLinkMembersAreRefused) {
     }
     EXPECT_FALSE(QFileInfo::exists(work.path() + QStringLiteral("/../up.mid")));
     EXPECT_FALSE(QFileInfo::exists(work.path() + QStringLiteral("/../deep.mid")));
-    EXPECT_TRUE(reporter.messages.empty());
+    // The user is told once per archive that members were left out.
+    ASSERT_EQ(reporter.messages.size(), archives.size());
+    EXPECT_TRUE(reporter.messages[0].text.contains(QStringLiteral("t.zip")));
+    EXPECT_TRUE(reporter.messages[0].text.contains(u'3'));
+}
+
+// Members named like the player's own entries, and a name that cannot be read, among
+// songs: the songs after them are still taken, nothing reaches the hand-off folder or the
+// lock, and the user hears of it once.
+TEST_F(IntakeTest, MembersReachingThePlayersOwnEntriesAreRefused) {
+    const QByteArray badCp932(
+        "\x85\x20"
+        "bad.mid");  // a lead byte with no valid trail
+    const std::vector<ArchiveMember> members{file("FileNames/0.File", "\"/tmp/injected.mid\"\r\n"),
+                                             file("Lock", "x"), file(badCp932, smallSong("B")),
+                                             file("Lock/instance.lock", "x"),
+                                             file("after.mid", smallSong("A"))};
+    QDir().rmdir(work.path() + QStringLiteral("/FileNames"));
+    const std::vector<std::pair<QString, QByteArray>> archives{
+        {QStringLiteral("o.zip"), buildZip(members)},
+        {QStringLiteral("o0.lzh"), buildLzh(members, 0)},
+        {QStringLiteral("o2.lzh"), buildLzh(members, 2)},
+        {QStringLiteral("o.rar"), buildRar4(members)},
+    };
+    for (const auto& [name, bytes] : archives) {
+        SCOPED_TRACE(name.toStdString());
+        reporter.messages.clear();
+        const QString archive = songs.write(name, bytes);
+        const auto outcome = extractor.extractArchive(archive, QStringLiteral("*"), reporter);
+        QStringList written;
+        for (const QString& path : outcome.written) {
+            written.append(path.mid(module.workFolder.size()));
+            QFile::remove(path);
+        }
+        EXPECT_TRUE(written.contains(QStringLiteral("after.mid")))
+            << written.join(u' ').toStdString();
+        EXPECT_FALSE(written.join(u' ').contains(QStringLiteral("Lock")));
+        EXPECT_FALSE(written.join(u' ').contains(QStringLiteral("FileNames")));
+        EXPECT_FALSE(QFileInfo::exists(work.path() + QStringLiteral("/FileNames")));
+        EXPECT_FALSE(QFileInfo::exists(work.path() + QStringLiteral("/Lock")));
+        EXPECT_EQ(reporter.messages.size(), 1u);
+    }
 }
 
 TEST_F(IntakeTest, ZipLinkMembersNeverBecomeLinks) {
@@ -221,6 +263,9 @@ TEST_F(IntakeTest, SizeBoundsStopAnOversizedMemberAndTheArchive) {
 
     const QString rar = songs.write(QStringLiteral("bomb.rar"),
                                     buildRar4({file("big.mid", QByteArray(2000, 'b'))}));
+    ASSERT_EQ(reporter.messages.size(), 1u) << "the user is told the ZIP was cut short";
+    EXPECT_TRUE(reporter.messages[0].text.contains(QStringLiteral("bomb.zip")));
+    reporter.messages.clear();
     small.extractArchive(rar, QStringLiteral("*.mid"), reporter);
     EXPECT_EQ(reporter.texts(), QStringList{QStringLiteral("Write error")});
     EXPECT_EQ(reporter.messages[0].caption, QStringLiteral("Error"));

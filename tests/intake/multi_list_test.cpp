@@ -192,5 +192,41 @@ TEST_F(IntakeTest, ArchiveMembersInAListAreExtractedForTheirTitles) {
     EXPECT_EQ(without[0], (SongEntry{"two.mid", zip, ""}));
 }
 
+// A list line naming a wildcard in an archive is not a song: nothing of the archive is
+// extracted for it, and only the song a line names is.
+TEST_F(IntakeTest, AWildcardListLineExtractsNothing) {
+    const QString zip = songs.write(
+        QStringLiteral("hostile.zip"),
+        buildZip({file("FileNames/0.File", "\"/tmp/injected.mid\"\r\n"), file("Lock", "x"),
+                  file("run.sh", "rm -rf ~"), file("song.mid", smallSong("Song"))}));
+    const QString list =
+        songs.write(QStringLiteral("w.mlt"),
+                    (QStringLiteral("[MIDILIST]\n") + zip + QStringLiteral("/*\n") + zip +
+                     QStringLiteral("/*.sh\n") + zip + QStringLiteral("/song.mid\n"))
+                        .toUtf8());
+
+    auto entries = intake().addFiles(list);
+
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[2], (SongEntry{"song.mid", zip, "Song"}));
+    EXPECT_EQ(workContents(), QStringList{"song.mid"});
+    EXPECT_TRUE(QDir(work.path() + QStringLiteral("/FileNames"))
+                    .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+                    .isEmpty());
+}
+
+// A line longer than any path is left out whole (and said once), not cut into entries.
+TEST_F(IntakeTest, OverLongListLinesAreLeftOutWhole) {
+    const QByteArray huge = "/x/" + QByteArray(70000, 'y') + ".mid\n";
+    const QString list = songs.write(QStringLiteral("long.mlt"),
+                                     "[MIDILIST]\n/x/a.mid\n" + huge + huge + "/x/b.mid");
+    auto entries = intake().addFiles(list);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, QStringLiteral("a.mid"));
+    EXPECT_EQ(entries[1].name, QStringLiteral("b.mid"));
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_TRUE(reporter.messages[0].text.contains(list));
+}
+
 }  // namespace
 }  // namespace vesk::test

@@ -27,6 +27,20 @@ TEST_F(IntakeTest, ListToolPrintsEntriesAndMessages) {
     EXPECT_TRUE(workContents().isEmpty());
 }
 
+// Members left out of an archive make the listing incomplete: said, and the exit says so.
+TEST_F(IntakeTest, ListToolFailsWhenMembersWereLeftOut) {
+    const QString zip =
+        songs.write(QStringLiteral("cut.zip"),
+                    buildZip({file("../up.mid", smallSong("U")), file("ok.mid", smallSong("OK"))}));
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    EXPECT_EQ(app::runListTool({zip}, module, settings, outStream, errStream), 1);
+    EXPECT_EQ(out, zip + QStringLiteral("\tok.mid\tOK\n"));
+    EXPECT_TRUE(err.contains(QStringLiteral("cut.zip"))) << err.toStdString();
+}
+
 TEST_F(IntakeTest, ListToolNeedsAPathAndTakesRelativeOnes) {
     QString out;
     QString err;
