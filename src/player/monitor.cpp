@@ -26,11 +26,9 @@ void Player::monitorTick(int tickMs) {
         return;
     }
     inTick_ = true;
-    if (!module_.handoffFolder.isEmpty()) {
-        if (const auto line = handoffInbox_.take(module_.handoffFolder)) {
-            qCDebug(lcPlayer) << "handed over:" << *line;
-            view().openCommandLine(*line);
-        }
+    std::optional<QString> handed;
+    if (!openingHandoff_ && !module_.handoffFolder.isEmpty()) {
+        handed = handoffInbox_.take(module_.handoffFolder);
     }
     if (inMain()) {
         keepWindowPosition();
@@ -39,6 +37,15 @@ void Player::monitorTick(int tickMs) {
         followPlayback(tickMs);
     }
     inTick_ = false;
+    // Opened once the tick is done: a message it shows (a folder, a file of no supported
+    // kind) waits for the user while the following ticks go on. Later hand-offs wait in
+    // their folder until this one is open.
+    if (handed) {
+        qCDebug(lcPlayer) << "handed over:" << *handed;
+        openingHandoff_ = true;
+        view().openCommandLine(*handed);
+        openingHandoff_ = false;
+    }
 }
 
 void Player::keepWindowPosition() {

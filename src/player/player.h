@@ -164,6 +164,7 @@ class Player {
     WindowMode mode_ = WindowMode::Main;
     bool inTick_ = false;
     platform::HandoffInbox handoffInbox_;
+    bool openingHandoff_ = false;  // a handed-over command line is being opened
     // A device the engine refused during the reset, not to be asked for again at once.
     std::optional<std::int16_t> refusedDevice_;
 

@@ -148,6 +148,29 @@ TEST(MonitorHandoffTest, OneHandOffFilePerTickInEitherWindow) {
     EXPECT_TRUE(QDir(folder).entryList({"*.File"}).isEmpty());
 }
 
+// Opening a hand-off may show a message box whose events run further ticks: they must do
+// their work (here: follow the window) and leave the next hand-off for later.
+TEST(MonitorHandoffTest, TicksGoOnWhileAHandOffIsBeingOpened) {
+    PlayerRig rig;
+    rig.dir.write("work/FileNames/1.File", "\"/songs/folder\"\r\n");
+    rig.dir.write("work/FileNames/2.File", "\"/songs/two.mid\"\r\n");
+    rig.view.topLeft = QPoint(10, 20);
+    int nestedTop = 0;
+    rig.view.whileOpening = [&] {
+        rig.view.whileOpening = nullptr;
+        rig.view.topLeft = QPoint(30, 40);
+        rig.player->monitorTick();
+        nestedTop = rig.settings.top;
+    };
+    rig.player->monitorTick();
+    EXPECT_EQ(nestedTop, 40);
+    EXPECT_EQ(rig.view.named("open").size(), 1);
+    rig.player->monitorTick();
+    QStringList opened = rig.view.named("open");
+    opened.sort();
+    EXPECT_EQ(opened, (QStringList{"\"/songs/folder\"", "\"/songs/two.mid\""}));
+}
+
 TEST(MonitorDisplayTest, PositionBarTitleScrollAndWindowPlace) {
     PlayerRig rig;
     Player& p = *rig.player;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QStringList>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -26,7 +27,12 @@ namespace vesk::player::test {
 // Everything the core writes, in order, as "what:text" lines, and the list as shown.
 class RecordingView final : public PlayerView {
   public:
-    void openCommandLine(const QString& line) override { record("open", line); }
+    void openCommandLine(const QString& line) override {
+        record("open", line);
+        if (whileOpening) {
+            whileOpening();
+        }
+    }
     void clearList() override { lines.clear(); }
     void appendLine(const QString& line) override {
         lines.append(line);
@@ -69,6 +75,8 @@ class RecordingView final : public PlayerView {
     }
 
     void record(const QString& what, const QString& text) { calls.append(what + ":" + text); }
+    // Runs inside openCommandLine, as the events under a message box would.
+    std::function<void()> whileOpening;
     QStringList named(const QString& what) const {
         QStringList out;
         for (const QString& c : calls) {
