@@ -52,6 +52,10 @@ max_len_of() {
   esac
 }
 
+# Hostile inputs made by a script rather than kept as binaries.
+generated=$build/fuzz/seeds-generated
+python3 "$root/fuzz/make_seeds.py" "$generated" || exit 1
+
 status=0
 summary=()
 for t in $targets; do
@@ -64,7 +68,9 @@ for t in $targets; do
   dict=$(dict_of "$t")
   [ -n "$dict" ] && args+=(-dict="$dict")
   echo "== fuzz_$t for ${seconds}s"
-  "$build/fuzz/fuzz_$t" "${args[@]}" "$corpus" "$(seeds_of "$t")" >"$log" 2>&1
+  seeds=("$(seeds_of "$t")")
+  [ -d "$generated/$t" ] && seeds+=("$generated/$t")
+  "$build/fuzz/fuzz_$t" "${args[@]}" "$corpus" "${seeds[@]}" >"$log" 2>&1
   rc=$?
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
   if [ $rc -eq 0 ]; then
