@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDataStream>
 #include <QDir>
@@ -188,6 +189,12 @@ TEST(RenderTool, ReplacesAnEarlierRenderAndLeavesNoTemporaryFile) {
         << text.toStdString();
     EXPECT_GT(readWav(wavPath).frames / 44100.0, 2.0);
     EXPECT_EQ(entries(dir), QStringList({"out.wav", "song.mid"}));
+    // Not left private as its temporary file was.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(wavPath).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
 }
 
 }  // namespace
