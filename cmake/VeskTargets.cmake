@@ -47,6 +47,11 @@ function(vesk_tests name dir)
                         GTest::gmock)
   target_compile_definitions(${name} PRIVATE VESK_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
   # SERIAL: tests that measure real time run while no other test loads the machine.
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" RUN_SERIAL ${ARG_SERIAL})
+  # The test main sets the offscreen platform and a UTF-8 locale itself: a list-valued
+  # property would be split apart on its way through test discovery.
+  if(ARG_SERIAL)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES RUN_SERIAL TRUE)
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  endif()
 endfunction()
