@@ -25,8 +25,9 @@ ALLOWED = {
     "ui/main": {"ui/info", "ui/common", "player", "intake", "config", "platform"},
     "ui/tray": {"ui/info", "ui/common", "player", "intake", "config", "platform"},
     "ui/host": {"ui/main", "ui/tray", "ui/common", "player", "config", "platform"},
+    "ui/mpris": {"player", "intake", "config", "platform"},
     "app": {
-        "ui/host", "ui/main", "ui/tray", "ui/options", "ui/info", "ui/common", "player",
+        "ui/host", "ui/mpris", "ui/main", "ui/tray", "ui/options", "ui/info", "ui/common", "player",
         "intake", "intake/rcp", "engine", "sequencer", "config", "platform",
     },
 }

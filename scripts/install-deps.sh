@@ -17,6 +17,8 @@ PACKAGES=(
   pulseaudio pulseaudio-utils
   # make bench: FluidSynth's command-line player, the peer of the live figures
   fluidsynth
+  # media controls on a private session bus
+  dbus-daemon dbus-bin playerctl libglib2.0-bin
   # make fuzz: clang with libFuzzer
   clang libclang-rt-14-dev
 )

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
 #include <QLoggingCategory>
 #include <QSystemTrayIcon>
@@ -25,6 +26,7 @@
 #include "ui/common/qt_user_interaction.h"
 #include "ui/host/window_host.h"
 #include "ui/main/main_window.h"
+#include "ui/mpris/mpris_service.h"
 #include "ui/options/option_choosers.h"
 #include "ui/options/options_dialog.h"
 
@@ -149,6 +151,14 @@ int run(int argc, char** argv) {
     ui::WindowHost host(context, std::move(windows));
     if (!host.start()) {
         return 1;
+    }
+    ui::mpris::MprisService mpris(services.player(),
+                                  {[&host] { host.raise(); }, [&host] { host.quit(); }},
+                                  QString::fromLatin1(platform::desktop::PlayerDesktopName));
+    QString busError;
+    if (!mpris.attach(QDBusConnection::sessionBus(), &busError)) {
+        qCWarning(lcStartup).noquote()
+            << "media keys and desktop media controls are off:" << busError;
     }
     // Signals and the end of the desktop session quit through the window's own quit.
     const QuitSignals quitSignals([&host] {

@@ -114,7 +114,7 @@ void Player::playEntry(std::int16_t index) {
     state_.stoppedTime = 0;
     setStatus(QStringLiteral("PLAY"));
     engine_.midiPlay();
-    view().stateChanged();
+    changed();
 }
 
 void Player::applySpeedOnLoad() {

@@ -37,7 +37,7 @@ void Player::repeatCommand(std::int16_t index) {
         rebuildShuffleOrder();
     }
     view().showRepeat(mode, repeatIndicator(mode));
-    view().stateChanged();
+    changed();
 }
 
 void Player::rebuildShuffleOrder() {
@@ -68,7 +68,7 @@ void Player::changeSpeed(bool toDouble) {
         applySpeed(s);
     }
     setTotal(intake::formatTime(timeAtSpeed(engine_.playTime(), s)));
-    view().stateChanged();
+    changed();
 }
 
 void Player::doubleSpeedCommand() {
@@ -92,7 +92,7 @@ void Player::chooseDevice(const QString& choice, int slot) {
     }
     state_.slotInUse = slot;
     setDeviceShown(slot);
-    view().stateChanged();
+    changed();
 }
 
 void Player::deviceACommand() {
@@ -109,7 +109,7 @@ void Player::autoDeviceCommand() {
 
 void Player::scrollCommand() {
     main_.scroll = !main_.scroll;
-    view().stateChanged();
+    changed();
 }
 
 }  // namespace vesk::player

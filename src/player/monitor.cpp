@@ -37,6 +37,8 @@ void Player::monitorTick(int tickMs) {
         followPlayback(tickMs);
     }
     inTick_ = false;
+    // Position and the end of a song are seen here first.
+    notifyObservers();
     // Opened once the tick is done: a message it shows (a folder, a file of no supported
     // kind) waits for the user while the following ticks go on. Later hand-offs wait in
     // their folder until this one is open.

@@ -1,5 +1,6 @@
 #include "player/player.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "intake/path_text.h"
@@ -29,7 +30,36 @@ void Player::attachView(PlayerView& view, WindowMode mode) {
     }
 }
 
+void Player::addObserver(PlayerObserver& observer) {
+    observers_.push_back(&observer);
+}
+
+void Player::removeObserver(PlayerObserver& observer) {
+    std::erase(observers_, &observer);
+}
+
+void Player::changed() {
+    view().stateChanged();
+    notifyObservers();
+}
+
+void Player::notifyObservers() {
+    // Copied: an observer may remove itself while it is told.
+    const std::vector<PlayerObserver*> observers = observers_;
+    for (PlayerObserver* observer : observers) {
+        observer->playerChanged();
+    }
+}
+
+void Player::notifySeeked(std::int32_t position) {
+    const std::vector<PlayerObserver*> observers = observers_;
+    for (PlayerObserver* observer : observers) {
+        observer->playerSeeked(position);
+    }
+}
+
 void Player::setStatus(const QString& text) {
+    notifyObservers();
     if (inMain()) {
         main_.statusText = text;
         view().setStatusText(text);
@@ -44,6 +74,7 @@ void Player::setNow(const QString& text) {
 }
 
 void Player::setTotal(const QString& text) {
+    notifyObservers();
     if (inMain()) {
         main_.totalText = text;
         view().setTotalText(text);
@@ -51,6 +82,7 @@ void Player::setTotal(const QString& text) {
 }
 
 void Player::setTitle(const QString& text) {
+    notifyObservers();
     if (inMain()) {
         main_.titleText = text;
         view().setTitleText(text);
@@ -90,6 +122,7 @@ void Player::setCanPause(bool canPause) {
         main_.canPause = canPause;
         view().stateChanged();
     }
+    notifyObservers();
 }
 
 void Player::setTrayMenu(bool play, bool pause, bool stop, bool prev) {
@@ -100,6 +133,7 @@ void Player::setTrayMenu(bool play, bool pause, bool stop, bool prev) {
         tray_.prevEnabled = prev;
         view().stateChanged();
     }
+    notifyObservers();
 }
 
 void Player::updateEnableFlags() {
@@ -113,7 +147,7 @@ void Player::updateEnableFlags() {
     main_.canDelete = any;
     main_.canNext = several;
     main_.canBack = several;
-    view().stateChanged();
+    changed();
 }
 
 void Player::rewindDisplay() {

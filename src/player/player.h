@@ -16,6 +16,7 @@
 #include "engine/engine.h"
 #include "platform/handoff.h"
 #include "platform/user_interaction.h"
+#include "player/player_observer.h"
 #include "player/player_state.h"
 #include "player/player_view.h"
 #include "player/random_source.h"
@@ -40,6 +41,9 @@ class Player {
 
     // The window that shows the player from now on. The view must outlive its attachment.
     void attachView(PlayerView& view, WindowMode mode);
+    // Observers must outlive their registration or be removed first.
+    void addObserver(PlayerObserver& observer);
+    void removeObserver(PlayerObserver& observer);
     WindowMode mode() const { return mode_; }
 
     PlayerState& state() { return state_; }
@@ -81,6 +85,15 @@ class Player {
     void closeSession();
     std::int32_t songLength() const;
     void seekTo(std::int32_t position);
+    std::int32_t position();
+    Playback playback();
+    // The speed in force in the window that is shown.
+    const SpeedState& speedInForce() const { return inMain() ? main_.speed : tray_.speed; }
+    // The loaded song's title as the engine read it.
+    QString songTitle() const;
+    // Takes in a line of quoted paths as a hand-off from a second start; with `playNew`,
+    // the first new entry starts when nothing was playing.
+    void takeCommandLine(const QString& line, bool playNew);
 
     // One tick of the monitor loop; `tickMs` is the timer's interval.
     void monitorTick(int tickMs = 250);
@@ -128,6 +141,10 @@ class Player {
     void setTrayMenu(bool play, bool pause, bool stop, bool prev);
     void updateEnableFlags();
     void rewindDisplay();
+    // The window's menus and flags follow the state, and so do the observers.
+    void changed();
+    void notifyObservers();
+    void notifySeeked(std::int32_t position);
 
     // The song as a Standard MIDI File on disk; none when its file or archive is missing.
     struct SongFile {
@@ -161,6 +178,7 @@ class Player {
     };
     NullView nullView_;
     PlayerView* view_ = &nullView_;
+    std::vector<PlayerObserver*> observers_;
     WindowMode mode_ = WindowMode::Main;
     bool inTick_ = false;
     platform::HandoffInbox handoffInbox_;

@@ -50,6 +50,7 @@ void Player::transportPrev() {
     switch (engine_.lastCommand()) {
         case engine::kSessionPlaying:
             engine_.setNowPos(0);
+            notifySeeked(0);
             break;
         case engine::kSessionPaused:
             engine_.midiStop();
@@ -117,6 +118,37 @@ std::int32_t Player::songLength() const {
 
 void Player::seekTo(std::int32_t position) {
     engine_.setNowPos(position);
+    notifySeeked(position);
+}
+
+std::int32_t Player::position() {
+    return engine_.nowPos();
+}
+
+Playback Player::playback() {
+    const QString status = engine_.status();
+    if (status == QLatin1String("playing")) {
+        return Playback::Playing;
+    }
+    if (status == QLatin1String("paused")) {
+        return Playback::Paused;
+    }
+    return Playback::Stopped;
+}
+
+QString Player::songTitle() const {
+    return engine_.title();
+}
+
+void Player::takeCommandLine(const QString& line, bool playNew) {
+    const bool wasPlaying = isPlaying();
+    const std::int16_t last = state_.listLast();
+    view().openCommandLine(line);
+    // The main window lists new entries itself; the tray lists them when it gives way.
+    if (playNew && !wasPlaying && state_.listLast() > last) {
+        moveTo(static_cast<std::int16_t>(last + 1));
+    }
+    notifyObservers();
 }
 
 }  // namespace vesk::player

@@ -17,7 +17,9 @@ namespace vesk::platform::desktop {
 
 inline constexpr int AssociationRows = 12;
 inline constexpr int FirstArchiveRow = 9;
-inline constexpr char PlayerDesktopId[] = "veskmidi.desktop";
+// The desktop entry's name as installed; its file is this name with ".desktop".
+inline constexpr char PlayerDesktopName[] = "io.github.veskmidi.VeskMidiPlayer";
+inline constexpr char PlayerDesktopId[] = "io.github.veskmidi.VeskMidiPlayer.desktop";
 inline constexpr char EmptyBackup[] = "veskmidi.empty";
 
 struct AssociationRow {

@@ -1,6 +1,7 @@
 #include "ui/host/window_host.h"
 
 #include <QTimer>
+#include <QWidget>
 #include <utility>
 
 namespace vesk::ui {
@@ -26,6 +27,26 @@ bool WindowHost::start() {
     }
     main_->show();
     return true;
+}
+
+void WindowHost::raise() {
+    if (tray_) {
+        tray_->returnToMainWindow();
+        return;
+    }
+    if (auto* widget = dynamic_cast<QWidget*>(main_.get())) {
+        widget->showNormal();
+        widget->raise();
+        widget->activateWindow();
+    }
+}
+
+void WindowHost::quit() {
+    if (tray_) {
+        main_->saveConfig();
+    } else {
+        main_->closeWindow();
+    }
 }
 
 void WindowHost::enterTray() {

@@ -29,6 +29,12 @@ class WindowHost final : public QObject {
     // Makes, loads and shows the main window; false when the program must end at once.
     bool start();
 
+    // Brings the main window forward; in tray mode the main window comes back as from
+    // the tray icon.
+    void raise();
+    // The main window's own quit, from either mode.
+    void quit();
+
     // The main window; in tray mode the closed one, kept so that quitting from the tray
     // ends through its own closing sequence.
     MainWindow* mainWindow() const { return main_.get(); }

@@ -33,7 +33,7 @@ TEST(Associations, NoPreviousDefaultIsBackedUpAsEmptyAndRemovalDeletesTheEntry) 
     MemoryAssociationStore store;
     Associations assoc(store);
     ASSERT_TRUE(assoc.setAssociation(Rcp));
-    EXPECT_EQ(defaultOf(store, "audio/x-recomposer"), "veskmidi.desktop;");
+    EXPECT_EQ(defaultOf(store, "audio/x-recomposer"), "io.github.veskmidi.VeskMidiPlayer.desktop;");
     EXPECT_EQ(store.readValue("audio/x-recomposer", BackupEntry), "veskmidi.empty");
     EXPECT_EQ(store.installs, 1);
     EXPECT_TRUE(assoc.inForce(Rcp));
@@ -65,7 +65,7 @@ TEST(Associations, PreviousDefaultSurvivesTheSecondRowOfItsTypeAndComesBack) {
 
 TEST(Associations, RemovingWithoutBackupFailsAfterClearingTheDefault) {
     MemoryAssociationStore store;
-    store.entries["audio/midi"][""] = "veskmidi.desktop";
+    store.entries["audio/midi"][""] = "io.github.veskmidi.VeskMidiPlayer.desktop";
     Associations assoc(store);
     EXPECT_TRUE(assoc.inForce(Mid));
     EXPECT_FALSE(assoc.removeAssociation(Mid));
@@ -77,7 +77,8 @@ TEST(Associations, FailedWritesAreReportedButTheOthersAreStillMade) {
     store.installWorks = false;
     Associations assoc(store);
     EXPECT_FALSE(assoc.setAssociation(8));
-    EXPECT_EQ(defaultOf(store, "audio/x-vesk-multilist"), "veskmidi.desktop;");
+    EXPECT_EQ(defaultOf(store, "audio/x-vesk-multilist"),
+              "io.github.veskmidi.VeskMidiPlayer.desktop;");
 
     store.failing.insert("audio/midi");
     store.installWorks = true;
@@ -90,15 +91,18 @@ TEST(Associations, ArchiveVerbJoinsAndLeavesTheOpenWithList) {
     MemoryAssociationStore store;
     store.entries[".zip"][""] = "application/zip";
     store.entries["application/zip"][AddedEntry] = "ark.desktop;";
-    store.entries["application/zip"][RemovedEntry] = "veskmidi.desktop;xarchiver.desktop;";
+    store.entries["application/zip"][RemovedEntry] =
+        "io.github.veskmidi.VeskMidiPlayer.desktop;xarchiver.desktop;";
     Associations assoc(store);
     EXPECT_FALSE(assoc.inForce(Zip));
     ASSERT_TRUE(assoc.addArchiveVerb(Zip));
-    EXPECT_EQ(store.readValue("application/zip", AddedEntry), "ark.desktop;veskmidi.desktop;");
+    EXPECT_EQ(store.readValue("application/zip", AddedEntry),
+              "ark.desktop;io.github.veskmidi.VeskMidiPlayer.desktop;");
     EXPECT_EQ(store.readValue("application/zip", RemovedEntry), "xarchiver.desktop;");
     EXPECT_TRUE(assoc.inForce(Zip));
     ASSERT_TRUE(assoc.addArchiveVerb(Zip));
-    EXPECT_EQ(store.readValue("application/zip", AddedEntry), "ark.desktop;veskmidi.desktop;");
+    EXPECT_EQ(store.readValue("application/zip", AddedEntry),
+              "ark.desktop;io.github.veskmidi.VeskMidiPlayer.desktop;");
 
     ASSERT_TRUE(assoc.removeArchiveVerb(Zip));
     EXPECT_EQ(store.readValue("application/zip", AddedEntry), "ark.desktop;");

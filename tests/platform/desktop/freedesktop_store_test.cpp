@@ -74,11 +74,11 @@ TEST_F(DesktopRig, MidiBecomesThePlayersAndGoesBackToThePreviousApplication) {
     EXPECT_FALSE(assoc.inForce(0));
 
     ASSERT_TRUE(assoc.setAssociation(0));
-    EXPECT_EQ(queryDefault("audio/midi"), "veskmidi.desktop");
+    EXPECT_EQ(queryDefault("audio/midi"), "io.github.veskmidi.VeskMidiPlayer.desktop");
     EXPECT_TRUE(assoc.inForce(1));
     EXPECT_EQ(mimeApps(),
               "# my own notes\n[Default Applications]\ntext/plain=gedit.desktop;\n"
-              "audio/midi=veskmidi.desktop;\n\n[Added Associations]\n"
+              "audio/midi=io.github.veskmidi.VeskMidiPlayer.desktop;\n\n[Added Associations]\n"
               "application/zip=other.desktop;\nimage/png=other.desktop;\n");
     EXPECT_TRUE(readAll(store.backupPath()).contains("audio/midi=other.desktop;"));
     const QByteArray entry = readAll(store.desktopEntryPath());
@@ -96,7 +96,7 @@ TEST_F(DesktopRig, OwnTypesAreInstalledAndAnEmptyBackupRemovesTheDefault) {
     EXPECT_FALSE(store.applicationInstalled());
     ASSERT_TRUE(assoc.setAssociation(3));
     EXPECT_TRUE(store.applicationInstalled());
-    EXPECT_EQ(queryDefault("audio/x-recomposer"), "veskmidi.desktop");
+    EXPECT_EQ(queryDefault("audio/x-recomposer"), "io.github.veskmidi.VeskMidiPlayer.desktop");
     EXPECT_TRUE(QFile::exists(dir.file("data/icons/hicolor/scalable/mimetypes/veskmidi-rcp.svg")));
     EXPECT_TRUE(QFile::exists(dir.file("data/icons/hicolor/scalable/apps/veskmidi.svg")));
     if (!QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty()) {
@@ -114,7 +114,8 @@ TEST_F(DesktopRig, ArchiveVerbAppearsAndDisappearsBesideOtherApplications) {
     Associations assoc(store);
     ASSERT_EQ(store.readValue(".zip", {}), "application/zip");
     ASSERT_TRUE(assoc.addArchiveVerb(10));
-    EXPECT_TRUE(mimeApps().contains("\napplication/zip=other.desktop;veskmidi.desktop;\n"));
+    EXPECT_TRUE(mimeApps().contains(
+        "\napplication/zip=other.desktop;io.github.veskmidi.VeskMidiPlayer.desktop;\n"));
     EXPECT_TRUE(assoc.inForce(10));
     EXPECT_EQ(queryDefault("audio/midi"), "other.desktop");
     ASSERT_TRUE(assoc.removeArchiveVerb(10));

@@ -267,7 +267,7 @@ TEST_F(DialogRig, LhasaBrowseAndPathCheck) {
 }
 
 TEST_F(DialogRig, AssociationsTickTogetherAndStopAtTheFirstFailure) {
-    store.entries["audio/x-recomposer"][""] = "veskmidi.desktop;";
+    store.entries["audio/x-recomposer"][""] = "io.github.veskmidi.VeskMidiPlayer.desktop;";
     store.entries["audio/x-recomposer"][BackupEntry] = "old.desktop;";
     store.entries[".zip"][""] = "application/zip";
     open();
@@ -285,8 +285,10 @@ TEST_F(DialogRig, AssociationsTickTogetherAndStopAtTheFirstFailure) {
 
     click("B_Accept");
     EXPECT_EQ(messages(), QStringList{RegistryFailed});
-    EXPECT_EQ(store.readValue("audio/midi", {}), "veskmidi.desktop;");
-    EXPECT_EQ(store.readValue("audio/x-recomposer", {}), "veskmidi.desktop;") << "untouched";
+    EXPECT_EQ(store.readValue("audio/midi", {}), "io.github.veskmidi.VeskMidiPlayer.desktop;");
+    EXPECT_EQ(store.readValue("audio/x-recomposer", {}),
+              "io.github.veskmidi.VeskMidiPlayer.desktop;")
+        << "untouched";
     EXPECT_EQ(store.readValue("application/zip", AddedEntry), "");
     const auto& state = dialog->assocState();
     EXPECT_TRUE(state[0] && state[1]);
@@ -298,7 +300,8 @@ TEST_F(DialogRig, AssociationsTickTogetherAndStopAtTheFirstFailure) {
     click("B_Accept");
     EXPECT_EQ(messages().size(), 1);
     EXPECT_EQ(store.readValue("audio/x-recomposer", {}), "old.desktop;");
-    EXPECT_EQ(store.readValue("application/zip", AddedEntry), "veskmidi.desktop;");
+    EXPECT_EQ(store.readValue("application/zip", AddedEntry),
+              "io.github.veskmidi.VeskMidiPlayer.desktop;");
     EXPECT_TRUE(dialog->assocState()[10]);
     EXPECT_FALSE(dialog->assocState()[7]);
 }
