@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 # CMakePresets.json: a user's build shows warnings, CI (CI=true) and developers fail on them.
 PRESET ?= $(if $(CI),dev,user)
 
-.PHONY: deps configure build run test bench screenshots clean fuzz test-sanitize test-tsan
+.PHONY: deps configure build run test install package bench screenshots clean fuzz test-sanitize test-tsan
 
 deps:
 	@bash scripts/install-deps.sh
@@ -20,6 +20,12 @@ run: build
 
 test: build
 	@bash scripts/run-tests.sh $(BUILD)
+
+# Installs under PREFIX (default /usr/local); DESTDIR stages it elsewhere.
+PREFIX ?= /usr/local
+
+install: build
+	@DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
 
 bench: build
 	@$(BUILD)/bench/same_tick_bench && $(BUILD)/bench/vesk_bench && $(BUILD)/bench/synth_bench && $(BUILD)/bench/scan_bench && $(BUILD)/bench/intake_bench && $(BUILD)/bench/live_bench

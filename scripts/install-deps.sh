@@ -19,6 +19,8 @@ PACKAGES=(
   fluidsynth
   # media controls on a private session bus
   dbus-daemon dbus-bin playerctl libglib2.0-bin
+  # installation and the Debian package: validators, the MIME database, lintian
+  desktop-file-utils appstream shared-mime-info dpkg-dev file lintian
   # make fuzz: clang with libFuzzer
   clang libclang-rt-14-dev
 )

@@ -115,6 +115,14 @@ int run(int argc, char** argv) {
     cleanWorkFolder(module.workFolder);
     module.programFolder = platform::executableFolder();
     module.configPath = config::chooseConfigPath(module.programFolder, config::userConfigFolder());
+    // An installed player started for the first time with no file plays its demo list, as
+    // `make run` does from the source folder.
+    const QString demoList =
+        platform::installedDataFolder(module.programFolder) + QStringLiteral("demo/demo.mlt");
+    if (args.isEmpty() && !QFileInfo::exists(module.configPath) &&
+        QFileInfo(demoList).isAbsolute() && QFileInfo::exists(demoList)) {
+        module.commandText << u'"' + demoList + u'"';
+    }
 
     const ComponentProbes probes = installedComponents();
     probeComponents(module, probes);

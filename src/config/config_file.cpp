@@ -11,12 +11,19 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "platform/folders.h"
 #include "platform/posix_file.h"
 
 namespace vesk::config {
 
 QString chooseConfigPath(const QString& programFolder, const QString& userConfigFolder) {
     QString beside = QDir(programFolder).filePath(QLatin1String(ConfigFileName));
+    // An installed program's folder is the system's, writable or not (root, a prefix the
+    // user owns): its settings are the user's own.
+    if (!platform::installedDataFolder(programFolder).isEmpty()) {
+        return QDir(userConfigFolder)
+            .filePath(QStringLiteral("veskmidi/") + QLatin1String(ConfigFileName));
+    }
     if (QFileInfo::exists(beside) ||
         ::access(QFile::encodeName(programFolder).constData(), W_OK) == 0) {
         return beside;

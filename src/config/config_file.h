@@ -9,7 +9,8 @@
 namespace vesk::config {
 
 // Beside the program when that folder already holds the file or can be written (portable
-// use); otherwise in the user's configuration folder (`userConfigFolder`/veskmidi).
+// use); otherwise, and always for an installed program, in the user's configuration
+// folder (`userConfigFolder`/veskmidi).
 QString chooseConfigPath(const QString& programFolder, const QString& userConfigFolder);
 
 // $XDG_CONFIG_HOME, else ~/.config.

@@ -11,4 +11,14 @@ QString executableFolder() {
     return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 
+QString installedDataFolder(const QString& programFolder) {
+    const QDir program(programFolder);
+    if (program.dirName() != QLatin1String("bin")) {
+        return {};
+    }
+    const QString data =
+        QDir::cleanPath(program.absoluteFilePath(QStringLiteral("../share/veskmidi")));
+    return QFileInfo(data).isDir() ? data + u'/' : QString();
+}
+
 }  // namespace vesk::platform

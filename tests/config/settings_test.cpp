@@ -216,6 +216,11 @@ TEST(ConfigFile, LocationAndAtomicSave) {
     }
     QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
+    // Installed (bin/ beside share/veskmidi/), the user's folder even when bin/ is writable.
+    QDir().mkpath(dir.path() + QStringLiteral("/share/veskmidi"));
+    EXPECT_EQ(chooseConfigPath(program, user), user + QStringLiteral("/veskmidi/vmidi.ini"));
+    QDir(dir.path() + QStringLiteral("/share")).removeRecursively();
+
     const QString path = user + QStringLiteral("/veskmidi/vmidi.ini");
     EXPECT_FALSE(loadConfigFile(path).exists);
     EXPECT_TRUE(loadConfigFile(path).read.valid);

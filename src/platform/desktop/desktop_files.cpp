@@ -65,6 +65,7 @@ QByteArray desktopEntry(const QString& programPath) {
     entry += "[Desktop Entry]\n";
     entry += "Type=Application\n";
     entry += "Name=VESK MIDI PLAYER\n";
+    entry += "Name[ja]=" + QStringLiteral("VESK MIDI プレイヤー").toUtf8() + "\n";
     entry += "GenericName=MIDI Player\n";
     entry += "GenericName[ja]=" + QStringLiteral("MIDIプレイヤー").toUtf8() + "\n";
     entry += "Comment=Plays Standard MIDI Files, Recomposer songs and archives of them\n";
@@ -134,6 +135,19 @@ QByteArray documentIconSvg(const QString& label, const QString& colour) {
         "  <path d=\"M30 14v12.5a4 4 0 1 1-2.5-3.7V14z\" fill=\"" + xmlEscaped(colour) + "\"/>\n";
     svg += "</svg>\n";
     return svg;
+}
+
+std::vector<NamedIcon> documentIcons() {
+    const std::vector<std::pair<const char*, const char*>> looks{
+        {"MID", "#2f6fb3"}, {"RCP", "#b3462f"}, {"MLT", "#3f8f3a"}};
+    const auto& types = playerMimeTypes();
+    std::vector<NamedIcon> icons;
+    for (std::size_t i = 0; i < types.size() && i < looks.size(); ++i) {
+        icons.push_back(
+            {QLatin1String(types[i].icon),
+             documentIconSvg(QLatin1String(looks[i].first), QLatin1String(looks[i].second))});
+    }
+    return icons;
 }
 
 }  // namespace vesk::platform::desktop

@@ -32,4 +32,11 @@ inline constexpr char AppIconName[] = "veskmidi";
 QByteArray appIconSvg();
 QByteArray documentIconSvg(const QString& label, const QString& colour);
 
+// The document icon of each type the player defines: its name and SVG.
+struct NamedIcon {
+    QString name;
+    QByteArray svg;
+};
+std::vector<NamedIcon> documentIcons();
+
 }  // namespace vesk::platform::desktop

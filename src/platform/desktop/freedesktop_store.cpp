@@ -93,8 +93,17 @@ bool isTypeKey(const QString& key) {
 }  // namespace
 
 DesktopFolders DesktopFolders::fromEnvironment() {
+    QStringList dataDirs;
+    for (const QString& dir : qEnvironmentVariable("XDG_DATA_DIRS").split(u':')) {
+        if (QDir::isAbsolutePath(dir)) {
+            dataDirs.append(dir);
+        }
+    }
+    if (dataDirs.isEmpty()) {
+        dataDirs = {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")};
+    }
     return {folderFromEnvironment("XDG_CONFIG_HOME", QStringLiteral(".config")),
-            folderFromEnvironment("XDG_DATA_HOME", QStringLiteral(".local/share"))};
+            folderFromEnvironment("XDG_DATA_HOME", QStringLiteral(".local/share")), dataDirs};
 }
 
 FreedesktopAssociationStore::FreedesktopAssociationStore(DesktopFolders folders,
@@ -243,21 +252,25 @@ bool FreedesktopAssociationStore::removeValue(const QString& key, const QString&
 }
 
 bool FreedesktopAssociationStore::applicationInstalled() {
-    return QFileInfo(desktopEntryPath()).isFile() && QFileInfo(mimePackagePath()).isFile();
+    // An installed player's entry and types serve; the user gets no second copy of them.
+    QStringList dataFolders = folders_.dataDirs;
+    dataFolders.prepend(folders_.dataHome);
+    for (const QString& folder : dataFolders) {
+        if (QFileInfo(folder + QStringLiteral("/applications/") + PlayerDesktopId).isFile() &&
+            QFileInfo(folder + QStringLiteral("/mime/packages/veskmidi.xml")).isFile()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool FreedesktopAssociationStore::installApplication() {
     const QString icons = folders_.dataHome + QStringLiteral("/icons/hicolor/scalable/");
     bool ok = writeFile(icons + QStringLiteral("apps/") + AppIconName + QStringLiteral(".svg"),
                         appIconSvg());
-    const std::vector<std::pair<const char*, const char*>> looks{
-        {"MID", "#2f6fb3"}, {"RCP", "#b3462f"}, {"MLT", "#3f8f3a"}};
-    const auto& types = playerMimeTypes();
-    for (std::size_t i = 0; i < types.size() && i < looks.size(); ++i) {
-        ok = writeFile(
-                 icons + QStringLiteral("mimetypes/") + QLatin1String(types[i].icon) +
-                     QStringLiteral(".svg"),
-                 documentIconSvg(QLatin1String(looks[i].first), QLatin1String(looks[i].second))) &&
+    for (const NamedIcon& icon : documentIcons()) {
+        ok = writeFile(icons + QStringLiteral("mimetypes/") + icon.name + QStringLiteral(".svg"),
+                       icon.svg) &&
              ok;
     }
     ok = writeFile(mimePackagePath(), mimePackage()) && ok;

@@ -6,6 +6,7 @@
 // every entry other applications keep there survives.
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "platform/desktop/association_store.h"
@@ -16,8 +17,10 @@ namespace vesk::platform::desktop {
 struct DesktopFolders {
     QString configHome;  // holds mimeapps.list
     QString dataHome;    // holds applications/, mime/, icons/
+    // The system's data folders, where an installed player keeps its entry and types.
+    QStringList dataDirs;
 
-    // $XDG_CONFIG_HOME and $XDG_DATA_HOME, or their defaults under the home folder.
+    // $XDG_CONFIG_HOME, $XDG_DATA_HOME and $XDG_DATA_DIRS, or their defaults.
     static DesktopFolders fromEnvironment();
 };
 

@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 
 #include "platform/desktop/associations.h"
+#include "platform/desktop/desktop_files.h"
 #include "platform/desktop/freedesktop_store.h"
 #include "support/temp_dir.h"
 
@@ -41,7 +42,7 @@ class DesktopRig : public ::testing::Test {
         QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
-    DesktopFolders folders() const { return {dir.file("config"), dir.file("data")}; }
+    DesktopFolders folders() const { return {dir.file("config"), dir.file("data"), {}}; }
 
     QString xdgMime(const QStringList& arguments) const {
         QProcessEnvironment env;
@@ -135,14 +136,35 @@ TEST_F(DesktopRig, AListThatCannotBeReadIsNeverWrittenOver) {
     EXPECT_EQ(store.readValue(".", {}), "");
 }
 
+TEST_F(DesktopRig, AnInstalledPlayerIsNamedWithoutASecondEntry) {
+    dir.write("sys/applications/io.github.veskmidi.VeskMidiPlayer.desktop",
+              desktopEntry(QStringLiteral("veskmidi")));
+    dir.write("sys/mime/packages/veskmidi.xml", mimePackage());
+    DesktopFolders withSystem = folders();
+    withSystem.dataDirs = {dir.file("sys")};
+    FreedesktopAssociationStore store(withSystem, program);
+    Associations assoc(store);
+    ASSERT_TRUE(assoc.setAssociation(0));
+    EXPECT_EQ(queryDefault("audio/midi"), "io.github.veskmidi.VeskMidiPlayer.desktop");
+    EXPECT_FALSE(QFile::exists(store.desktopEntryPath()));
+    EXPECT_FALSE(QDir(dir.file("data/icons")).exists());
+}
+
 TEST(DesktopFolders, EnvironmentOrTheHomeDefaults) {
     const QByteArray config = qgetenv("XDG_CONFIG_HOME");
     const QByteArray data = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_CONFIG_HOME", "/tmp/vesk-config");
     qputenv("XDG_DATA_HOME", "relative/ignored");
+    const QByteArray dirs = qgetenv("XDG_DATA_DIRS");
+    qputenv("XDG_DATA_DIRS", "/opt/vesk/share:relative:/usr/share");
     const DesktopFolders folders = DesktopFolders::fromEnvironment();
+    qunsetenv("XDG_DATA_DIRS");
+    const DesktopFolders defaults = DesktopFolders::fromEnvironment();
     qputenv("XDG_CONFIG_HOME", config);
     qputenv("XDG_DATA_HOME", data);
+    qputenv("XDG_DATA_DIRS", dirs);
+    EXPECT_EQ(folders.dataDirs, (QStringList{"/opt/vesk/share", "/usr/share"}));
+    EXPECT_EQ(defaults.dataDirs, (QStringList{"/usr/local/share", "/usr/share"}));
     EXPECT_EQ(folders.configHome, "/tmp/vesk-config");
     EXPECT_EQ(folders.dataHome, QDir::homePath() + "/.local/share");
 }
