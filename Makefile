@@ -27,6 +27,10 @@ PREFIX ?= /usr/local
 install: build
 	@DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
 
+# A Debian package in $(BUILD)/.
+package: build
+	@cmake --build $(BUILD) --target package
+
 bench: build
 	@$(BUILD)/bench/same_tick_bench && $(BUILD)/bench/vesk_bench && $(BUILD)/bench/synth_bench && $(BUILD)/bench/scan_bench && $(BUILD)/bench/intake_bench && $(BUILD)/bench/live_bench
 
