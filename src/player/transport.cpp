@@ -127,7 +127,9 @@ std::int32_t Player::position() {
 
 Playback Player::playback() {
     const QString status = engine_.status();
-    if (status == QLatin1String("playing")) {
+    // Between two songs of a list the sequencer stops for a moment; the player plays on.
+    if (status == QLatin1String("playing") ||
+        (state_.playRequested && status == QLatin1String("stopped"))) {
         return Playback::Playing;
     }
     if (status == QLatin1String("paused")) {

@@ -150,6 +150,18 @@ TEST_F(MprisBus, PlayPauseStopRunTheTransportAndAreAnnounced) {
     EXPECT_EQ(ctl({"status"}), "Stopped");
 }
 
+TEST_F(MprisBus, TheGapBetweenSongsIsNoStopAndTheNextSongIsAnnounced) {
+    ctl({"play"});
+    signalsSeen();
+    rig.run(61000);
+    EXPECT_EQ(ctl({"status"}), "Playing");
+    rig.run(2500);
+    EXPECT_EQ(p.state().currentEntry, 1);
+    const QString seen = signalsSeen();
+    EXPECT_FALSE(seen.contains("\"Stopped\"")) << seen.toStdString();
+    EXPECT_TRUE(seen.contains("Song B"));
+}
+
 TEST_F(MprisBus, PositionAndSeekMoveTheSongAndSayWhereItWent) {
     ctl({"play"});
     ctl({"position", "30"});

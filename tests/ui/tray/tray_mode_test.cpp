@@ -333,6 +333,29 @@ TEST(TrayQuit, EndWritesTheConfigurationOnceAndEnds) {
     EXPECT_EQ(rig->quits, 1);
 }
 
+// What the desktop's media controls ask of the host: raise and quit, in either mode.
+TEST(TrayHost, RaiseBringsTheMainWindowBackAndQuitIsTheWindowsOwn) {
+    TrayRig rig;
+    rig.openInMain(1, 20000);
+    rig.enterTray();
+    rig.host->raise();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(rig.inTray());
+    EXPECT_TRUE(rig.main().isVisible());
+    EXPECT_EQ(rig.engine.status(), "playing");
+    rig.host->quit();
+    EXPECT_EQ(rig.quits, 1);
+    EXPECT_TRUE(QFile::exists(rig.module.configPath));
+
+    TrayRig inTray;
+    inTray.openInMain(1, 20000);
+    inTray.enterTray();
+    inTray.host->quit();
+    EXPECT_EQ(inTray.quits, 1);
+    EXPECT_EQ(inTray.engine.lastCommand(), 0);
+    EXPECT_TRUE(QFile::exists(inTray.module.configPath));
+}
+
 TEST(TrayHost, WithoutATrayTheCommandIsDisabledAndSaysWhy) {
     TrayRig rig(false);
     QAction* command = rig.main().findChild<QAction*>("mnu_TaskTray");
