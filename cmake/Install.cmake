@@ -18,13 +18,15 @@ install(FILES ${CMAKE_SOURCE_DIR}/data/io.github.veskmidi.VeskMidiPlayer.metainf
 # by the triggers of the packages that own them, activated by this package's files.
 set(VESK_DEB_DOC ${CMAKE_BINARY_DIR}/deb-doc)
 add_custom_command(
-  OUTPUT ${VESK_DEB_DOC}/changelog.gz
+  OUTPUT ${VESK_DEB_DOC}/changelog.gz ${VESK_DEB_DOC}/veskmidi.1.gz
   COMMAND ${CMAKE_COMMAND} -E make_directory ${VESK_DEB_DOC}
   COMMAND gzip -9n -c ${CMAKE_SOURCE_DIR}/data/deb/changelog > ${VESK_DEB_DOC}/changelog.gz
-  DEPENDS ${CMAKE_SOURCE_DIR}/data/deb/changelog)
-add_custom_target(deb_doc ALL DEPENDS ${VESK_DEB_DOC}/changelog.gz)
+  COMMAND gzip -9n -c ${CMAKE_SOURCE_DIR}/data/veskmidi.1 > ${VESK_DEB_DOC}/veskmidi.1.gz
+  DEPENDS ${CMAKE_SOURCE_DIR}/data/deb/changelog ${CMAKE_SOURCE_DIR}/data/veskmidi.1)
+add_custom_target(deb_doc ALL DEPENDS ${VESK_DEB_DOC}/changelog.gz ${VESK_DEB_DOC}/veskmidi.1.gz)
 install(FILES ${CMAKE_SOURCE_DIR}/data/deb/copyright ${VESK_DEB_DOC}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${VESK_DEB_DOC}/veskmidi.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME veskmidi)
