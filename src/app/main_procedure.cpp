@@ -117,10 +117,10 @@ int run(int argc, char** argv) {
     module.configPath = config::chooseConfigPath(module.programFolder, config::userConfigFolder());
     // An installed player started for the first time with no file plays its demo list, as
     // `make run` does from the source folder.
-    const QString demoList =
-        platform::installedDataFolder(module.programFolder) + QStringLiteral("demo/demo.mlt");
-    if (args.isEmpty() && !QFileInfo::exists(module.configPath) &&
-        QFileInfo(demoList).isAbsolute() && QFileInfo::exists(demoList)) {
+    const QString installedData = platform::installedDataFolder(module.programFolder);
+    const QString demoList = installedData + QStringLiteral("demo/demo.mlt");
+    if (args.isEmpty() && !installedData.isEmpty() && !QFileInfo::exists(module.configPath) &&
+        QFileInfo::exists(demoList)) {
         module.commandText << u'"' + demoList + u'"';
     }
 
