@@ -204,11 +204,13 @@ TEST_F(LiveSound, PauseResumeAndSeekLeaveNoHangingNoteOrBurst) {
     engine.setFileName(path);
     engine.midiPlay();
     ASSERT_EQ(engine.lastResult(), 0) << said.toStdString();
-    QThread::msleep(1050);  // clicks at 0, 0.3, 0.6, 0.9 s
+    QThread::msleep(1050);  // clicks at 0, 0.3, 0.6, 0.9 s; the next at 1.2 s
     engine.midiPause();
     QThread::msleep(1000);
     engine.midiPlay();  // resumes: 1.2, 1.5 ... 2.7 s
-    QThread::msleep(1650);
+    // To about 2.85 s: the click at 2.7 s is well past, the one at 3.0 s well ahead, so a
+    // late wake-up of this thread changes nothing.
+    QThread::msleep(1800);
     engine.setNowPos(3450);  // skips 3.0 and 3.3 s; 3.6 ... 4.5 s remain
     QThread::msleep(2000);
     engine.midiClose();
