@@ -13,6 +13,8 @@ PACKAGES=(
   fluid-soundfont-gm timgm6mb-soundfont fonts-noto-cjk
   # headless tests and helpers that make test archives
   xvfb xauth x11-utils trayer zip lhasa libarchive-tools xdg-utils
+  # real-desktop tests: a window manager, mouse clicks, a private session bus
+  openbox xdotool dbus
   # a private sound server and its recorder for the end-to-end sound tests
   pulseaudio pulseaudio-utils
   # make bench: FluidSynth's command-line player, the peer of the live figures

@@ -72,6 +72,14 @@ bool PlayerWindow::load() {
             return false;
         }
     }
+    if (reload) {
+        // Placed before it is shown: a window not yet shown takes its place as the frame's
+        // corner, as the file keeps it. Once shown, the window manager's frame is not known
+        // at once and the place would go to the client area instead, creeping the window by
+        // the frame's size on every trip through the tray.
+        move(onScreen(placeFromFile(context_.settings.left, context_.settings.top),
+                      frameGeometry().size()));
+    }
     QWidget::show();
     context_.interaction.processEvents();
     setWindowTitle(module.appTitle);
@@ -101,8 +109,6 @@ bool PlayerWindow::load() {
     if (reload) {
         // Back from the tray: the list and the song in progress, where the window was.
         core.returnFromTray(*this);
-        move(onScreen(placeFromFile(context_.settings.left, context_.settings.top),
-                      frameGeometry().size()));
     }
     stateChanged();
     return true;

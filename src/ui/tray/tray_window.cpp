@@ -1,10 +1,12 @@
 #include "ui/tray/tray_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QLoggingCategory>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
@@ -144,17 +146,52 @@ void TrayWindow::tick() {
     context_.player.monitorTick(kTrayTickMs);
 }
 
-void TrayWindow::iconActivated(QSystemTrayIcon::ActivationReason reason) {
+TrayResponse trayResponse(QSystemTrayIcon::ActivationReason reason, Qt::MouseButtons held) {
     switch (reason) {
         case QSystemTrayIcon::DoubleClick:
+            return TrayResponse::ReturnToMainWindow;
+        case QSystemTrayIcon::Trigger:
+            return held.testFlag(Qt::LeftButton) ? TrayResponse::Nothing
+                                                 : TrayResponse::ReturnToMainWindow;
+        case QSystemTrayIcon::Context:
+            return held.testFlag(Qt::RightButton) ? TrayResponse::OpenMenuOnRelease
+                                                  : TrayResponse::OpenMenu;
+        default:
+            return TrayResponse::Nothing;
+    }
+}
+
+void TrayWindow::iconActivated(QSystemTrayIcon::ActivationReason reason) {
+    switch (trayResponse(reason, QGuiApplication::mouseButtons())) {
+        case TrayResponse::ReturnToMainWindow:
             returnToMainWindow();
             break;
-        case QSystemTrayIcon::Context:
+        case TrayResponse::OpenMenu:
             popupMenu_->popup(QCursor::pos());
             break;
-        default:
+        case TrayResponse::OpenMenuOnRelease:
+            if (!menuOnRelease_) {
+                menuOnRelease_ = true;
+                qApp->installEventFilter(this);
+            }
+            break;
+        case TrayResponse::Nothing:
             break;
     }
+}
+
+bool TrayWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (menuOnRelease_ && event->type() == QEvent::MouseButtonRelease) {
+        const auto* release = static_cast<QMouseEvent*>(event);
+        if (release->button() == Qt::RightButton) {
+            menuOnRelease_ = false;
+            qApp->removeEventFilter(this);
+            if (!closed_) {
+                popupMenu_->popup(release->globalPosition().toPoint());
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TrayWindow::returnToMainWindow() {

@@ -49,6 +49,16 @@ struct TrayWindowParts {
 
 inline constexpr int kTrayTickMs = 250;
 
+// What the tray does with an activation of its icon.
+enum class TrayResponse { Nothing, ReturnToMainWindow, OpenMenu, OpenMenuOnRelease };
+
+// Decided on the event and on `held`, the buttons held in this program's own windows as it
+// arrives. An icon embedded in an X tray is a window of this program: its click comes with
+// the button still down, a left press also starts every double click, and the right
+// button's release is still to come. A desktop that draws the icon itself calls over D-Bus
+// after the click is over, with no button held here, and never reports a double click.
+TrayResponse trayResponse(QSystemTrayIcon::ActivationReason reason, Qt::MouseButtons held);
+
 class TrayWindow final : public QWidget, public player::PlayerView {
     Q_OBJECT
   public:
@@ -61,9 +71,9 @@ class TrayWindow final : public QWidget, public player::PlayerView {
 
     // One tick of the timer.
     void tick();
-    // Left double-click on the icon: the main window opens again and this window closes.
+    // The main window opens again and this window closes.
     void returnToMainWindow();
-    // What the icon reports, decided on the event itself.
+    // What the icon reports, decided by trayResponse.
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
 
     QSystemTrayIcon& icon() { return *icon_; }
@@ -79,6 +89,8 @@ class TrayWindow final : public QWidget, public player::PlayerView {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // Waits for the right button's release after a menu request on an embedded icon.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildMenu();
@@ -90,6 +102,7 @@ class TrayWindow final : public QWidget, public player::PlayerView {
     intake::ArchiveExtractor& extractor_;
     QTimer timer_;
     bool closed_ = false;
+    bool menuOnRelease_ = false;
 
     QSystemTrayIcon* icon_ = nullptr;
     QMenu* popupMenu_ = nullptr;
