@@ -11,10 +11,12 @@ PACKAGES=(
   libgtest-dev libgmock-dev
   # run: General MIDI SoundFonts (the small one keeps tests quick) and Japanese fonts
   fluid-soundfont-gm timgm6mb-soundfont fonts-noto-cjk
+  # Qt's own dialogs and buttons in Japanese
+  qt6-translations-l10n
   # headless tests and helpers that make test archives
   xvfb xauth x11-utils trayer zip lhasa libarchive-tools xdg-utils
-  # real-desktop tests: a window manager, mouse clicks, a private session bus
-  openbox xdotool dbus
+  # real-desktop tests: a window manager and mouse clicks (the session bus: below)
+  openbox xdotool
   # a private sound server and its recorder for the end-to-end sound tests
   pulseaudio pulseaudio-utils
   # make bench: FluidSynth's command-line player, the peer of the live figures

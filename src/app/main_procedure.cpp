@@ -12,6 +12,7 @@
 
 #include "app/app_services.h"
 #include "app/component_probe.h"
+#include "app/qt_translations.h"
 #include "app/quit_signals.h"
 #include "app/tools/tools.h"
 #include "app/work_folder.h"
@@ -23,6 +24,7 @@
 #include "platform/folders.h"
 #include "platform/handoff.h"
 #include "platform/single_instance.h"
+#include "ui/common/dark_look.h"
 #include "ui/common/qt_user_interaction.h"
 #include "ui/host/window_host.h"
 #include "ui/main/main_window.h"
@@ -41,11 +43,18 @@ bool haveDisplay() {
            !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
+// The dark look and Qt's own texts in Japanese, before any window.
+void dressApplication() {
+    ui::applyDarkLook();
+    installQtTranslations(qtTranslationsFolder());
+}
+
 // Start-up cannot go on; said on the terminal, and in a message box when there is a screen.
 int refuseToStart(int argc, char** argv, const QString& text) {
     std::fprintf(stderr, "veskmidi: %s\n", text.toLocal8Bit().constData());
     if (haveDisplay()) {
         QApplication app(argc, argv);
+        dressApplication();
         ui::QtUserInteraction(QStringLiteral("VESK MIDI PLAYER"))
             .showMessage(text, platform::MessageIcon::Critical);
     }
@@ -109,6 +118,7 @@ int run(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
+    dressApplication();
     module.appVersion = QStringLiteral("Ver %1.%2")
                             .arg(PROJECT_VERSION_MAJOR_VALUE)
                             .arg(PROJECT_VERSION_MINOR_VALUE);

@@ -1,20 +1,38 @@
-// The windows as a user sees them: empty, and playing a list whose song has a long
-// Japanese title. `make screenshots` keeps the pictures (VESK_SCREENSHOT_DIR).
+// The windows as a user sees them: empty, playing a list whose song has a long Japanese
+// title, and with its popup menus open. `make screenshots` keeps the pictures
+// (VESK_SCREENSHOT_DIR).
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QListWidget>
+#include <QMenu>
+#include <QPainter>
+#include <QTest>
 
 #include "platform/text_codec.h"
+#include "support/program_look.h"
 #include "ui/main/skin_widgets.h"
 #include "window_rig.h"
 
 namespace vesk::ui::test {
 namespace {
 
-void keep(QWidget& window, const char* name) {
+void keep(const QPixmap& picture, const char* name) {
     if (const QString dir = qEnvironmentVariable("VESK_SCREENSHOT_DIR"); !dir.isEmpty()) {
-        window.grab().save(dir + "/" + name);
+        picture.save(dir + "/" + name);
     }
+}
+
+void keep(QWidget& window, const char* name) {
+    keep(window.grab(), name);
+}
+
+// The window with its open popup menu drawn over it where the menu stands.
+QPixmap withMenu(QWidget& window, QMenu& menu) {
+    QPixmap picture = window.grab();
+    QPainter painter(&picture);
+    painter.drawPixmap(window.mapFromGlobal(menu.pos()), menu.grab());
+    return picture;
 }
 
 TEST(MainWindowScreenshots, EmptyAndPlayingALongJapaneseTitle) {
@@ -42,6 +60,35 @@ TEST(MainWindowScreenshots, EmptyAndPlayingALongJapaneseTitle) {
     EXPECT_EQ(w.findChild<SkinLabel*>("lbl_Title")->text(), title);
     EXPECT_EQ(rig.engine.status(), QStringLiteral("playing"));
     keep(w, "main_window_playing.png");
+}
+
+TEST(MainWindowScreenshots, PopupMenusAreDarkLikeTheWindow) {
+    ProgramLook look;
+    WindowRig rig;
+    PlayerWindow& w = rig.open();
+    rig.openSongs(2);
+
+    // 「Click!」 and a right click on the repeat word, as a user opens them.
+    QTest::mouseClick(w.findChild<QWidget*>("B_Menu"), Qt::LeftButton);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->objectName(), "mnu_Menu");
+    const QPixmap main = menu->grab();
+    keep(withMenu(w, *menu), "main_window_menu.png");
+    menu->hide();
+    QTest::mouseClick(w.findChild<QWidget*>("lbl_NoRep"), Qt::RightButton);
+    menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    const QPixmap repeat = menu->grab();
+    keep(withMenu(w, *menu), "main_window_repeat_menu.png");
+    menu->hide();
+
+    // Mostly the dark ground, with light captions on it.
+    for (const QPixmap& picture : {main, repeat}) {
+        const auto [dark, light] = darkAndLight(picture);
+        EXPECT_GT(dark, 0.6);
+        EXPECT_GT(light, 0.01);
+    }
 }
 
 }  // namespace
