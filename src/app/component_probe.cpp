@@ -12,9 +12,10 @@ ComponentProbes installedComponents() {
     probes.unrar = intake::probeRarReader;
     // The Recomposer converter is the project's own and always built in.
     probes.rcpcv = [] {
+        // A short credit: the version window's line has room for a word after the number.
         const intake::RcpConverterVersion v = intake::rcpConverterVersion();
-        return std::optional<config::ComponentVersion>(
-            config::ComponentVersion{QStringLiteral("%1.%2").arg(v.major).arg(v.minor), v.credit});
+        return std::optional<config::ComponentVersion>(config::ComponentVersion{
+            QStringLiteral("%1.%2").arg(v.major).arg(v.minor), QStringLiteral("built-in")});
     };
     return probes;
 }

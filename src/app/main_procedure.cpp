@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "app/app_services.h"
+#include "app/build_number.h"
 #include "app/component_probe.h"
 #include "app/qt_translations.h"
 #include "app/quit_signals.h"
@@ -157,6 +158,7 @@ int run(int argc, char** argv) {
     };
     context.version.appTitle = module.appTitle;
     context.version.appVersion = module.appVersion;
+    context.version.revision = buildNumber();
     for (std::size_t i = 0; i < ui::ComponentNames.size(); ++i) {
         context.version.components[i] =
             componentVersion(QString::fromLatin1(ui::ComponentNames[i]), probes);

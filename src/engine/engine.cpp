@@ -73,12 +73,14 @@ void Engine::showCritical(const QString& text) {
                              appTitle_);
 }
 
-void Engine::setFileName(const QString& fileName) {
+bool Engine::setFileName(const QString& fileName) {
     fileName_ = fileName;
     const std::int16_t code = loadSmfInfo();
     if (code != kSmfOk) {
         showCritical(smfErrorMessage(code));
+        return false;
     }
+    return true;
 }
 
 QString Engine::copyright() const {

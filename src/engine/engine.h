@@ -43,8 +43,8 @@ class Engine {
     const QString& fileName() const { return fileName_; }
     // Stores the name and reads the song's header (closing an open session first); a
     // missing or unreadable file is reported in a message and the previous song's
-    // information stays. Does not open a session.
-    void setFileName(const QString& fileName);
+    // information stays (the call then gives false). Does not open a session.
+    bool setFileName(const QString& fileName);
 
     const QString& title() const { return title_; }
     // "-" when the song has no copyright text.

@@ -33,7 +33,13 @@ QString metaText(QByteArrayView block, qsizetype at) {
     const qsizetype length = static_cast<std::uint8_t>(block[lengthAt]);
     const qsizetype start = lengthAt + 1;
     const qsizetype available = std::min(length, block.size() - start);
-    QString text = platform::decodeNarrow(block.sliced(start, available).toByteArray());
+    QByteArray bytes = block.sliced(start, available).toByteArray();
+    // Fixed-size text fields end at a NUL; what follows is leftover memory, not text.
+    const qsizetype nul = bytes.indexOf('\0');
+    if (nul >= 0) {
+        bytes.truncate(nul);
+    }
+    QString text = platform::decodeSongText(bytes);
     // Old editors pad fixed-width text fields with spaces and may leave junk behind them.
     const qsizetype padding = text.indexOf(QString(20, u' '));
     if (padding >= 0) {

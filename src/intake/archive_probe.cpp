@@ -44,15 +44,15 @@ ArchiveKind archiveKindOf(const QString& path) {
 }
 
 std::optional<config::ComponentVersion> probeLzhReader() {
-    return probe(archive_read_support_format_lha, "libarchive LZH reader");
+    return probe(archive_read_support_format_lha, "libarchive");
 }
 
 std::optional<config::ComponentVersion> probeZipReader() {
-    return probe(archive_read_support_format_zip, "libarchive ZIP reader");
+    return probe(archive_read_support_format_zip, "libarchive");
 }
 
 std::optional<config::ComponentVersion> probeRarReader() {
-    return probe(archive_read_support_format_rar, "libarchive RAR reader");
+    return probe(archive_read_support_format_rar, "libarchive");
 }
 
 }  // namespace vesk::intake

@@ -14,8 +14,8 @@ enum class ArchiveKind { None, Lzh, Zip, Rar };
 // By the upper-cased last three characters of the path: "LZH", "ZIP", "RAR".
 ArchiveKind archiveKindOf(const QString& path);
 
-// libarchive's version ("3.6.2") and a credit naming libarchive and the format, or
-// nothing when the reader for that format is missing.
+// libarchive's version ("3.6.2") and the credit "libarchive", or nothing when libarchive
+// was built without the reader for that format.
 std::optional<config::ComponentVersion> probeLzhReader();
 std::optional<config::ComponentVersion> probeZipReader();
 std::optional<config::ComponentVersion> probeRarReader();

@@ -27,9 +27,11 @@ QString songTitle(const QString& path);
 inline constexpr char UnsupportedText[] = "VESK MIDIはこのﾌｧｲﾙ形式に対応していません。";
 inline constexpr char NoSupportedFilesText[] = "このﾌｫﾙﾀﾞには対応したﾌｧｲﾙが存在しません";
 inline constexpr char ConvertFailedText[] = "ﾚｺﾝﾎﾟｰｻﾞﾌｧｲﾙのコンバートに失敗しました";
-inline constexpr char NeedLzhText[] = "LHA書庫の利用にはUNLHA32.DLLもしくはLhasaが必要です。";
-inline constexpr char NeedZipText[] = "ZIP書庫の利用にはUNZIP32.DLLもしくはLhasaが必要です。";
-inline constexpr char NeedRarText[] = "RAR書庫の利用にはUNRAR.DLLが必要です。";
+inline constexpr char NeedLzhText[] =
+    "LHA書庫の利用にはlibarchive（LHA対応）もしくはlhaが必要です。";
+inline constexpr char NeedZipText[] =
+    "ZIP書庫の利用にはlibarchive（ZIP対応）もしくはlhaが必要です。";
+inline constexpr char NeedRarText[] = "RAR書庫の利用にはlibarchive（RAR対応）が必要です。";
 inline constexpr char NotAListText[] = "これはMIDIリストではありません";
 
 class Intake {

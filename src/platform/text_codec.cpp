@@ -4,6 +4,7 @@
 
 #include <QStringDecoder>
 #include <cerrno>
+#include <cstdint>
 #include <memory>
 
 namespace vesk::platform {
@@ -77,6 +78,68 @@ QString decodeNarrow(const QByteArray& bytes) {
         return QString::fromUtf8(bytes);
     }
     return decodeCp932(bytes);
+}
+
+namespace {
+
+bool isLeadByte(std::uint8_t b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+bool isTrailByte(std::uint8_t b) {
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
+
+bool isHalfWidthKana(std::uint8_t b) {
+    return b >= 0xA1 && b <= 0xDF;
+}
+
+bool isAsciiLetter(std::uint8_t b) {
+    return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
+}
+
+}  // namespace
+
+std::optional<int> cp932Score(const QByteArray& bytes) {
+    const auto at = [&](qsizetype i) {
+        return i >= 0 && i < bytes.size() ? static_cast<std::uint8_t>(bytes[i]) : std::uint8_t{0};
+    };
+    int score = 0;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const std::uint8_t b = at(i);
+        if (b < 0x80) {
+            ++i;
+        } else if (isHalfWidthKana(b)) {
+            const bool inRun = isHalfWidthKana(at(i - 1)) || isHalfWidthKana(at(i + 1));
+            score += inRun ? 1 : -2;
+            ++i;
+        } else if (isLeadByte(b) && i + 1 < bytes.size() && isTrailByte(at(i + 1))) {
+            // "Cr\xE8me", "Don\x92t ": a letter before, a letter as trail byte, and no
+            // double-byte character after is an accent inside a Latin word.
+            const bool latinWord = isAsciiLetter(at(i - 1)) && isAsciiLetter(at(i + 1)) &&
+                                   !isLeadByte(at(i + 2)) && !isHalfWidthKana(at(i + 2));
+            score += latinWord ? -3 : 2;
+            i += 2;
+        } else {
+            return std::nullopt;
+        }
+    }
+    // Pairs of the right shape that CP932 leaves unassigned.
+    if (decodeCp932(bytes).contains(QChar(QChar::ReplacementCharacter))) {
+        return std::nullopt;
+    }
+    return score;
+}
+
+QString decodeSongText(const QByteArray& bytes) {
+    if (isValidUtf8(bytes)) {
+        return QString::fromUtf8(bytes);
+    }
+    const std::optional<int> score = cp932Score(bytes);
+    if (score && *score > 0) {
+        return decodeCp932(bytes);
+    }
+    return QString::fromUtf8(convert("UTF-8", "CP1252", bytes, QByteArray("\xEF\xBF\xBD"), 1));
 }
 
 namespace {

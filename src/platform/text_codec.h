@@ -4,11 +4,23 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace vesk::platform {
 
 // Valid UTF-8 is read as UTF-8; anything else as CP932 (Windows Shift-JIS).
 QString decodeNarrow(const QByteArray& bytes);
+
+// Text of a song's meta events, whose encoding no file states: valid UTF-8 as UTF-8;
+// else CP932 when the bytes decode cleanly and look like Japanese (see cp932Score);
+// else Windows-1252, the usual encoding of Western songs.
+QString decodeSongText(const QByteArray& bytes);
+
+// How much `bytes` look like Japanese CP932 text; nullopt when they are not valid CP932.
+// Positive means Japanese. Double-byte characters count for, except one sitting inside a
+// Latin word (an accented letter read as a kanji); half-width katakana count for in runs,
+// against when alone (a Latin-1 letter or sign read as katakana).
+std::optional<int> cp932Score(const QByteArray& bytes);
 
 // CP932 bytes of `text`; characters CP932 cannot encode become '?'.
 QByteArray encodeCp932(const QString& text);

@@ -62,9 +62,9 @@ std::optional<Player::SongFile> Player::prepareSong(const intake::SongEntry& ent
     return song;
 }
 
-void Player::playEntry(std::int16_t index) {
+bool Player::playEntry(std::int16_t index) {
     if (index < 0 || index > state_.listLast()) {
-        return;
+        return false;
     }
     state_.previousEntry = state_.currentEntry;
     state_.currentEntry = index;
@@ -77,13 +77,12 @@ void Player::playEntry(std::int16_t index) {
     // A copy: extraction and the reset let events run, and they may change the list.
     const intake::SongEntry entry = state_.playList[static_cast<std::size_t>(index)];
     const std::optional<SongFile> song = prepareSong(entry);
-    if (!song) {
-        return;
-    }
-    engine_.setFileName(song->folder + song->file);
-
     if (inMain()) {
         view().selectLine(state_.currentEntry);
+    }
+    if (!song || !engine_.setFileName(song->folder + song->file)) {
+        showUnplayable(entry);
+        return true;
     }
     state_.documentPath = findDocument(song->folder, engine_.fileName());
 
@@ -100,7 +99,7 @@ void Player::playEntry(std::int16_t index) {
     applySpeedOnLoad();
 
     setNow(QStringLiteral("00:00"));
-    setTitle(entry.title);
+    setTitle(shownTitle(entry));
     setTitleLeft(kTitleStartLeft);
     if (inMain()) {
         main_.hasDocument = !state_.documentPath.isEmpty();
@@ -113,7 +112,30 @@ void Player::playEntry(std::int16_t index) {
     state_.playRequested = true;
     state_.stoppedTime = 0;
     setStatus(QStringLiteral("PLAY"));
+    setCanPause(true);
     engine_.midiPlay();
+    changed();
+    return true;
+}
+
+void Player::showUnplayable(const intake::SongEntry& entry) {
+    // The engine keeps the previous song's header; nothing of it may show as this one's.
+    // The list does not move on by itself: a folder of broken files would otherwise loop
+    // through one message after another.
+    state_.playRequested = false;
+    state_.documentPath.clear();
+    if (inMain()) {
+        main_.hasDocument = false;
+    }
+    setTitle(shownTitle(entry));
+    setTitleLeft(kTitleStartLeft);
+    setNow(QStringLiteral("00:00"));
+    setTotal(QStringLiteral("00:00"));
+    setPositionBar(1);
+    showCaption();
+    setStatus(QStringLiteral("STOP"));
+    setCanPause(false);
+    setTrayMenu(true, false, false, false);
     changed();
 }
 

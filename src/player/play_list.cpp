@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "engine/smf_info.h"
 #include "intake/path_text.h"
 #include "platform/text_codec.h"
 #include "platform/user_interaction.h"
@@ -46,6 +47,10 @@ QString shortTitle(const QString& title) {
     return head + QStringLiteral("...");
 }
 
+QString shownTitle(const intake::SongEntry& entry) {
+    return entry.title.isEmpty() ? engine::titleFromFileName(entry.name) : entry.title;
+}
+
 QString listLine(std::int16_t index, const QString& title) {
     QString number = QString::number(index + 1);
     if (index < 99) {
@@ -74,7 +79,7 @@ void Player::updateList(std::int16_t start) {
     const std::int16_t last = state_.listLast();
     for (int i = start + 1; i <= last; ++i) {
         view().appendLine(listLine(static_cast<std::int16_t>(i),
-                                   state_.playList[static_cast<std::size_t>(i)].title));
+                                   shownTitle(state_.playList[static_cast<std::size_t>(i)])));
     }
     updateEnableFlags();
 }
@@ -137,7 +142,7 @@ void Player::deleteEntry(std::int16_t selected) {
     for (std::int16_t i = selected; i < last; ++i) {
         const auto next = static_cast<std::int16_t>(i + 1);
         swapEntries(i, next, true);
-        view().setLine(i, listLine(i, state_.playList[static_cast<std::size_t>(i)].title));
+        view().setLine(i, listLine(i, shownTitle(state_.playList[static_cast<std::size_t>(i)])));
     }
     state_.playList.pop_back();
     view().removeLastLine();
@@ -175,7 +180,7 @@ void Player::showCaption() {
     const std::int16_t current = state_.currentEntry;
     const std::int16_t last = state_.listLast();
     const QString title = current >= 0 && current <= last
-                              ? state_.playList[static_cast<std::size_t>(current)].title
+                              ? shownTitle(state_.playList[static_cast<std::size_t>(current)])
                               : QString();
     setCaptionText(songCaption(current, last, title, module_.appTitle));
 }

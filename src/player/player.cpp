@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "intake/path_text.h"
+#include "player/menu_state.h"
 #include "player/player_log.h"
 
 Q_LOGGING_CATEGORY(lcPlayer, "vesk.player")
@@ -169,6 +170,10 @@ void Player::enterTray(PlayerView& trayView) {
 void Player::returnFromTray(PlayerView& mainView) {
     main_ = MainWindowState{};
     attachView(mainView, WindowMode::Main);
+    // A fresh window shows its design-time indicator until told the mode in force; the
+    // shuffle order is kept, so the command itself is not run again.
+    const std::int16_t repeat = validRepeatMode(settings_.repeat);
+    view().showRepeat(repeat, repeatIndicator(repeat));
     updateList(-1);
     setDeviceShown(state_.slotInUse);
     const std::int16_t last = state_.listLast();

@@ -99,7 +99,9 @@ class Player {
     void monitorTick(int tickMs = 250);
 
     // Loading (loader.cpp).
-    void playEntry(std::int16_t index);
+    // Loads entry `index` and starts it; false when there is no such entry. A song that
+    // cannot be read is shown by its name with nothing playing.
+    bool playEntry(std::int16_t index);
     void openDocument();
     FileInfoTexts currentFileInfo();
     void setInfoShown(bool shown);
@@ -160,7 +162,8 @@ class Player {
     void scrollTitle(int tickMs);
     void keepWindowPosition();
     void songEnded();
-    void moveTo(std::int16_t index);
+    bool moveTo(std::int16_t index);
+    void showUnplayable(const intake::SongEntry& entry);
     void changeSpeed(bool toDouble);
     // `slot` -1 is the automatic choice.
     void chooseDevice(const QString& choice, int slot);

@@ -46,6 +46,9 @@ struct PlayerState {
 
 // The main window's state. Labels are kept here as they were last written, so commands
 // that put a text back (the status word, the title) read it from here.
+// The status word of a window that has not written one yet.
+inline const QString kNoStatusText = QStringLiteral("―――");
+
 struct MainWindowState {
     SpeedState speed;
     bool infoShown = false;
@@ -60,7 +63,7 @@ struct MainWindowState {
     bool scroll = true;
     std::int16_t scrollWait = 0;
     int titleLeft = kTitleStartLeft;
-    QString statusText;
+    QString statusText = kNoStatusText;
     QString nowText = QStringLiteral("00:00");
     QString totalText = QStringLiteral("00:00");
     QString titleText;

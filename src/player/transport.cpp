@@ -13,6 +13,7 @@ bool isShuffle(std::int16_t repeatMode) {
 void Player::transportPlay() {
     setStatus(QStringLiteral("PLAY"));
     setCanPause(true);
+    setTrayMenu(false, true, true, true);
     const QString status = engine_.status();
     if (status == QLatin1String("paused")) {
         state_.playRequested = true;
@@ -22,7 +23,6 @@ void Player::transportPlay() {
         const std::int16_t current = state_.currentEntry;
         playEntry(current >= 0 && current <= state_.listLast() ? current : 0);
     }
-    setTrayMenu(false, true, true, true);
 }
 
 void Player::transportPause() {
@@ -61,13 +61,16 @@ void Player::transportPrev() {
     setStatus(remembered);
 }
 
-void Player::moveTo(std::int16_t index) {
+bool Player::moveTo(std::int16_t index) {
     state_.currentEntry = index;
-    playEntry(index);
+    const bool loaded = playEntry(index);
     if (inMain()) {
         view().selectLine(state_.currentEntry);
     }
-    setTrayMenu(false, true, true, true);
+    if (state_.playRequested) {
+        setTrayMenu(false, true, true, true);
+    }
+    return loaded;
 }
 
 void Player::transportNext() {
@@ -78,8 +81,11 @@ void Player::transportNext() {
     const std::int16_t index = shuffle ? entryAtPosition(nextPosition(state_.playOrderPos, last),
                                                          true, state_.shuffleOrder)
                                        : nextIndex(state_.currentEntry, last);
-    moveTo(index);
-    setStatus(remembered);
+    // A song that was loaded writes its own word (PLAY, or STOP when it cannot play);
+    // the paused or stopped word of the song left behind must not stay.
+    if (!moveTo(index)) {
+        setStatus(remembered);
+    }
 }
 
 void Player::transportBack() {
@@ -91,8 +97,9 @@ void Player::transportBack() {
                                    ? entryAtPosition(previousPosition(state_.playOrderPos, last),
                                                      true, state_.shuffleOrder)
                                    : backIndex(state_.currentEntry, last);
-    moveTo(index);
-    setStatus(remembered);
+    if (!moveTo(index)) {
+        setStatus(remembered);
+    }
 }
 
 bool Player::isPlaying() {

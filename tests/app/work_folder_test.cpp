@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QFontMetrics>
+#include <QLabel>
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +13,7 @@
 #include "app/work_folder.h"
 #include "platform/single_instance.h"
 #include "support/temp_dir.h"
+#include "ui/info/version_window.h"
 
 namespace vesk::app {
 namespace {
@@ -129,6 +133,20 @@ TEST(DllVersion, TheBuiltInComponentsAreInstalled) {
     EXPECT_TRUE(module.haveLzhReader && module.haveZipReader && module.haveRarReader &&
                 module.haveRcpConverter);
     EXPECT_TRUE(componentVersion("UNZIP32", probes).contains("libarchive"));
+
+    // The version window shows what this build really has, every line whole in its box.
+    ui::VersionTexts texts;
+    for (std::size_t i = 0; i < ui::ComponentNames.size(); ++i) {
+        texts.components[i] = componentVersion(QString::fromLatin1(ui::ComponentNames[i]), probes);
+    }
+    ui::VersionWindow window(texts, nullptr);
+    for (int i = 0; i < 4; ++i) {
+        const QLabel& line = *window.componentLabel(i);
+        EXPECT_FALSE(line.text().contains("DLL")) << line.text().toStdString();
+        EXPECT_LE(line.x() + QFontMetrics(line.font()).horizontalAdvance(line.text()),
+                  line.parentWidget()->width() - 2)
+            << line.text().toStdString();
+    }
 }
 
 }  // namespace

@@ -65,8 +65,10 @@ TEST(SmfScan, EmptyAndUntitledTitlesFallBackToTheFileName) {
     EXPECT_EQ(scanSmfBlock(smfHeader(0, 1, 96) + track({}), QStringLiteral("x.midi")).title, "x.");
 }
 
-TEST(SmfScan, TwentySpacesEndAText) {
+TEST(SmfScan, TwentySpacesOrANulEndAText) {
     EXPECT_EQ(titleOf(meta(3, "Song" + QByteArray(20, ' ') + "junk")), "Song");
+    EXPECT_EQ(titleOf(meta(3, QByteArray("Song\0\x82junk", 10))), "Song");
+    EXPECT_EQ(titleOf(meta(3, QByteArray("\0junk", 5))), "tune");
     EXPECT_EQ(titleOf(meta(3, "A" + QByteArray(19, ' ') + "B")), "A" + QString(19, u' ') + "B");
     const QByteArray block = smfHeader(0, 1, 96) + track(meta(2, QByteArray(30, ' ')));
     EXPECT_EQ(scanSmfBlock(block, kPath).copyright, "");
@@ -93,7 +95,8 @@ TEST(SmfScan, UnreadableHeadersAndMissingTracks) {
     EXPECT_EQ(noTrack.copyright, "");
 }
 
-TEST(SmfScan, JapaneseTitlesInShiftJisAndUtf8) {
+TEST(SmfScan, TitlesInShiftJisUtf8AndWindows1252) {
+    EXPECT_EQ(titleOf(meta(3, "F\xFCr Elise")), QStringLiteral("Für Elise"));
     EXPECT_EQ(titleOf(meta(3, platform::encodeCp932(QStringLiteral("曲名ｿﾝｸﾞ")))),
               QStringLiteral("曲名ｿﾝｸﾞ"));
     EXPECT_EQ(titleOf(meta(3, QStringLiteral("夜の曲").toUtf8())), QStringLiteral("夜の曲"));

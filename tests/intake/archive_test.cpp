@@ -425,9 +425,9 @@ TEST(ArchiveProbe, EachReaderReportsLibarchiveAndItsFormat) {
     ASSERT_TRUE(lzh && zip && rar);
     EXPECT_TRUE(
         QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(lzh->number).hasMatch());
-    EXPECT_EQ(lzh->credit, QStringLiteral("libarchive LZH reader"));
-    EXPECT_EQ(zip->credit, QStringLiteral("libarchive ZIP reader"));
-    EXPECT_EQ(rar->credit, QStringLiteral("libarchive RAR reader"));
+    for (const auto* reader : {&*lzh, &*zip, &*rar}) {
+        EXPECT_EQ(reader->credit, QStringLiteral("libarchive"));
+    }
     EXPECT_EQ(intake::archiveKindOf(QStringLiteral("a.Lzh")), intake::ArchiveKind::Lzh);
     EXPECT_EQ(intake::archiveKindOf(QStringLiteral("a.7z")), intake::ArchiveKind::None);
 }

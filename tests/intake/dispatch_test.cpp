@@ -94,10 +94,9 @@ TEST_F(IntakeTest, ArchivesWithoutAReaderShowWhichOneIsNeeded) {
     EXPECT_TRUE(in.addFiles(zip).empty());
     EXPECT_TRUE(in.addFiles(rar).empty());
 
-    EXPECT_EQ(reporter.texts(),
-              (QStringList{QStringLiteral("LHA書庫の利用にはUNLHA32.DLLもしくはLhasaが必要です。"),
-                           QStringLiteral("ZIP書庫の利用にはUNZIP32.DLLもしくはLhasaが必要です。"),
-                           QStringLiteral("RAR書庫の利用にはUNRAR.DLLが必要です。")}));
+    EXPECT_EQ(reporter.texts(), (QStringList{QString::fromUtf8(intake::NeedLzhText),
+                                             QString::fromUtf8(intake::NeedZipText),
+                                             QString::fromUtf8(intake::NeedRarText)}));
     for (const auto& m : reporter.messages) {
         EXPECT_EQ(m.icon, MessageIcon::Information);
     }

@@ -32,6 +32,24 @@ TEST(TextCodec, BrokenBytesNeverStopDecoding) {
     EXPECT_FALSE(decodeNarrow(everyByte).isEmpty());
 }
 
+TEST(TextCodec, SongTextsReadAsUtf8ThenJapaneseThenWestern) {
+    const QString japanese[] = {QStringLiteral("夢の中へ ｶﾀｶﾅ"), QStringLiteral("CD付き"),
+                                QStringLiteral("①ﾃｽﾄ"), QStringLiteral("第3番 Op.27")};
+    for (const QString& title : japanese) {
+        EXPECT_EQ(decodeSongText(encodeCp932(title)), title) << title.toStdString();
+        EXPECT_EQ(decodeSongText(title.toUtf8()), title);
+    }
+    // Western songs: accents inside words, typographic quotes and a lone copyright sign
+    // are all shapes CP932 would take, and none of them is Japanese.
+    EXPECT_EQ(decodeSongText("F\xFCr Elise"), QStringLiteral("Für Elise"));
+    EXPECT_EQ(decodeSongText("Cr\xE8me"), QStringLiteral("Crème"));
+    EXPECT_EQ(decodeSongText("Don\x92t Stop"), QStringLiteral("Don’t Stop"));
+    EXPECT_EQ(decodeSongText("\xA9 1992 \xC9"
+                             "cole"),
+              QStringLiteral("© 1992 École"));
+    EXPECT_EQ(decodeSongText("\x93Hi\x94"), QStringLiteral("“Hi”"));
+}
+
 TEST(TextCodec, Cp932ByteLengthCountsUnencodableAsTwo) {
     EXPECT_EQ(cp932ByteLength("abc"), 3);
     EXPECT_EQ(cp932ByteLength(QStringLiteral("日本")), 4);

@@ -41,7 +41,7 @@ TEST(PlayEntryTest, LoadsInOrderAndShowsTheSong) {
               QStringList({"select:3", "device:0", "status:PLAY"}));
 }
 
-TEST(PlayEntryTest, AMissingFileEndsTheLoadSilentlyAfterClosingThePreviousSong) {
+TEST(PlayEntryTest, AMissingFileShowsNothingPlayingWithoutAMessage) {
     PlayerRig rig;
     rig.addSong("a.mid", "A");
     rig.player->state().playList.push_back({"gone.mid", rig.dir.path() + "/songs", "Gone"});
@@ -49,22 +49,26 @@ TEST(PlayEntryTest, AMissingFileEndsTheLoadSilentlyAfterClosingThePreviousSong) 
     rig.player->repeatCommand(2);
     rig.player->doubleSpeedCommand();
     rig.player->playEntry(0);
-    const auto viewCalls = rig.view.calls.size();
     for (std::int16_t index : {1, 2}) {
+        rig.view.calls.clear();
         rig.player->playEntry(index);
         EXPECT_EQ(rig.player->state().currentEntry, index);
         EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
-        EXPECT_TRUE(rig.player->state().playRequested);
+        EXPECT_FALSE(rig.player->state().playRequested);
+        // The song left behind shows nothing of itself: no time, no PLAY, no pause.
+        EXPECT_EQ(rig.view.named("status"), QStringList({"STOP"}));
+        EXPECT_EQ(rig.view.named("total"), QStringList({"00:00"}));
+        EXPECT_FALSE(rig.player->mainWindow().canPause);
     }
     EXPECT_EQ(rig.player->state().previousEntry, 1);
-    EXPECT_EQ(rig.view.calls.size(), viewCalls);
+    EXPECT_EQ(rig.player->mainWindow().titleText, "Member");
     EXPECT_EQ(rig.resets().size(), 1);
     EXPECT_TRUE(rig.interaction.shown.empty());
-    // With no session nothing is reported stopped, so the loop waits for the user.
+    // Nothing plays, so the loop waits for the user.
     rig.run(5000);
     EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
     EXPECT_EQ(rig.engine.status(), QString());
-    EXPECT_EQ(rig.loads(), 1);
+    EXPECT_EQ(rig.resets().size(), 1);
 }
 
 TEST(PlayEntryTest, TheLastDocumentFoundWinsAndOpensThroughTheDesktop) {

@@ -84,8 +84,8 @@ TEST_F(TransportTest, NextAndBackWrapAndKeepTheRememberedStatusWord) {
     EXPECT_EQ(p.state().previousEntry, 0);
     EXPECT_TRUE(p.state().playRequested);
     EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionPlaying);
-    // The new song plays, but the word shown is the one from before.
-    EXPECT_EQ(rig.view.named("status").mid(1), QStringList({"STOP", "NEXT", "PLAY", "STOP"}));
+    // The new song plays and says so: the stopped word of the song left is not put back.
+    EXPECT_EQ(rig.view.named("status").mid(1), QStringList({"STOP", "NEXT", "PLAY"}));
     EXPECT_EQ(rig.view.named("select").last(), QStringLiteral("0"));
 
     p.transportBack();

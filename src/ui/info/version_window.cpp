@@ -16,10 +16,7 @@ namespace {
 constexpr char RightsNotice[] = "Copyright (C) 2026 VESK MIDI PLAYER Project";
 constexpr char TermsOfUse[] =
     "本ソフトはフリーソフトです。どなたでも自由にお使いいただけますが、"
-    "使用によって生じた損害に作者は責任を負いません。\n"
-    "ご質問は下記までお寄せください。";
-constexpr char MailAddress[] = "vesk@example.org";
-constexpr char WebAddress[] = "example.org/vesk";
+    "使用によって生じた損害に作者は責任を負いません。";
 
 QLabel* textLabel(QWidget* parent, const QString& text, const QFont& font, const QColor& color) {
     auto* label = new QLabel(text, parent);
@@ -49,8 +46,9 @@ QLabel* placedLabel(QWidget* parent, const QString& text, int left, int top, con
 }  // namespace
 
 QString versionTitleLine(const VersionTexts& texts) {
-    return texts.appTitle + u' ' + texts.appVersion + QStringLiteral(" #") +
-           QString::number(texts.revision);
+    const QString line = texts.appTitle + u' ' + texts.appVersion;
+    return texts.revision > 0 ? line + QStringLiteral(" #") + QString::number(texts.revision)
+                              : line;
 }
 
 VersionWindow::VersionWindow(const VersionTexts& texts, QWidget* mainWindow)
@@ -102,12 +100,6 @@ VersionWindow::VersionWindow(const VersionTexts& texts, QWidget* mainWindow)
             placedLabel(box, line, 2, 2 + 14 * static_cast<int>(i), fixed, info::colors::Text, 14);
         dll_[i]->setObjectName(QStringLiteral("lbl_Dll%1").arg(i));
     }
-
-    const QFont small = info::uiFont(9);
-    placedLabel(this, QStringLiteral("E-Mail："), 16, 184, small, info::colors::Muted);
-    placedLabel(this, QString::fromUtf8(MailAddress), 56, 184, small, info::colors::Text);
-    placedLabel(this, QStringLiteral("WEB："), 138, 184, small, info::colors::Muted);
-    placedLabel(this, QString::fromUtf8(WebAddress), 168, 184, small, info::colors::Text);
 
     auto* banner = new SvgPicture(QStringLiteral(":/vesk/info/banner.svg"), this);
     banner->setObjectName(QStringLiteral("Image1"));

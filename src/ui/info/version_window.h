@@ -18,19 +18,19 @@ namespace vesk::ui {
 // The components in the order of the four lines, as app::componentVersion names them.
 inline constexpr std::array<const char*, 4> ComponentNames = {"UNLHA32", "UNZIP32", "UNRAR",
                                                               "RCPCV"};
-// The file names of the lines, padded to 12 characters so that the versions line up.
-inline constexpr std::array<const char*, 4> ComponentLabels = {"UNLHA32.DLL ", "UNZIP32.DLL ",
-                                                               "UNRAR.DLL   ", "RCPCV.DLL   "};
+// What each line's component reads, padded to 6 characters so that the versions line up.
+inline constexpr std::array<const char*, 4> ComponentLabels = {"LZH   ", "ZIP   ", "RAR   ",
+                                                               "RCP   "};
 
 struct VersionTexts {
     QString appTitle;    // "VESK MIDI PLAYER"
     QString appVersion;  // "Ver 1.0"
-    int revision = 0;    // the third part of the program's version
+    int revision = 0;    // the build number; 0 when the build could not tell it
     // app::componentVersion of each name in ComponentNames: a version text or "NOT INSTALLED".
     std::array<QString, 4> components;
 };
 
-// "VESK MIDI PLAYER Ver 1.0 #225"
+// "VESK MIDI PLAYER Ver 1.0 #225", or without " #..." when the build number is unknown.
 QString versionTitleLine(const VersionTexts& texts);
 
 class VersionWindow final : public QWidget {

@@ -119,7 +119,7 @@ void PlayerWindow::buildControls() {
     titleLabel_->adjustSize();
     titleLabel_->move(player::kTitleStartLeft, (titleStrip_->height() - titleLabel_->height()) / 2);
 
-    statusLabel_ = displayLabel(QStringLiteral("―――"), this, 12, true, kDimTextColor);
+    statusLabel_ = displayLabel(player::kNoStatusText, this, 12, true, kDimTextColor);
     statusLabel_->setObjectName(QStringLiteral("lbl_Status"));
     statusLabel_->setGeometry(QRect(18, 35, 64, 20));
     nowLabel_ = displayLabel(QStringLiteral("00:00"), this, 18, true, kDisplayTextColor);

@@ -307,7 +307,7 @@ void PlayerWindow::rewriteLine(int index) {
     const auto& list = playerState().playList;
     if (index >= 0 && static_cast<std::size_t>(index) < list.size()) {
         setLine(index, player::listLine(static_cast<std::int16_t>(index),
-                                        list[static_cast<std::size_t>(index)].title));
+                                        player::shownTitle(list[static_cast<std::size_t>(index)])));
     }
 }
 

@@ -194,9 +194,8 @@ void OptionsDialog::buildLhasaPage(QWidget* page) {
     grid->addWidget(lhasaPathLabel_, 1, 0);
     grid->addWidget(lhasaPath_, 1, 1);
     grid->addWidget(browseLhasaButton_, 1, 2);
-    grid->addWidget(
-        label("Label7", "※UNLHA32.DLL,UNZIP32.DLLがある場合はそちらが優先されます", page), 2, 0, 1,
-        3);
+    grid->addWidget(label("Label7", "※libarchiveがLHA,ZIPを読める場合はそちらが優先されます", page),
+                    2, 0, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(3, 1);
     for (QWidget* w :
@@ -262,13 +261,18 @@ void OptionsDialog::buildSynthPage(QWidget* page) {
 OptionsDialog* OptionsDialog::open(const OptionsContext& context, QWidget* mainWindow) {
     auto* dialog = new OptionsDialog(context, mainWindow);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // Owned by the main window without being its child (a child would be disabled too).
+    // The owner must be known before the dialog is first shown: the window system reads it
+    // when the window maps, and a click on the disabled main window must not raise that
+    // window over the dialog.
+    if (mainWindow != nullptr) {
+        QWidget* owner = mainWindow->window();
+        owner->winId();
+        dialog->winId();
+        dialog->windowHandle()->setTransientParent(owner->windowHandle());
+    }
     dialog->load();
     dialog->show();
-    // Kept above the main window without being its child (a child would be disabled too).
-    if (mainWindow != nullptr && mainWindow->window()->windowHandle() != nullptr &&
-        dialog->windowHandle() != nullptr) {
-        dialog->windowHandle()->setTransientParent(mainWindow->window()->windowHandle());
-    }
     return dialog;
 }
 
@@ -448,10 +452,13 @@ void OptionsDialog::associationTicked(QListWidgetItem* item) {
 }
 
 void OptionsDialog::showSoundFont() {
-    soundFontPath_->setText(soundFont_);
+    // The field is narrow: the file name says which font; the path is in the tool tip.
     const QString automatic = platform::midiout::resolveSoundFont(QString());
+    soundFontPath_->setText(QFileInfo(soundFont_).fileName());
     soundFontPath_->setPlaceholderText(
-        QStringLiteral("自動（%1）").arg(automatic.isEmpty() ? QStringLiteral("なし") : automatic));
+        QStringLiteral("自動（%1）")
+            .arg(automatic.isEmpty() ? QStringLiteral("なし") : QFileInfo(automatic).fileName()));
+    soundFontPath_->setToolTip(soundFont_.isEmpty() ? automatic : soundFont_);
 }
 
 void OptionsDialog::chooseSoundFont() {

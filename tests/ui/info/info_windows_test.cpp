@@ -51,14 +51,18 @@ TEST(VersionWindow, ShowsTitleWithRevisionAndPaddedComponentLines) {
     EXPECT_EQ(window.size(), QSize(312, 248));
     EXPECT_EQ(window.titleLabel()->text(), QStringLiteral("VESK MIDI PLAYER Ver 1.0 #225"));
     EXPECT_EQ(window.titleLabel()->pos(), QPoint(48, 12));
-    EXPECT_EQ(window.componentLabel(0)->text(), QStringLiteral("UNLHA32.DLL NOT INSTALLED"));
-    EXPECT_EQ(window.componentLabel(1)->text(), QStringLiteral("UNZIP32.DLL NOT INSTALLED"));
-    EXPECT_EQ(window.componentLabel(2)->text(), QStringLiteral("UNRAR.DLL   NOT INSTALLED"));
-    EXPECT_EQ(window.componentLabel(3)->text(), QStringLiteral("RCPCV.DLL   NOT INSTALLED"));
-    for (const char* label : ComponentLabels) {
-        EXPECT_EQ(QString::fromLatin1(label).size(), 12);
-    }
+    EXPECT_EQ(window.componentLabel(0)->text(), QStringLiteral("LZH   NOT INSTALLED"));
+    EXPECT_EQ(window.componentLabel(3)->text(), QStringLiteral("RCP   NOT INSTALLED"));
     EXPECT_EQ(window.okButton()->text(), QStringLiteral("OK"));
+    // No placeholder address: the window names no place that does not exist.
+    for (const QLabel* label : window.findChildren<QLabel*>()) {
+        EXPECT_FALSE(label->text().contains(QStringLiteral("example")))
+            << label->text().toStdString();
+    }
+    // A build that could not count its commits shows no made-up number.
+    VersionTexts unnumbered = versionTexts({none, none, none, none});
+    unnumbered.revision = 0;
+    EXPECT_EQ(versionTitleLine(unnumbered), QStringLiteral("VESK MIDI PLAYER Ver 1.0"));
 }
 
 TEST(VersionWindow, ComponentVersionsStartInOneColumnInAFixedPitchFont) {
@@ -101,7 +105,7 @@ TEST(VersionWindow, TextsStayInsideTheWindowWithoutOverlapping) {
     VersionWindow window(sampleVersionTexts(), nullptr);
     const QRect client = window.rect();
     const QList<QLabel*> labels = window.findChildren<QLabel*>();
-    ASSERT_GE(labels.size(), 11);
+    ASSERT_GE(labels.size(), 7);
     for (const QLabel* label : labels) {
         const QRect area(label->mapTo(&window, QPoint(0, 0)), label->size());
         EXPECT_TRUE(client.contains(area)) << label->text().toStdString();

@@ -201,6 +201,83 @@ TEST(MainWindowTransport, SeveralEntriesMoveOnAndBack) {
     EXPECT_EQ(rig.player->state().currentEntry, 2);
 }
 
+TEST(MainWindowTransport, EveryMoveToAnotherSongLeavesPauseWorking) {
+    WindowRig rig;
+    PlayerWindow& w = rig.open();
+    rig.openSongs(3);
+    SkinLabel* status = label(w, "lbl_Status");
+    const auto pausesAgain = [&] {
+        click(box(w, "B_Play"));
+        return rig.engine.status() == "paused" && status->text() == "PAUSE";
+    };
+    // Paused, then NEXT, BACK, or stopped then NEXT: the new song plays, says so, and the
+    // play button pauses it.
+    ASSERT_TRUE(pausesAgain());
+    click(box(w, "B_Next"));
+    EXPECT_EQ(rig.engine.status(), "playing");
+    EXPECT_EQ(status->text(), "PLAY");
+    EXPECT_TRUE(pausesAgain());
+    click(box(w, "B_Back"));
+    EXPECT_EQ(rig.player->state().currentEntry, 0);
+    EXPECT_EQ(status->text(), "PLAY");
+    EXPECT_TRUE(pausesAgain());
+    click(box(w, "B_Stop"));
+    click(box(w, "B_Next"));
+    EXPECT_EQ(status->text(), "PLAY");
+    EXPECT_TRUE(pausesAgain());
+    // Enter on a line of the list while paused.
+    auto* list = w.findChild<SongList*>("SongList");
+    list->selectLine(2);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(rig.player->state().currentEntry, 2);
+    EXPECT_EQ(status->text(), "PLAY");
+    EXPECT_TRUE(pausesAgain());
+}
+
+TEST(MainWindowTransport, APrevBeforeAnyStatusPutsBackTheIdleWord) {
+    WindowRig rig;
+    PlayerWindow& w = rig.open();
+    rig.song("a.mid", "A");
+    // Songs handed over by a second start are listed, not played.
+    w.openCommandLine(rig.songsFolder() + "/a.mid");
+    SkinLabel* status = label(w, "lbl_Status");
+    ASSERT_EQ(status->text(), "―――");
+    click(box(w, "B_Prev"));
+    EXPECT_EQ(status->text(), "―――");
+}
+
+TEST(MainWindowTransport, ASongThatCannotBeReadShowsItsNameAndNothingPlaying) {
+    WindowRig rig;
+    PlayerWindow& w = rig.open();
+    rig.song("good.mid", "Good", 65000);
+    rig.dir.write("songs/broken.mid", "MThd");
+    rig.dialogs.answers.push_back(rig.selection({"good.mid", "broken.mid"}));
+    w.openFileCommand();
+    ASSERT_EQ(rig.engine.status(), "playing");
+    auto* list = w.findChild<SongList*>("SongList");
+    EXPECT_EQ(list->item(1)->text(), "002：broken");
+
+    click(box(w, "B_Next"));
+    ASSERT_EQ(rig.interaction.shown.size(), 1u);
+    EXPECT_NE(rig.engine.status(), "playing");
+    EXPECT_EQ(label(w, "lbl_Status")->text(), "STOP");
+    EXPECT_EQ(label(w, "lbl_All")->text(), "00:00");
+    EXPECT_EQ(label(w, "lbl_Now")->text(), "00:00");
+    EXPECT_EQ(w.windowTitle(), "[002/002] broken - VESK MIDI PLAYER");
+    EXPECT_EQ(rig.player->mainWindow().titleText, "broken");
+    // Nothing to pause; the monitor does not move on by itself.
+    click(box(w, "B_Play"));
+    EXPECT_EQ(rig.interaction.shown.size(), 2u);
+    EXPECT_EQ(label(w, "lbl_Status")->text(), "STOP");
+    rig.run(5000);
+    EXPECT_EQ(rig.player->state().currentEntry, 1);
+
+    click(box(w, "B_Back"));
+    EXPECT_EQ(rig.engine.status(), "playing");
+    EXPECT_EQ(label(w, "lbl_Status")->text(), "PLAY");
+    EXPECT_EQ(label(w, "lbl_All")->text(), "01:05");
+}
+
 TEST(MainWindowTransport, PlayWhilePlayingPausesOnlyWhenPauseIsAllowed) {
     WindowRig rig;
     PlayerWindow& w = rig.open();

@@ -331,6 +331,23 @@ TEST(Closing, TrayModeKeepsPlayingAndWritesNothing) {
     EXPECT_TRUE(vesk::test::readAll(rig.module.configPath).startsWith("[VESK MIDI INIT FILE]"));
 }
 
+TEST(Closing, AFreshWindowBackFromTheTrayShowsTheRepeatModeInForce) {
+    WindowRig rig;
+    PlayerWindow& first = rig.open();
+    rig.openSongs(2);
+    first.findChild<QAction*>("mnu_Crep2")->trigger();
+    first.findChild<QAction*>("mnu_TaskTray")->trigger();
+    first.closeWindow();
+
+    // The tray builds a new main window to come back to.
+    PlayerWindow& back = rig.open();
+    ASSERT_TRUE(rig.loaded);
+    EXPECT_EQ(back.findChild<SkinLabel*>("lbl_Rep")->text(), "");
+    EXPECT_EQ(back.findChild<SkinLabel*>("lbl_NoRep")->text(), "");
+    EXPECT_TRUE(back.findChild<QAction*>("mnu_Crep2")->isChecked());
+    EXPECT_EQ(rig.settings.repeat, 2);
+}
+
 TEST(Closing, TheMonitorTimerRunsFromLoadUntilTheWindowCloses) {
     WindowRig rig;
     rig.runTimer = true;

@@ -1,6 +1,7 @@
 // The options dialog's opening steps, reactions and cascades, driven like a user would.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QWindow>
 
 #include "options_rig.h"
 #include "support/temp_dir.h"
@@ -323,7 +325,9 @@ TEST_F(DialogRig, SoundFontIsCheckedBeforeItIsTaken) {
         choosers.soundFont = good;
         click("B_SoundFont");
         EXPECT_EQ(interaction.shown.size(), 2u);
-        EXPECT_EQ(edit("txt_SoundFont")->text(), good);
+        // The narrow field names the file; the whole path is its tool tip.
+        EXPECT_EQ(edit("txt_SoundFont")->text(), "TimGM6mb.sf2");
+        EXPECT_EQ(edit("txt_SoundFont")->toolTip(), good);
     }
     QComboBox* audio = combo("cmb_Audio");
     audio->setCurrentIndex(audio->count() - 1);
@@ -333,8 +337,38 @@ TEST_F(DialogRig, SoundFontIsCheckedBeforeItIsTaken) {
     EXPECT_EQ(synthApplied, 1);
 
     click("B_SoundFontAuto");
+    EXPECT_FALSE(edit("txt_SoundFont")->placeholderText().contains(u'/'));
     click("B_Ok");
     EXPECT_TRUE(settings.soundFont.isEmpty());
+}
+
+TEST_F(DialogRig, TheDialogIsOwnedByTheMainWindowBeforeItFirstShows) {
+    mainWindow.show();
+    // What the window system is told when the dialog maps is what keeps it above its
+    // owner; the owner set after the first show is too late.
+    struct ShowWatch : QObject {
+        QWindow* ownerAtShow = nullptr;
+        bool seen = false;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            auto* dialog = qobject_cast<OptionsDialog*>(watched);
+            if (dialog != nullptr && event->type() == QEvent::Show && !seen) {
+                seen = true;
+                ownerAtShow =
+                    dialog->windowHandle() ? dialog->windowHandle()->transientParent() : nullptr;
+            }
+            return false;
+        }
+    } watch;
+    qApp->installEventFilter(&watch);
+    OptionsDialog* shown = OptionsDialog::open(
+        OptionsContext{settings, module, midi, interaction, store, choosers}, &mainWindow);
+    qApp->removeEventFilter(&watch);
+    ASSERT_TRUE(watch.seen);
+    EXPECT_EQ(watch.ownerAtShow, mainWindow.windowHandle());
+    EXPECT_FALSE(mainWindow.isEnabled());
+    shown->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(mainWindow.isEnabled());
 }
 
 }  // namespace
