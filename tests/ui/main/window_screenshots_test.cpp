@@ -91,5 +91,23 @@ TEST(MainWindowScreenshots, PopupMenusAreDarkLikeTheWindow) {
     }
 }
 
+// The README's picture: the demo list as `make run` opens it, early in the first song while
+// its title still stands at the start of the line.
+TEST(MainWindowScreenshots, TheDemoList) {
+    ProgramLook look;
+    WindowRig rig;
+    PlayerWindow& w = rig.open();
+    rig.dialogs.answers.push_back(QStringLiteral(VESK_DEMO_DIR "/demo.mlt"));
+    w.openFileCommand();
+    rig.run(1750);
+    auto* list = w.findChild<QListWidget*>("SongList");
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("001：Night Drive"));
+    EXPECT_EQ(list->item(2)->text(), QStringLiteral("003：さくらさくら"));
+    EXPECT_EQ(rig.engine.status(), QStringLiteral("playing"));
+    EXPECT_EQ(w.findChild<SkinLabel*>("lbl_Title")->text(), QStringLiteral("Night Drive"));
+    keep(w, "main_window_demo.png");
+}
+
 }  // namespace
 }  // namespace vesk::ui::test
