@@ -28,6 +28,7 @@
 #include "ui/common/dark_look.h"
 #include "ui/common/qt_user_interaction.h"
 #include "ui/host/window_host.h"
+#include "ui/lyrics/lyrics_window.h"
 #include "ui/main/main_window.h"
 #include "ui/mpris/mpris_service.h"
 #include "ui/options/option_choosers.h"
@@ -145,6 +146,8 @@ int run(int argc, char** argv) {
     ui::MainWindowContext context{module, settings, interaction, services.player()};
     context.applySynthesizerSettings = [&services] { services.applySynthesizerSettings(); };
     context.extractor = &services.extractor();
+    ui::LyricsWindow lyrics(services.player(), settings);
+    context.showLyrics = [&lyrics](bool shown) { lyrics.setShown(shown); };
     platform::desktop::FreedesktopAssociationStore associations(
         platform::desktop::DesktopFolders::fromEnvironment(),
         QCoreApplication::applicationFilePath());

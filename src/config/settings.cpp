@@ -165,6 +165,11 @@ ConfigReadResult readConfig(const QByteArray& bytes) {
             s.soundFont = value;
         } else if (key == u"AUDIODRIVER") {
             s.audioDriver = value;
+        } else if (key == u"TRANSPOSE") {
+            const std::int16_t semitones = toInt16(number);
+            s.transpose = semitones >= -12 && semitones <= 12 ? semitones : 0;
+        } else if (key == u"LYRICS") {
+            s.lyricsShown = number != 0.0;
         }
     }
     return result;
@@ -200,6 +205,8 @@ QByteArray writeConfig(const Settings& s) {
         QStringLiteral("[SOFT SYNTH]"),
         QStringLiteral("SOUNDFONT=") + oneLine(s.soundFont),
         QStringLiteral("AUDIODRIVER=") + oneLine(s.audioDriver),
+        QStringLiteral("TRANSPOSE=%1").arg(s.transpose),
+        QStringLiteral("LYRICS=") + boolText(s.lyricsShown),
     };
     QByteArray out;
     for (const QString& line : lines) {

@@ -1,6 +1,7 @@
 #include "engine/engine.h"
 
 #include <QLoggingCategory>
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -65,6 +66,22 @@ void Engine::openIfClosed(CallResult& result) {
     if (lastCommand_ == kSessionClosed) {
         send(result, openCommand(fileName_, kAlias));
         send(result, withNumber("set Tavorin port ", device_));
+        sendTranspose(result);
+    }
+}
+
+void Engine::sendTranspose(CallResult& result) {
+    if (transpose_ != 0) {
+        send(result, withNumber("set Tavorin transpose ", transpose_));
+    }
+}
+
+void Engine::setTranspose(std::int32_t semitones) {
+    transpose_ = std::clamp(semitones, -12, 12);
+    if (lastCommand_ != kSessionClosed) {
+        CallResult result;
+        send(result, withNumber("set Tavorin transpose ", transpose_));
+        finish(result);
     }
 }
 
@@ -119,6 +136,17 @@ std::int32_t Engine::nowPos() {
     finish(result);
     nowPos_ = leadingWholeNumber(reply);
     return nowPos_;
+}
+
+std::int32_t Engine::peekPosition() {
+    if (lastCommand_ == kSessionClosed) {
+        return 0;
+    }
+    char reply[32] = {};
+    if (sequencer_.sendString("status Tavorin position", reply, sizeof reply) != 0) {
+        return 0;
+    }
+    return leadingWholeNumber(reply);
 }
 
 void Engine::setNowPos(std::int32_t position) {
@@ -189,6 +217,7 @@ void Engine::midiOpen(const QString& newFileName) {
     CallResult result;
     send(result, openCommand(fileName_, kAlias));
     send(result, withNumber("set Tavorin port ", device_));
+    sendTranspose(result);
     lastCommand_ = kSessionOpened;
     finish(result);
 }

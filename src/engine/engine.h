@@ -73,12 +73,19 @@ class Engine {
 
     // Asks the sequencer for the position in milliseconds (0 when the query fails).
     std::int32_t nowPos();
+    // The position for displays that follow playback closely: read without changing
+    // lastResult(); 0 while no session is open or the query fails.
+    std::int32_t peekPosition();
     // Starts playback at `position` milliseconds, whatever the state.
     void setNowPos(std::int32_t position);
 
     // The sequencer's tempo, rounded; not stored.
     std::int32_t bpm();
     void setBpm(std::int32_t tempo);
+
+    // Semitones (-12..12, drums kept) for every song from now on, the open one included.
+    std::int32_t transpose() const { return transpose_; }
+    void setTranspose(std::int32_t semitones);
 
     void midiPlay();
     void midiPause();
@@ -109,6 +116,8 @@ class Engine {
     // Makes `result` the one lastResult() reports, unless it holds no call at all.
     void finish(const CallResult& result);
     void openIfClosed(CallResult& result);
+    // The session plays new songs untransposed; only a shift is sent.
+    void sendTranspose(CallResult& result);
     void closeSession(CallResult& result);
     void sendSysEx(const QString& hexText, CallResult& result);
     void showCritical(const QString& text);
@@ -132,6 +141,7 @@ class Engine {
     QString status_;
     std::int32_t nowPos_ = 0;
     QString copyright_;
+    std::int32_t transpose_ = 0;
 };
 
 }  // namespace vesk::engine

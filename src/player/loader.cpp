@@ -84,6 +84,7 @@ bool Player::playEntry(std::int16_t index) {
         showUnplayable(entry);
         return true;
     }
+    ++songGeneration_;
     state_.documentPath = findDocument(song->folder, engine_.fileName());
 
     const int slot = resetDevice();

@@ -1,5 +1,7 @@
 #include "player/menu_state.h"
 
+#include <algorithm>
+
 #include "intake/path_text.h"
 #include "player/play_order.h"
 #include "player/player.h"
@@ -77,6 +79,25 @@ void Player::doubleSpeedCommand() {
 
 void Player::halfSpeedCommand() {
     changeSpeed(false);
+}
+
+QString transposeMark(int semitones) {
+    if (semitones == 0) {
+        return {};
+    }
+    return (semitones > 0 ? QStringLiteral("+") : QString()) + QString::number(semitones);
+}
+
+void Player::transposeCommand(int step) {
+    const int semitones = std::clamp(settings_.transpose + step, -12, 12);
+    settings_.transpose = static_cast<std::int16_t>(semitones);
+    engine_.setTranspose(semitones);
+    view().showTranspose(semitones);
+    view().stateChanged();
+}
+
+void Player::resetTransposeCommand() {
+    transposeCommand(-settings_.transpose);
 }
 
 void Player::chooseDevice(const QString& choice, int slot) {

@@ -14,4 +14,7 @@ RepeatIndicator repeatIndicator(std::int16_t mode);
 // The repeat mode a command applies: `index` when it is 0..3, otherwise 0 (none).
 std::int16_t validRepeatMode(std::int16_t index);
 
+// The transposition as the main window shows it: "+3", "-5", nothing at 0.
+QString transposeMark(int semitones);
+
 }  // namespace vesk::player

@@ -19,7 +19,9 @@ Player::Player(engine::Engine& engine, config::Settings& settings,
       module_(module),
       interaction_(interaction),
       random_(random),
-      services_(std::move(services)) {}
+      services_(std::move(services)) {
+    engine_.setTranspose(settings_.transpose);
+}
 
 void Player::attachView(PlayerView& view, WindowMode mode) {
     view_ = &view;

@@ -16,6 +16,7 @@
 #include "engine/engine.h"
 #include "platform/handoff.h"
 #include "platform/user_interaction.h"
+#include "player/lyrics.h"
 #include "player/player_observer.h"
 #include "player/player_state.h"
 #include "player/player_view.h"
@@ -118,8 +119,21 @@ class Player {
     void deviceBCommand();
     void autoDeviceCommand();
     void scrollCommand();
+    // Moves every song from now on by `step` semitones, within an octave either way; drums
+    // are never moved. The shift stays for the next songs until reset.
+    void transposeCommand(int step);
+    void resetTransposeCommand();
+    int transpose() const { return settings_.transpose; }
     // Builds ShuffleOrder anew for the list as it is.
     void rebuildShuffleOrder();
+
+    // Lyrics (lyrics_source.cpp). The loaded song's lyrics, read on first use after each
+    // load, and the song time reached in milliseconds (read without touching the engine's
+    // last result, so a window may ask often).
+    const LyricSheet& lyricSheet();
+    // Counts loads, so a window knows when to take the sheet again.
+    std::uint64_t songGeneration() const { return songGeneration_; }
+    std::int32_t songPosition() { return engine_.peekPosition(); }
 
     // Tray mode (player.cpp): entering takes the main window's speed and runs the repeat
     // command; returning starts the main window afresh and shows the song in progress.
@@ -188,6 +202,10 @@ class Player {
     bool openingHandoff_ = false;  // a handed-over command line is being opened
     // A device the engine refused during the reset, not to be asked for again at once.
     std::optional<std::int16_t> refusedDevice_;
+
+    std::uint64_t songGeneration_ = 0;
+    std::uint64_t sheetGeneration_ = 0;
+    LyricSheet sheet_;
 
     PlayerState state_;
     MainWindowState main_;

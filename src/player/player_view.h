@@ -66,6 +66,8 @@ class PlayerView {
     // The file-information window, while it is shown.
     virtual void showFileInfo(const FileInfoTexts& /*texts*/) {}
     virtual void setBpmText(const QString& /*text*/) {}
+    // The transposition every song plays at, in semitones (0: none).
+    virtual void showTranspose(int /*semitones*/) {}
 
     // The window's top left corner in the settings' unit (see Settings::top); none for a
     // window whose place is not kept.

@@ -308,6 +308,15 @@ SequencerError SequencerBackend::execute(std::string_view command, std::string& 
             session->setTempo(static_cast<int>(*bpm));
             return SequencerError::None;
         }
+        if (what == "transpose" && count == 4) {
+            const auto semitones = parseNumber(words[3]);
+            if (!semitones || *semitones < -Transposer::kMaxSemitones ||
+                *semitones > Transposer::kMaxSemitones) {
+                return SequencerError::BadNumber;
+            }
+            session->setTranspose(static_cast<int>(*semitones));
+            return SequencerError::None;
+        }
         return SequencerError::BadSyntax;
     }
     // status
@@ -323,6 +332,8 @@ SequencerError SequencerBackend::execute(std::string_view command, std::string& 
         reply = modeWord(session->mode());
     } else if (item == "tempo") {
         reply = std::to_string(session->tempo());
+    } else if (item == "transpose") {
+        reply = std::to_string(session->transpose());
     } else {
         return SequencerError::BadSyntax;
     }

@@ -7,10 +7,11 @@
 //   set <name> port <n>                          output device, -1 = default output
 //   set <name> time format milliseconds          (or ms; the only format)
 //   set <name> tempo <bpm>                       see sequencer_core.h for its meaning
+//   set <name> transpose <semitones>             -12..12, see transposer.h
 //   play <name> [from <ms>]
 //   pause <name> | stop <name>
 //   seek <name> to start | end | <ms>            stops there
-//   status <name> position | length | mode | tempo
+//   status <name> position | length | mode | tempo | transpose
 //
 // Replies are decimal milliseconds, beats per minute, or the mode words "playing",
 // "paused" and "stopped". Several aliases may be open at once. sendString answers with

@@ -292,6 +292,8 @@ void SequencerCore::sendTracked(std::span<const std::uint8_t> message, Nanos due
             }
         } else if ((kind == 0x80 || kind == 0x90) && sounding_[key] > 0) {
             --sounding_[key];
+        } else if (kind == kControlChange && message[1] == 0) {
+            transposer_.observe(message);
         } else if (kind == kControlChange && message[1] == kSustain) {
             pedal_[ch] = velocity;
         } else if (kind == kControlChange && message[1] == kResetControllers) {
@@ -303,12 +305,46 @@ void SequencerCore::sendTracked(std::span<const std::uint8_t> message, Nanos due
 
 void SequencerCore::dispatch(const SongEvent& e, Nanos due, Output& out) {
     if (e.isChannel()) {
-        const std::uint8_t msg[] = {e.status, e.data1, e.data2};
+        std::uint8_t msg[] = {e.status, e.data1, e.data2};
+        const int ch = e.status & 0x0F;
+        const int kind = e.status & 0xF0;
+        int key = e.data1;
+        if (e.isNoteOn()) {
+            const Transposer::NoteOn on = transposer_.noteOn(ch, e.data1);
+            if (on.release != Transposer::kNoKey) {
+                const std::uint8_t off[] = {static_cast<std::uint8_t>(0x80 | ch),
+                                            static_cast<std::uint8_t>(on.release), 0};
+                sendTracked(off, due, out);
+            }
+            key = on.key;
+        } else if (e.isNoteOff()) {
+            key = transposer_.noteOff(ch, e.data1);
+        } else if (kind == 0xA0) {
+            key = transposer_.pressureKey(ch, e.data1);
+        }
+        if (key == Transposer::kNoKey) {
+            return;
+        }
+        msg[1] = static_cast<std::uint8_t>(key);
         sendTracked(std::span(msg, static_cast<std::size_t>(1 + channelDataLength(e.status))), due,
                     out);
     } else if (e.isSysEx()) {
-        out.send(song_->blobBytes(e), due);
+        sendSysEx(song_->blobBytes(e), due, out);
     }
+}
+
+void SequencerCore::sendSysEx(std::span<const std::uint8_t> message, Nanos due, Output& out) {
+    if (isResetSysEx(message)) {
+        transposer_.resetParts();
+    } else {
+        transposer_.observe(message);
+    }
+    out.send(message, due);
+}
+
+void SequencerCore::setTranspose(int semitones, Nanos now, Output& out) {
+    pump(now, out);
+    transposer_.setSemitones(semitones);
 }
 
 void SequencerCore::silence(Nanos now, Output& out) {
@@ -320,6 +356,7 @@ void SequencerCore::silence(Nanos now, Output& out) {
         }
     }
     sounding_.fill(0);
+    transposer_.forgetNotes();
     for (std::uint8_t ch = 0; ch < 16; ++ch) {
         if (song_->channelsUsed & (1u << ch)) {
             const auto status = static_cast<std::uint8_t>(kControlChange | ch);
@@ -401,8 +438,9 @@ void SequencerCore::chase(Nanos now, Output& out) {
         }
     }
 
+    transposer_.resetParts();
     for (std::size_t i : sysEx) {
-        out.send(song.blobBytes(song.events[i]), now);
+        sendSysEx(song.blobBytes(song.events[i]), now, out);
     }
     for (std::uint8_t ch = 0; ch < 16; ++ch) {
         if (!(song.channelsUsed & (1u << ch))) {

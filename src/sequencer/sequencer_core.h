@@ -22,6 +22,7 @@
 
 #include "platform/clock.h"
 #include "sequencer/song.h"
+#include "sequencer/transposer.h"
 
 namespace vesk::sequencer {
 
@@ -61,6 +62,10 @@ class SequencerCore {
     void seek(std::int64_t ns, platform::Nanos now, Output& out);
     // `bpm` > 0.
     void setTempo(int bpm, platform::Nanos now, Output& out);
+    // Moves the notes that start from `now` on by `semitones` (+-12, drums never); notes
+    // already sounding end where they began.
+    void setTranspose(int semitones, platform::Nanos now, Output& out);
+    int transpose() const { return transposer_.semitones(); }
     // Stops and silences, for closing the session or leaving a device.
     void halt(platform::Nanos now, Output& out);
 
@@ -86,6 +91,7 @@ class SequencerCore {
     void chase(platform::Nanos now, Output& out);
     void sendTracked(std::span<const std::uint8_t> message, platform::Nanos due, Output& out);
     void dispatch(const SongEvent& e, platform::Nanos due, Output& out);
+    void sendSysEx(std::span<const std::uint8_t> message, platform::Nanos due, Output& out);
 
     std::shared_ptr<const Song> song_;
     std::int64_t lengthNs_;
@@ -101,6 +107,7 @@ class SequencerCore {
     std::optional<std::uint32_t> overrideEnd_;
     std::array<std::uint8_t, 16 * 128> sounding_{};
     std::array<std::uint8_t, 16> pedal_{};
+    Transposer transposer_;
 };
 
 }  // namespace vesk::sequencer

@@ -142,6 +142,16 @@ void SequencerSession::setTempo(int bpm) {
     wake();
 }
 
+void SequencerSession::setTranspose(int semitones) {
+    std::lock_guard lock(mutex_);
+    core_.setTranspose(semitones, clock_.now(), output_);
+}
+
+int SequencerSession::transpose() const {
+    std::lock_guard lock(mutex_);
+    return core_.transpose();
+}
+
 void SequencerSession::close() {
     {
         std::lock_guard lock(mutex_);

@@ -42,6 +42,7 @@ class SequencerSession {
     void stop();
     void seek(std::int64_t ms);
     void setTempo(int bpm);
+    void setTranspose(int semitones);
     // Silences, stops the thread and closes the device.
     void close();
 
@@ -49,6 +50,7 @@ class SequencerSession {
     std::int64_t positionMs() const;
     std::int64_t lengthMs() const;
     int tempo() const;
+    int transpose() const;
 
     void pump(platform::Nanos now);
     std::optional<platform::Nanos> nextDeadline() const;

@@ -2,6 +2,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+#include <vector>
+
 #include <QDir>
 #include <QFile>
 
@@ -104,6 +107,14 @@ TEST(ConfigReader, RepeatOutsideTheMenuFallsBackToNone) {
     EXPECT_EQ(read("REPEAT=70000\r\n").settings.repeat, 0);
 }
 
+TEST(ConfigReader, TransposeBeyondAnOctaveFallsBackToNone) {
+    for (const auto& [text, expected] :
+         std::vector<std::pair<QByteArray, int>>{{"12", 12}, {"-12", -12}, {"13", 0}, {"x", 0}}) {
+        const ConfigReadResult r = readConfig("[VESK MIDI INIT FILE]\r\nTRANSPOSE=" + text);
+        EXPECT_EQ(r.settings.transpose, expected) << text.toStdString();
+    }
+}
+
 TEST(ConfigReader, BooleansAreAnyNonZeroNumber) {
     EXPECT_TRUE(read("USEB=2\r\n").settings.useDeviceB);
     EXPECT_TRUE(read("USEB=-1\r\n").settings.useDeviceB);
@@ -150,7 +161,7 @@ TEST(ConfigWriter, WritesTheLinesInOrderWithCrLf) {
     s.top = -150;
     s.lastFile = QStringLiteral("/home/u/曲");
     QList<QByteArray> lines = writeConfig(s).split('\n');
-    ASSERT_EQ(lines.size(), 28);  // 27 lines and the empty rest after the last CR LF
+    ASSERT_EQ(lines.size(), 30);  // 29 lines and the empty rest after the last CR LF
     EXPECT_EQ(lines.last(), "");
     for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
         ASSERT_TRUE(lines[i].endsWith('\r')) << i;
@@ -188,6 +199,8 @@ TEST(ConfigWriter, RoundTripIsStable) {
     s.useLhasa = true;
     s.lhasaPath = QStringLiteral("/usr/local/bin/lha");
     s.soundFont = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
+    s.transpose = -7;
+    s.lyricsShown = true;
     ConfigReadResult r = readConfig(writeConfig(s));
     ASSERT_TRUE(r.valid);
     EXPECT_EQ(r.settings, s);

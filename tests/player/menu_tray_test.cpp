@@ -50,6 +50,55 @@ TEST(SpeedCommandTest, SpeedsStartFromTheSongsOwnTempoAndNeverCompound) {
     EXPECT_EQ(odd.engine.bpm(), 62);
 }
 
+// The keys of the note-ons the device was sent, in order.
+std::vector<int> keysPlayed(const PlayerRig& rig) {
+    std::vector<int> keys;
+    for (const auto& m : rig.output.messages()) {
+        if (m.bytes.size() == 3 && (m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] > 0) {
+            keys.push_back(m.bytes[1]);
+        }
+    }
+    return keys;
+}
+
+TEST(TransposeCommandTest, StaysForTheNextSongsAndTheTrayUntilReset) {
+    PlayerRig rig;
+    Player& p = *rig.player;
+    rig.addSong("a.mid", "A", 1000);
+    rig.addSong("b.mid", "B", 1000);
+    for (int i = 0; i < 20; ++i) {
+        p.transposeCommand(-1);
+    }
+    EXPECT_EQ(p.transpose(), -12);
+    p.transposeCommand(+9);
+    EXPECT_EQ(rig.view.named("transpose").last(), QStringLiteral("-3"));
+    p.playEntry(0);
+    rig.run(500);
+    p.playEntry(1);
+    rig.run(500);
+    RecordingView tray;
+    p.enterTray(tray);
+    p.playEntry(0);
+    rig.run(500);
+    p.returnFromTray(rig.view);
+    p.resetTransposeCommand();
+    p.playEntry(1);
+    rig.run(500);
+    EXPECT_EQ(keysPlayed(rig), (std::vector<int>{57, 57, 57, 60}));
+    EXPECT_EQ(rig.settings.transpose, 0);
+
+    // A saved shift is taken by the next start.
+    PlayerRig next;
+    next.settings.transpose = 5;
+    next.player = std::make_unique<Player>(next.engine, next.settings, next.module,
+                                           next.interaction, next.random, PlayerServices{});
+    next.player->attachView(next.view, WindowMode::Main);
+    next.addSong("c.mid", "C", 1000);
+    next.player->playEntry(0);
+    next.run(500);
+    EXPECT_EQ(keysPlayed(next), std::vector<int>{65});
+}
+
 TEST(DeviceCommandTest, PlayingSongsSwitchAtOnceStoppedOnesAtTheNextLoad) {
     PlayerRig rig;
     Player& p = *rig.player;

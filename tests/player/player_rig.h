@@ -69,6 +69,7 @@ class RecordingView final : public PlayerView {
     }
     void showFileInfo(const FileInfoTexts& texts) override { info = texts; }
     void setBpmText(const QString& text) override { record("bpm", text); }
+    void showTranspose(int semitones) override { record("transpose", QString::number(semitones)); }
     std::optional<QPoint> windowTopLeft() const override { return topLeft; }
     void followInfoWindow(bool top, bool left) override {
         record("follow", QString::number(top) + QString::number(left));

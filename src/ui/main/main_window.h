@@ -33,6 +33,8 @@ struct MainWindowContext {
     // The extractor the song loader uses, so that both know what it did last; the window
     // makes its own when none is given.
     intake::ArchiveExtractor* extractor = nullptr;
+    // Opens or closes the lyrics window; empty when there is none.
+    std::function<void(bool shown)> showLyrics = {};
 };
 
 class MainWindow {

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "player/menu_state.h"
 #include "ui/main/skin_style.h"
 #include "ui/main/skin_widgets.h"
 #include "ui/main/song_list.h"
@@ -134,6 +135,12 @@ void PlayerWindow::buildControls() {
     totalLabel_->setObjectName(QStringLiteral("lbl_All"));
     totalLabel_->setGeometry(QRect(150, 34, 52, 23));
     totalLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    transposeLabel_ = displayLabel(QString(), this, 11, true, kDisplayTextColor);
+    transposeLabel_->setObjectName(QStringLiteral("lbl_Transpose"));
+    transposeLabel_->setGeometry(QRect(198, 35, 32, 20));
+    transposeLabel_->setAlignment(Qt::AlignCenter);
+    transposeLabel_->setToolTip(QStringLiteral("移調 (半音)"));
+    transposeLabel_->setText(player::transposeMark(context_.player.transpose()));
 
     repeatPanel_ = new QWidget(this);
     repeatPanel_->setObjectName(QStringLiteral("Picture1"));
@@ -286,12 +293,24 @@ void PlayerWindow::buildMenus() {
     scrollAction_ = item(toolsMenu_, QStringLiteral("mnu_Scroll"), QStringLiteral("ﾀｲﾄﾙｽｸﾛｰﾙ(&T)"));
     scrollAction_->setCheckable(true);
     scrollAction_->setChecked(true);
+    lyricsAction_ =
+        item(toolsMenu_, QStringLiteral("mnu_Lyrics"), QStringLiteral("歌詞表示(&L)\tCtrl+L"));
+    lyricsAction_->setCheckable(true);
+    lyricsAction_->setEnabled(static_cast<bool>(context_.showLyrics));
+    transposeMenu_ = toolsMenu_->addMenu(QStringLiteral("移調(&K)"));
+    transposeMenu_->setObjectName(QStringLiteral("mnu_Transpose"));
+    transposeUpAction_ = item(transposeMenu_, QStringLiteral("mnu_TransposeUp"),
+                              QStringLiteral("半音上げる(&U)\tCtrl+PgUp"));
+    transposeDownAction_ = item(transposeMenu_, QStringLiteral("mnu_TransposeDown"),
+                                QStringLiteral("半音下げる(&D)\tCtrl+PgDn"));
+    transposeResetAction_ = item(transposeMenu_, QStringLiteral("mnu_TransposeReset"),
+                                 QStringLiteral("元に戻す(&R)\tCtrl+0"));
     helpMenu_ = new QMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"), this);
     helpMenu_->setObjectName(QStringLiteral("mnu_Help"));
     readmeAction_ = item(helpMenu_, QStringLiteral("mnu_Readme"), QStringLiteral("Readme表示"));
     helpMenu_->addSeparator()->setObjectName(QStringLiteral("mnu_Sin4"));
 
-    for (QMenu* menu : {fileMenu_, repeatMenu_, mainMenu_, toolsMenu_, helpMenu_}) {
+    for (QMenu* menu : {fileMenu_, repeatMenu_, mainMenu_, toolsMenu_, transposeMenu_, helpMenu_}) {
         menu->setFont(skinFont(12));
     }
 }
@@ -314,6 +333,14 @@ void PlayerWindow::syncMenus() {
     deviceBAction_->setChecked(choice.deviceBChosen && !choice.autoChosen);
     autoDeviceAction_->setChecked(choice.autoChosen);
     scrollAction_->setChecked(main.scroll);
+    lyricsAction_->setChecked(context_.settings.lyricsShown);
+    const int semitones = core.transpose();
+    transposeMenu_->setTitle(
+        semitones == 0 ? QStringLiteral("移調(&K)")
+                       : QStringLiteral("移調 %1(&K)").arg(player::transposeMark(semitones)));
+    transposeUpAction_->setEnabled(semitones < 12);
+    transposeDownAction_->setEnabled(semitones > -12);
+    transposeResetAction_->setEnabled(semitones != 0);
 }
 
 void PlayerWindow::focusList() {
@@ -409,6 +436,10 @@ void PlayerWindow::showRepeat(int, const player::RepeatIndicator& indicator) {
 
 void PlayerWindow::showFileInfo(const player::FileInfoTexts& texts) {
     parts_.windows.fillFileInfo(texts);
+}
+
+void PlayerWindow::showTranspose(int semitones) {
+    transposeLabel_->setText(player::transposeMark(semitones));
 }
 
 void PlayerWindow::setBpmText(const QString& text) {

@@ -71,6 +71,7 @@ class PlayerWindow final : public QWidget, public MainWindow, public player::Pla
 
     // Menu commands of the window itself.
     void taskTrayCommand();
+    void lyricsCommand();
     void exitCommand();
 
     // Window state.
@@ -97,6 +98,7 @@ class PlayerWindow final : public QWidget, public MainWindow, public player::Pla
     void showRepeat(int mode, const player::RepeatIndicator& indicator) override;
     void showFileInfo(const player::FileInfoTexts& texts) override;
     void setBpmText(const QString& text) override;
+    void showTranspose(int semitones) override;
     std::optional<QPoint> windowTopLeft() const override;
     void followInfoWindow(bool topChanged, bool leftChanged) override;
     void stateChanged() override;
@@ -173,6 +175,7 @@ class PlayerWindow final : public QWidget, public MainWindow, public player::Pla
     SkinLabel* nowLabel_ = nullptr;
     SkinLabel* slashLabel_ = nullptr;
     SkinLabel* totalLabel_ = nullptr;
+    SkinLabel* transposeLabel_ = nullptr;
     PositionBar* positionBar_ = nullptr;
     QWidget* repeatPanel_ = nullptr;
     SkinLabel* noRepeatLabel_ = nullptr;
@@ -217,6 +220,11 @@ class PlayerWindow final : public QWidget, public MainWindow, public player::Pla
     QAction* exitAction_ = nullptr;
     QAction* volumeAction_ = nullptr;
     QAction* scrollAction_ = nullptr;
+    QAction* lyricsAction_ = nullptr;
+    QMenu* transposeMenu_ = nullptr;
+    QAction* transposeUpAction_ = nullptr;
+    QAction* transposeDownAction_ = nullptr;
+    QAction* transposeResetAction_ = nullptr;
     QAction* readmeAction_ = nullptr;
 };
 

@@ -142,10 +142,14 @@ bool PlayerWindow::loadConfig() {
         settings.keyCheck = *load.read.keyCheckAfterDevice;
     }
     core.repeatCommand(settings.repeat);
+    core.transposeCommand(0);
     settings.top = toFileUnits(y());
     settings.left = toFileUnits(x());
     if (context_.applySynthesizerSettings) {
         context_.applySynthesizerSettings();
+    }
+    if (settings.lyricsShown && context_.showLyrics) {
+        context_.showLyrics(true);
     }
     return true;
 }
@@ -176,6 +180,12 @@ void PlayerWindow::taskTrayCommand() {
     }
     context_.module.mainReload = true;
     context_.enterTray();
+}
+
+void PlayerWindow::lyricsCommand() {
+    if (context_.showLyrics) {
+        context_.showLyrics(!context_.settings.lyricsShown);
+    }
 }
 
 void PlayerWindow::exitCommand() {

@@ -124,8 +124,14 @@ void PlayerWindow::connectControls() {
         }
     });
     connect(scrollAction_, &QAction::triggered, this, [&core] { core.scrollCommand(); });
+    connect(lyricsAction_, &QAction::triggered, this, [this] { lyricsCommand(); });
+    connect(transposeUpAction_, &QAction::triggered, this, [&core] { core.transposeCommand(1); });
+    connect(transposeDownAction_, &QAction::triggered, this,
+            [&core] { core.transposeCommand(-1); });
+    connect(transposeResetAction_, &QAction::triggered, this,
+            [&core] { core.resetTransposeCommand(); });
     // Every checkable item shows the core's state, whatever the click did to its mark.
-    for (QMenu* menu : {repeatMenu_, speedMenu_, deviceMenu_, toolsMenu_}) {
+    for (QMenu* menu : {repeatMenu_, speedMenu_, deviceMenu_, toolsMenu_, transposeMenu_}) {
         connect(menu, &QMenu::triggered, this, [this] { syncMenus(); });
     }
 }
@@ -377,6 +383,18 @@ bool PlayerWindow::windowKey(QKeyEvent* event) {
             if (addFolderAction_->isEnabled()) {
                 addFolderCommand();
             }
+            return true;
+        case Qt::Key_L:
+            lyricsCommand();
+            return true;
+        case Qt::Key_PageUp:
+            context_.player.transposeCommand(1);
+            return true;
+        case Qt::Key_PageDown:
+            context_.player.transposeCommand(-1);
+            return true;
+        case Qt::Key_0:
+            context_.player.resetTransposeCommand();
             return true;
         default:
             return false;

@@ -141,6 +141,7 @@ struct WindowRig {
             module, settings, interaction, *player, [this] { ++synthesizerApplied; },
             [this](QWidget*) { ++optionsShown; },
             trayAvailable ? [this] { ++trayEntered; } : std::function<void()>()});
+        context->showLyrics = showLyrics;
         window = std::make_unique<PlayerWindow>(
             *context, PlayerWindowParts{dialogs, windows, extractor, [this] { ++quits; },
                                         [this] { ++volumeStarts; }, runTimer});
@@ -215,6 +216,7 @@ struct WindowRig {
     ScriptedDialogs dialogs;
     RecordingWindows windows;
     bool trayAvailable = true;
+    std::function<void(bool shown)> showLyrics;
     bool runTimer = false;
     int synthesizerApplied = 0;
     int optionsShown = 0;
