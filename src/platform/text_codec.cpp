@@ -131,15 +131,28 @@ std::optional<int> cp932Score(const QByteArray& bytes) {
     return score;
 }
 
-QString decodeSongText(const QByteArray& bytes) {
+SongTextEncoding songTextEncoding(const QByteArray& bytes) {
     if (isValidUtf8(bytes)) {
-        return QString::fromUtf8(bytes);
+        return SongTextEncoding::Utf8;
     }
     const std::optional<int> score = cp932Score(bytes);
-    if (score && *score > 0) {
-        return decodeCp932(bytes);
+    return score && *score > 0 ? SongTextEncoding::Cp932 : SongTextEncoding::Windows1252;
+}
+
+QString decodeSongText(const QByteArray& bytes, SongTextEncoding encoding) {
+    switch (encoding) {
+        case SongTextEncoding::Utf8:
+            return QString::fromUtf8(bytes);
+        case SongTextEncoding::Cp932:
+            return decodeCp932(bytes);
+        case SongTextEncoding::Windows1252:
+            break;
     }
     return QString::fromUtf8(convert("UTF-8", "CP1252", bytes, QByteArray("\xEF\xBF\xBD"), 1));
+}
+
+QString decodeSongText(const QByteArray& bytes) {
+    return decodeSongText(bytes, songTextEncoding(bytes));
 }
 
 namespace {

@@ -16,6 +16,12 @@ QString decodeNarrow(const QByteArray& bytes);
 // else Windows-1252, the usual encoding of Western songs.
 QString decodeSongText(const QByteArray& bytes);
 
+// The same choice made once for texts that belong together (the lyrics of one song), and
+// the decoding it implies.
+enum class SongTextEncoding { Utf8, Cp932, Windows1252 };
+SongTextEncoding songTextEncoding(const QByteArray& bytes);
+QString decodeSongText(const QByteArray& bytes, SongTextEncoding encoding);
+
 // How much `bytes` look like Japanese CP932 text; nullopt when they are not valid CP932.
 // Positive means Japanese. Double-byte characters count for, except one sitting inside a
 // Latin word (an accented letter read as a kanji); half-width katakana count for in runs,

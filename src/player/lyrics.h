@@ -11,14 +11,6 @@
 
 namespace vesk::player {
 
-enum class TextEncoding { Utf8, ShiftJis, Windows1252 };
-
-// One decision per song, over all its texts together: valid UTF-8 is UTF-8; what reads as
-// Shift-JIS without a fault is Shift-JIS; anything else is Windows-1252, which takes
-// every byte.
-TextEncoding chooseTextEncoding(const QByteArray& allTexts);
-QString decodeText(const QByteArray& bytes, TextEncoding encoding);
-
 struct LyricSyllable {
     std::int32_t ms = 0;
     QString text;
