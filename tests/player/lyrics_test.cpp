@@ -11,14 +11,6 @@ namespace {
 
 using vesk::test::Track;
 
-Track& text(Track& t, std::uint32_t delta, int type, const QByteArray& bytes) {
-    t.at(delta, {0xFF, type, static_cast<int>(bytes.size())});
-    for (char c : bytes) {
-        t.raw({static_cast<unsigned char>(c)});
-    }
-    return t;
-}
-
 // 480 ticks a quarter at 120 per minute: 240 ticks are 250 ms. The syllables come every
 // 250 ms from 1000 ms on; the song ends at 5000 ms.
 QByteArray timedSong(int type, const std::vector<QByteArray>& syllables,
@@ -26,15 +18,15 @@ QByteArray timedSong(int type, const std::vector<QByteArray>& syllables,
     Track first;
     first.tempo(0, 500000);
     // A text before any "@" header is no lyric, even in a karaoke file.
-    text(first, 0, 0x01, "made by a sequencer");
+    first.meta(0, 0x01, "made by a sequencer");
     for (const QByteArray& h : headers) {
-        text(first, 0, 0x01, h);
+        first.meta(0, 0x01, h);
     }
     first.end(4800);
     Track words;
     std::uint32_t delta = 960;
     for (const QByteArray& s : syllables) {
-        text(words, delta, type, s);
+        words.meta(delta, type, s);
         delta = 240;
     }
     words.at(0, {0x90, 60, 100}).at(240, {0x80, 60, 0}).end();

@@ -45,6 +45,15 @@ class Track {
                           static_cast<int>(microsPerQuarter & 0xFF)});
     }
     Track& end(std::uint32_t delta = 0) { return at(delta, {0xFF, 0x2F, 0x00}); }
+    // A meta event with text or data bytes (FF type length bytes).
+    Track& meta(std::uint32_t delta, int type, const QByteArray& data) {
+        at(delta, {0xFF, type});
+        putVlq(bytes_, static_cast<std::uint32_t>(data.size()));
+        for (char c : data) {
+            bytes_.push_back(static_cast<std::uint8_t>(c));
+        }
+        return *this;
+    }
     Track& raw(std::initializer_list<int> b) {
         for (int v : b) {
             bytes_.push_back(static_cast<std::uint8_t>(v));

@@ -15,22 +15,14 @@ namespace {
 
 using vesk::test::Track;
 
-Track& text(Track& t, std::uint32_t delta, int type, const QByteArray& bytes) {
-    t.at(delta, {0xFF, type, static_cast<int>(bytes.size())});
-    for (char c : bytes) {
-        t.raw({static_cast<unsigned char>(c)});
-    }
-    return t;
-}
-
 // Shift-JIS lyric events every 250 ms from 1000 ms on (480 ticks a quarter, 120 per minute).
 QByteArray sakura() {
     Track t;
-    text(t, 0, 0x03, platform::encodeCp932(QStringLiteral("さくら")));
+    t.meta(0, 0x03, platform::encodeCp932(QStringLiteral("さくら")));
     t.tempo(0, 500000);
     std::uint32_t delta = 960;
     for (const char* s : {"さ", "く", "ら\r", "や", "よ", "い", "の", "そ", "ら"}) {
-        text(t, delta, 0x05, platform::encodeCp932(QString::fromUtf8(s)));
+        t.meta(delta, 0x05, platform::encodeCp932(QString::fromUtf8(s)));
         delta = 240;
     }
     t.at(0, {0x90, 60, 100}).at(1920, {0x80, 60, 0}).end();
