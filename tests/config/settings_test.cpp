@@ -36,17 +36,13 @@ TEST(ConfigReader, HeaderOnlyGivesDefaults) {
     EXPECT_EQ(r.settings, Settings());
     EXPECT_FALSE(r.top.has_value());
     EXPECT_FALSE(r.deviceCommand.has_value());
-    EXPECT_EQ(r.settings.deviceSlots[0].resetCode, "F0 7E 7F 09 01 F7");
-    EXPECT_EQ(r.settings.deviceSlots[1].resetCode, "1");
-    EXPECT_EQ(r.settings.deviceSlots[1].keywords, "1");
-    EXPECT_EQ(r.settings.deviceSlots[1].device, 1);
-    EXPECT_EQ(r.settings.deviceSlots[0].device, -1);
 }
 
-TEST(ConfigReader, KeysAndValuesAreTrimmedAndSplitAtFirstEquals) {
+TEST(ConfigReader, KeysAndValuesAreTrimmedAndSplitAtFirstEqualsAndTheLastValueWins) {
     ConfigReadResult r = read(
         "  lhasapath  =  /opt/lha/bin/lha  \r\n"
-        "LFILE=\r\n"
+        "LFILE=/Music/Old\r\n"
+        "lfile=/Music/New Songs\r\n"
         "RESETCODE-A=F0 41 10 42 12 40 00 7F 00 41 F7\r\n"
         "KEY-B=SC-88,a=b=c\r\n"
         "no equals sign here\r\n"
@@ -55,72 +51,66 @@ TEST(ConfigReader, KeysAndValuesAreTrimmedAndSplitAtFirstEquals) {
         "KEY-B=\tSC-55\xE3\x80\x80\r\n");
     ASSERT_TRUE(r.valid);
     EXPECT_EQ(r.settings.lhasaPath, "/opt/lha/bin/lha");
-    EXPECT_EQ(r.settings.lastFile, "");
+    EXPECT_EQ(r.settings.lastFile, "/Music/New Songs");
     EXPECT_EQ(r.settings.deviceSlots[0].resetCode, "F0 41 10 42 12 40 00 7F 00 41 F7");
     // Only spaces are trimmed: a tab and an ideographic space belong to the value.
     EXPECT_EQ(r.settings.deviceSlots[1].keywords, QStringLiteral("\tSC-55\u3000"));
 }
 
-TEST(ConfigReader, LastValueWinsAndValueKeepsCase) {
-    ConfigReadResult r = read("LFILE=/Music/Old\r\nlfile=/Music/New Songs\r\n");
-    EXPECT_EQ(r.settings.lastFile, "/Music/New Songs");
-}
-
-TEST(ConfigReader, LeadingNumberRule) {
-    EXPECT_EQ(leadingNumber("12abc"), 12.0);
-    EXPECT_EQ(leadingNumber("-3.5x"), -3.5);
-    EXPECT_EQ(leadingNumber("+7"), 7.0);
-    EXPECT_EQ(leadingNumber(".5"), 0.5);
-    EXPECT_EQ(leadingNumber("abc"), 0.0);
-    EXPECT_EQ(leadingNumber(""), 0.0);
-    EXPECT_EQ(leadingNumber("-"), 0.0);
-    EXPECT_EQ(leadingNumber("1e5"), 1.0);   // no exponent part
-    EXPECT_EQ(leadingNumber("１２"), 0.0);  // full-width digits are not numbers here
-
-    ConfigReadResult r = read("DEVICE-A=3 (SC-88)\r\nRESET-B=x\r\nTOP=1500.75px\r\n");
-    EXPECT_EQ(r.settings.deviceSlots[0].device, 3);
-    EXPECT_EQ(r.settings.deviceSlots[1].resetType, 0);
-    ASSERT_TRUE(r.top.has_value());
-    EXPECT_DOUBLE_EQ(*r.top, 1500.75);
-}
-
-TEST(ConfigReader, SixteenBitFieldsRoundHalvesToEvenAndClamp) {
-    EXPECT_EQ(toInt16(2.5), 2);
-    EXPECT_EQ(toInt16(3.5), 4);
-    EXPECT_EQ(toInt16(-2.5), -2);
-    EXPECT_EQ(toInt16(2.6), 3);
-    EXPECT_EQ(toInt16(40000), 32767);
-    EXPECT_EQ(toInt16(-40000), -32768);
-    EXPECT_EQ(toInt32(1e12), 2147483647);
-
-    ConfigReadResult r = read("DEVICE-B=1.5\r\nRESET-A=0.5\r\nDEVICE-A=99999\r\n");
-    EXPECT_EQ(r.settings.deviceSlots[1].device, 2);
-    EXPECT_EQ(r.settings.deviceSlots[0].resetType, 0);
-    EXPECT_EQ(r.settings.deviceSlots[0].device, 32767);
-}
-
-TEST(ConfigReader, RepeatOutsideTheMenuFallsBackToNone) {
-    EXPECT_EQ(read("REPEAT=3\r\n").settings.repeat, 3);
-    EXPECT_EQ(read("REPEAT=2.5\r\n").settings.repeat, 2);
-    EXPECT_EQ(read("REPEAT=4\r\n").settings.repeat, 0);
-    EXPECT_EQ(read("REPEAT=-1\r\n").settings.repeat, 0);
-    EXPECT_EQ(read("REPEAT=70000\r\n").settings.repeat, 0);
-}
-
-TEST(ConfigReader, TransposeBeyondAnOctaveFallsBackToNone) {
-    for (const auto& [text, expected] :
-         std::vector<std::pair<QByteArray, int>>{{"12", 12}, {"-12", -12}, {"13", 0}, {"x", 0}}) {
-        const ConfigReadResult r = readConfig("[VESK MIDI INIT FILE]\r\nTRANSPOSE=" + text);
-        EXPECT_EQ(r.settings.transpose, expected) << text.toStdString();
+// Numbers are the value's leading number; 16-bit fields round halves to even and clamp;
+// modes outside their menu fall back to none; booleans are any non-zero number.
+TEST(ConfigReader, NumericValuesFollowTheLeadingNumberRule) {
+    using Field = double (*)(const ConfigReadResult&);
+    const Field deviceA = [](const ConfigReadResult& r) {
+        return double(r.settings.deviceSlots[0].device);
+    };
+    const Field deviceB = [](const ConfigReadResult& r) {
+        return double(r.settings.deviceSlots[1].device);
+    };
+    const Field resetA = [](const ConfigReadResult& r) {
+        return double(r.settings.deviceSlots[0].resetType);
+    };
+    const Field repeat = [](const ConfigReadResult& r) { return double(r.settings.repeat); };
+    const Field transpose = [](const ConfigReadResult& r) { return double(r.settings.transpose); };
+    const Field useB = [](const ConfigReadResult& r) { return double(r.settings.useDeviceB); };
+    const Field top = [](const ConfigReadResult& r) { return r.top.value_or(-1); };
+    const Field topInt = [](const ConfigReadResult& r) { return double(r.settings.top); };
+    const std::vector<std::tuple<const char*, Field, double>> rows = {
+        {"DEVICE-A=3 (SC-88)", deviceA, 3},
+        {"DEVICE-A=-3.5x", deviceA, -4},
+        {"DEVICE-A=+7", deviceA, 7},
+        {"DEVICE-A=abc", deviceA, 0},
+        {"DEVICE-A=-", deviceA, 0},
+        {"DEVICE-A=1e5", deviceA, 1},
+        {"DEVICE-A=１２", deviceA, 0},
+        {"DEVICE-A=99999", deviceA, 32767},
+        {"DEVICE-A=-40000", deviceA, -32768},
+        {"DEVICE-B=1.5", deviceB, 2},
+        {"DEVICE-B=2.5", deviceB, 2},
+        {"DEVICE-B=2.6", deviceB, 3},
+        {"RESET-A=0.5", resetA, 0},
+        {"TOP=.5", top, 0.5},
+        {"TOP=1500.75px", top, 1500.75},
+        {"TOP=99999999999", topInt, 2147483647},
+        {"REPEAT=3", repeat, 3},
+        {"REPEAT=2.5", repeat, 2},
+        {"REPEAT=4", repeat, 0},
+        {"REPEAT=-1", repeat, 0},
+        {"REPEAT=70000", repeat, 0},
+        {"TRANSPOSE=12", transpose, 12},
+        {"TRANSPOSE=-12", transpose, -12},
+        {"TRANSPOSE=13", transpose, 0},
+        {"TRANSPOSE=x", transpose, 0},
+        {"USEB=2", useB, 1},
+        {"USEB=-1", useB, 1},
+        {"USEB=0.1", useB, 1},
+        {"USEB=yes", useB, 0},
+        {"USEB=0", useB, 0},
+    };
+    for (const auto& [line, field, expected] : rows) {
+        EXPECT_DOUBLE_EQ(field(read(QString::fromUtf8(line) + QStringLiteral("\r\n"))), expected)
+            << line;
     }
-}
-
-TEST(ConfigReader, BooleansAreAnyNonZeroNumber) {
-    EXPECT_TRUE(read("USEB=2\r\n").settings.useDeviceB);
-    EXPECT_TRUE(read("USEB=-1\r\n").settings.useDeviceB);
-    EXPECT_TRUE(read("USEB=0.1\r\n").settings.useDeviceB);
-    EXPECT_FALSE(read("USEB=yes\r\n").settings.useDeviceB);
-    EXPECT_FALSE(read("USEB=0\r\n").settings.useDeviceB);
     EXPECT_TRUE(read("USELHASA=1\r\n").settings.useLhasa);
 }
 
