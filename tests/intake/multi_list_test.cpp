@@ -8,7 +8,6 @@
 namespace vesk::test {
 namespace {
 
-using intake::makeMltText;
 using intake::SongEntry;
 
 SongEntry song(const char* container, const char* name) {
@@ -18,37 +17,27 @@ SongEntry song(const char* container, const char* name) {
     return e;
 }
 
-TEST(MakeMltText, RunsBecomeBlocksAndLoneEntriesFullPaths) {
-    const std::vector<SongEntry> list{song("/m/set", "a.mid"), song("/m/set", "b.mid"),
-                                      song("/m/set", "c.mid"), song("/m", "single.mid")};
-    EXPECT_EQ(makeMltText(list),
-              QStringLiteral("MultiListFile Copyright(C)Studio Tavorin\r\n"
-                             "APP /m/set\r\n    a.mid\r\n    b.mid\r\n    c.mid\r\nEND APP\r\n"
-                             "/m/single.mid"));
-}
-
-TEST(MakeMltText, AFinalBlockHasNoEndLine) {
-    const std::vector<SongEntry> list{song("/m", "x.mid"), song("/a/p.lzh", "one.mid"),
-                                      song("/a/p.lzh", "two.mid")};
-    EXPECT_EQ(makeMltText(list),
-              QStringLiteral("MultiListFile Copyright(C)Studio Tavorin\r\n/m/x.mid\r\n"
-                             "APP /a/p.lzh\r\n    one.mid\r\n    two.mid"));
-    EXPECT_EQ(makeMltText({}), QStringLiteral("MultiListFile Copyright(C)Studio Tavorin"));
-    // The container comparison is exact: letter case makes two runs.
-    EXPECT_EQ(makeMltText({song("/M", "a.mid"), song("/m", "b.mid")}),
-              QStringLiteral("MultiListFile Copyright(C)Studio Tavorin\r\n/M/a.mid\r\n/m/b.mid"));
-}
-
-TEST(SaveMultiList, NeedsTwoEntriesAndWritesUtf8WithCrLf) {
+// Runs of one container become blocks, lone entries full paths; a final block has no END
+// line; containers compare exactly, so letter case makes two runs.
+TEST(SaveMultiList, WritesBlocksForRunsInUtf8WithCrLf) {
     EXPECT_FALSE(intake::listCanBeSaved(1));
     EXPECT_TRUE(intake::listCanBeSaved(2));
+    const QByteArray head = "MultiListFile Copyright(C)Studio Tavorin\r\n";
+    const std::vector<std::pair<std::vector<SongEntry>, QByteArray>> cases{
+        {{song("/m/set", "a.mid"), song("/m/set", "b.mid"), song("/m", "single.mid")},
+         "APP /m/set\r\n    a.mid\r\n    b.mid\r\nEND APP\r\n/m/single.mid\r\n"},
+        {{song("/m", "x.mid"), song("/a/p.lzh", "one.mid"), song("/a/p.lzh", "two.mid")},
+         "/m/x.mid\r\nAPP /a/p.lzh\r\n    one.mid\r\n    two.mid\r\n"},
+        {{song("/M", "a.mid"), song("/m", "b.mid")}, "/M/a.mid\r\n/m/b.mid\r\n"},
+        {{song("/曲", "あ.mid"), song("/x", "b.mid")},
+         "/\xE6\x9B\xB2/\xE3\x81\x82.mid\r\n/x/b.mid\r\n"},
+    };
     TempDir dir;
     const QString path = dir.file(QStringLiteral("l.mlt"));
-    ASSERT_TRUE(intake::saveMultiList(path, {song("/曲", "あ.mid"), song("/x", "b.mid")}).ok);
-    EXPECT_EQ(
-        readAll(path),
-        QByteArray("MultiListFile Copyright(C)Studio Tavorin\r\n/\xE6\x9B\xB2/\xE3\x81\x82.mid\r\n"
-                   "/x/b.mid\r\n"));
+    for (const auto& [list, body] : cases) {
+        ASSERT_TRUE(intake::saveMultiList(path, list).ok);
+        EXPECT_EQ(readAll(path), head + body);
+    }
 }
 
 TEST_F(IntakeTest, SavedListsReadBackToTheSameEntries) {

@@ -79,31 +79,29 @@ TEST(OfflineSynthSound, RenderedNoteIsAudibleAndSilenceIsNot) {
     EXPECT_GT(peak(out, 8820 + 2205, 8820 + 22050), 0.01f);
 }
 
-TEST(OfflineSynthSound, ResetSilencesAHeldNote) {
-    auto synth = makeOfflineSynth();
-    ASSERT_TRUE(synth);
-    const int rate = synth->sampleRate();
-    // Sustain pedal down as well: reset must release it.
-    synth->send(std::array<std::uint8_t, 3>{0xB0, 64, 127}, 0ms);
-    synth->send(std::array<std::uint8_t, 3>{0x90, 48, 120}, 0ms);
-    std::vector<float> out;
-    synth->renderUntil(500ms, out);
-    ASSERT_GT(peak(out, framesFromNanos(400ms, rate), framesFromNanos(500ms, rate)), 0.005f);
-    EXPECT_EQ(synth->reset(), MidiOutError::None);
-    synth->renderUntil(4s, out);
-    EXPECT_LT(peak(out, framesFromNanos(3500ms, rate), framesFromNanos(4s, rate)), 1e-4f);
-}
-
-TEST(OfflineSynthSound, HeldNoteWithoutResetKeepsSounding) {
-    // Guards the test above: the note does not die out by itself within that time.
-    auto synth = makeOfflineSynth();
-    ASSERT_TRUE(synth);
-    const int rate = synth->sampleRate();
-    synth->send(std::array<std::uint8_t, 3>{0xB0, 64, 127}, 0ms);
-    synth->send(std::array<std::uint8_t, 3>{0x90, 48, 120}, 0ms);
-    std::vector<float> out;
-    synth->renderUntil(4s, out);
-    EXPECT_GT(peak(out, framesFromNanos(3500ms, rate), framesFromNanos(4s, rate)), 1e-3f);
+TEST(OfflineSynthSound, ResetSilencesAHeldNoteThatWouldOtherwiseKeepSounding) {
+    for (const bool reset : {true, false}) {
+        SCOPED_TRACE(reset ? "reset" : "no reset");
+        auto synth = makeOfflineSynth();
+        ASSERT_TRUE(synth);
+        const int rate = synth->sampleRate();
+        // Sustain pedal down as well: reset must release it.
+        synth->send(std::array<std::uint8_t, 3>{0xB0, 64, 127}, 0ms);
+        synth->send(std::array<std::uint8_t, 3>{0x90, 48, 120}, 0ms);
+        std::vector<float> out;
+        synth->renderUntil(500ms, out);
+        ASSERT_GT(peak(out, framesFromNanos(400ms, rate), framesFromNanos(500ms, rate)), 0.005f);
+        if (reset) {
+            EXPECT_EQ(synth->reset(), MidiOutError::None);
+        }
+        synth->renderUntil(4s, out);
+        const float tail = peak(out, framesFromNanos(3500ms, rate), framesFromNanos(4s, rate));
+        if (reset) {
+            EXPECT_LT(tail, 1e-4f);
+        } else {
+            EXPECT_GT(tail, 1e-3f);
+        }
+    }
 }
 
 TEST(OfflineSynthMessages, LongMessageIsTakenAndReported) {
@@ -152,76 +150,58 @@ TEST(OfflineSynthMessages, ResetCodeWithTwoMessagesAppliesBoth) {
     EXPECT_EQ(synth->core().style(), ResetStyle::Xg);
 }
 
-TEST(WavWriter, WritesAPlayableHeaderAndClippedSamples) {
-    vesk::test::TempDir dir;
-    QString path = dir.file(QStringLiteral("out.wav"));
-    {
-        WavWriter wav;
-        ASSERT_TRUE(wav.open(path, 44100)) << wav.errorString().toStdString();
-        std::vector<float> frames{0.0f, 1.0f, -1.0f, 0.5f, 2.0f, -3.0f};
-        ASSERT_TRUE(wav.write(frames));
-        ASSERT_TRUE(wav.write(std::vector<float>{0.25f, -0.25f}));
-        EXPECT_EQ(wav.framesWritten(), 4);
-        EXPECT_FALSE(wav.write(std::vector<float>{0.1f})) << "half a frame";
-        EXPECT_EQ(wav.framesWritten(), 4);
-    }
-    QByteArray bytes = vesk::test::readAll(path);
-    ASSERT_EQ(bytes.size(), 44 + 16);
-    auto u32 = [&](int at) {
-        return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at])) |
-               static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 1])) << 8 |
-               static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 2])) << 16 |
-               static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 3])) << 24;
-    };
-    auto s16 = [&](int at) {
-        return static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[at]) |
-                                         static_cast<std::uint8_t>(bytes[at + 1]) << 8);
-    };
-    EXPECT_EQ(bytes.left(4), "RIFF");
-    EXPECT_EQ(u32(4), 36u + 16u);
-    EXPECT_EQ(bytes.mid(8, 8), "WAVEfmt ");
-    EXPECT_EQ(u32(24), 44100u);
-    EXPECT_EQ(u32(28), 44100u * 4u);
-    EXPECT_EQ(bytes.mid(36, 4), "data");
-    EXPECT_EQ(u32(40), 16u);
-    std::vector<std::int16_t> samples;
-    for (int at = 44; at < bytes.size(); at += 2) {
-        samples.push_back(s16(at));
-    }
-    EXPECT_EQ(samples,
-              (std::vector<std::int16_t>{0, 32767, -32767, 16384, 32767, -32767, 8192, -8192}));
-}
-
-TEST(WavWriter, UnwritablePathIsAClearError) {
-    vesk::test::TempDir dir;
-    WavWriter wav;
-    EXPECT_FALSE(wav.open(dir.file(QStringLiteral("no/such/folder/out.wav")), 44100));
-    EXPECT_TRUE(wav.errorString().contains(QStringLiteral("out.wav")));
-    EXPECT_FALSE(wav.write(std::vector<float>{0.0f, 0.0f}));
-}
-
-TEST(WavWriter, RenderedSongRoundTripsThroughTheFile) {
+// What lands on disk: a header players accept, and samples clipped to 16 bits.
+TEST(WavWriter, RenderedSoundLandsInAPlayableFileAndBadPathsAreClearErrors) {
     auto synth = makeOfflineSynth();
     ASSERT_TRUE(synth);
     synth->send(kNoteOn, 10ms);
     std::vector<float> out;
     synth->renderUntil(300ms, out);
+    out.insert(out.end(), {1.0f, -1.0f, 2.0f, -3.0f});
     vesk::test::TempDir dir;
-    QString path = dir.file(QStringLiteral("song.wav"));
+    const QString path = dir.file(QStringLiteral("song.wav"));
     WavWriter wav;
-    ASSERT_TRUE(wav.open(path, synth->sampleRate()));
+    ASSERT_TRUE(wav.open(path, 44100)) << wav.errorString().toStdString();
     ASSERT_TRUE(wav.write(out));
-    ASSERT_TRUE(wav.close());
-    QByteArray bytes = vesk::test::readAll(path);
-    ASSERT_EQ(static_cast<std::size_t>(bytes.size()), 44 + out.size() * 2);
+    EXPECT_FALSE(wav.write(std::vector<float>{0.1f})) << "half a frame";
+    EXPECT_EQ(wav.framesWritten(), static_cast<std::int64_t>(out.size() / 2));
+    EXPECT_FALSE(wav.close()) << "the failed write is still reported";
+
+    const QByteArray bytes = vesk::test::readAll(path);
+    const auto dataSize = static_cast<std::uint32_t>(out.size() * 2);
+    ASSERT_EQ(static_cast<std::uint32_t>(bytes.size()), 44 + dataSize);
+    auto u32 = [&](int at) {
+        std::uint32_t v = 0;
+        for (int i = 3; i >= 0; --i) {
+            v = v << 8 | static_cast<std::uint8_t>(bytes[at + i]);
+        }
+        return v;
+    };
+    auto s16 = [&](qsizetype at) {
+        return static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[at]) |
+                                         static_cast<std::uint8_t>(bytes[at + 1]) << 8);
+    };
+    EXPECT_EQ(bytes.left(4), "RIFF");
+    EXPECT_EQ(u32(4), 36 + dataSize);
+    EXPECT_EQ(bytes.mid(8, 8), "WAVEfmt ");
+    EXPECT_EQ(u32(24), 44100u);
+    EXPECT_EQ(u32(28), 44100u * 4u);
+    EXPECT_EQ(bytes.mid(36, 4), "data");
+    EXPECT_EQ(u32(40), dataSize);
     int loudest = 0;
-    for (int at = 44; at < bytes.size(); at += 2) {
-        int v = static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[at]) |
-                                          static_cast<std::uint8_t>(bytes[at + 1]) << 8);
-        loudest = std::max(loudest, std::abs(v));
+    for (qsizetype at = 44; at + 8 < bytes.size(); at += 2) {
+        loudest = std::max(loudest, std::abs(int{s16(at)}));
     }
-    EXPECT_NEAR(loudest, peak(out, 0, static_cast<std::int64_t>(out.size() / 2)) * 32767, 1.0);
+    EXPECT_NEAR(loudest, peak(out, 0, static_cast<std::int64_t>(out.size() / 2 - 2)) * 32767, 1.0);
     EXPECT_GT(loudest, 100);
+    const qsizetype tail = bytes.size() - 8;
+    EXPECT_EQ((std::vector<int>{s16(tail), s16(tail + 2), s16(tail + 4), s16(tail + 6)}),
+              (std::vector<int>{32767, -32767, 32767, -32767}));
+
+    WavWriter bad;
+    EXPECT_FALSE(bad.open(dir.file(QStringLiteral("no/such/folder/out.wav")), 44100));
+    EXPECT_TRUE(bad.errorString().contains(QStringLiteral("out.wav")));
+    EXPECT_FALSE(bad.write(std::vector<float>{0.0f, 0.0f}));
 }
 
 }  // namespace

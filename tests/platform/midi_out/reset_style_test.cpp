@@ -68,56 +68,56 @@ class ResetStyleTest : public ::testing::Test {
 // The small SoundFont has melodic bank 0 and drum kits 0, 8, 16, 24, 25, 32, 40, 48 in
 // bank 128; it has no variation banks, so those fall back to bank 0.
 
-TEST_F(ResetStyleTest, XgBank127MakesAnyChannelADrumKit) {
-    play({kXgOn, cc(2, 0, 127), pc(2, 25)});
-    EXPECT_EQ(program(2), (ChannelProgram{128, 25}));
-    EXPECT_TRUE(core_->isDrumPart(2));
-    // After the same bytes in GS style, bank 127 is just a missing variation bank.
-    play({kGsReset, cc(2, 0, 127), pc(2, 25)});
-    EXPECT_EQ(program(2), (ChannelProgram{0, 25}));
-    EXPECT_FALSE(core_->isDrumPart(2));
-    // And GM ignores bank select altogether.
-    play({kGmOn, cc(2, 0, 127), pc(2, 25)});
-    EXPECT_EQ(program(2), (ChannelProgram{0, 25}));
-}
-
-TEST_F(ResetStyleTest, BankSelectWaitsForTheProgramChange) {
-    play({kXgOn, pc(3, 40), cc(3, 0, 127)});
-    EXPECT_EQ(program(3), (ChannelProgram{0, 40}));
-    play({pc(3, 40)});
-    EXPECT_EQ(program(3), (ChannelProgram{128, 40}));
-}
-
-TEST_F(ResetStyleTest, XgChannel10TurnsMelodicWithBank0) {
-    play({kXgOn, pc(9, 16)});
-    EXPECT_EQ(program(9), (ChannelProgram{128, 16}));
-    play({cc(9, 0, 0), pc(9, 16)});
-    EXPECT_EQ(program(9), (ChannelProgram{0, 16}));
-    EXPECT_FALSE(core_->isDrumPart(9));
-    // SFX kit: this SoundFont has none, so the standard kit plays.
-    play({cc(9, 0, 126), pc(9, 0)});
-    EXPECT_EQ(program(9), (ChannelProgram{128, 0}));
-    EXPECT_TRUE(core_->isDrumPart(9));
-}
-
-TEST_F(ResetStyleTest, GsAndGmKeepChannel10OnDrumsWhateverTheBank) {
-    for (const Bytes& reset : {kGsReset, kGmOn}) {
-        play({reset, cc(9, 0, 0), pc(9, 32)});
-        EXPECT_EQ(program(9), (ChannelProgram{128, 32}));
-        // A kit the SoundFont lacks falls back to the standard kit.
-        play({pc(9, 1)});
-        EXPECT_EQ(program(9), (ChannelProgram{128, 0}));
+// Each step plays its messages after the steps before it, then checks which program and
+// bank the channel sounds and whether it is a drum part.
+TEST_F(ResetStyleTest, BankAndDrumChoiceFollowTheResetStyle) {
+    struct Step {
+        const char* what;
+        std::vector<Bytes> messages;
+        int channel;
+        ChannelProgram expected;
+        bool drums;
+    };
+    const std::vector<Step> steps = {
+        {"XG bank 127 makes any channel a drum kit",
+         {kXgOn, cc(2, 0, 127), pc(2, 25)},
+         2,
+         {128, 25},
+         true},
+        {"in GS bank 127 is a missing variation bank",
+         {kGsReset, cc(2, 0, 127), pc(2, 25)},
+         2,
+         {0, 25},
+         false},
+        {"GM ignores bank select", {kGmOn, cc(2, 0, 127), pc(2, 25)}, 2, {0, 25}, false},
+        {"bank select waits for the program change",
+         {kXgOn, pc(3, 40), cc(3, 0, 127)},
+         3,
+         {0, 40},
+         false},
+        {"... and then takes effect", {pc(3, 40)}, 3, {128, 40}, true},
+        {"XG channel 10 starts on drums", {kXgOn, pc(9, 16)}, 9, {128, 16}, true},
+        {"XG channel 10 turns melodic with bank 0", {cc(9, 0, 0), pc(9, 16)}, 9, {0, 16}, false},
+        {"XG SFX kit falls back to the standard kit", {cc(9, 0, 126), pc(9, 0)}, 9, {128, 0}, true},
+        {"GS keeps channel 10 on drums", {kGsReset, cc(9, 0, 0), pc(9, 32)}, 9, {128, 32}, true},
+        {"a missing kit falls back to the standard kit", {pc(9, 1)}, 9, {128, 0}, true},
+        {"GM keeps channel 10 on drums", {kGmOn, cc(9, 0, 0), pc(9, 32)}, 9, {128, 32}, true},
+        {"GS rhythm part message moves drums",
+         {kGsReset, gsRhythm(1, 1), pc(1, 8)},
+         1,
+         {128, 8},
+         true},
+        {"... and away from channel 10", {gsRhythm(9, 0), pc(9, 8)}, 9, {0, 8}, false},
+        {"GM does not understand it", {kGmOn, gsRhythm(1, 1), pc(1, 8)}, 1, {0, 8}, false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        for (const Bytes& m : step.messages) {
+            core_->apply(m);
+        }
+        EXPECT_EQ(program(step.channel), step.expected);
+        EXPECT_EQ(core_->isDrumPart(step.channel), step.drums);
     }
-}
-
-TEST_F(ResetStyleTest, GsRhythmPartMessageMovesDrums) {
-    play({kGsReset, gsRhythm(1, 1), pc(1, 8)});
-    EXPECT_EQ(program(1), (ChannelProgram{128, 8}));
-    play({gsRhythm(9, 0), pc(9, 8)});
-    EXPECT_EQ(program(9), (ChannelProgram{0, 8}));
-    // A GM module does not understand the GS message.
-    play({kGmOn, gsRhythm(1, 1), pc(1, 8)});
-    EXPECT_EQ(program(1), (ChannelProgram{0, 8}));
 }
 
 TEST_F(ResetStyleTest, ResetPutsEveryChannelBackToItsStart) {
