@@ -21,6 +21,36 @@
 namespace vesk::app {
 namespace {
 
+// The program's environment with its runtime folder in `runtime`; without a display, a
+// window would make it fail.
+QProcessEnvironment programEnvironment(const QString& runtime, bool headless = true) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime);
+    if (headless) {
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+            env.remove(name);
+        }
+    }
+    return env;
+}
+
+// Runs the program to its end: exit code, standard output and error.
+struct Finished {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Finished runProgram(const QStringList& args, const QProcessEnvironment& env,
+                    const QString& workingDir = {}) {
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(workingDir);
+    process.start(VESK_BINARY, args);
+    EXPECT_TRUE(process.waitForFinished(20000));
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
 class SecondInstance : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -31,27 +61,17 @@ class SecondInstance : public ::testing::Test {
         ASSERT_NE(running_, nullptr) << error.toStdString();
     }
 
-    // Starts the program without any display, so a window would make it fail.
-    QProcess* start(const QStringList& args, const QString& workingDir = {}) {
-        auto* process = new QProcess();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_RUNTIME_DIR", runtime_.path());
-        env.remove("DISPLAY");
-        env.remove("WAYLAND_DISPLAY");
-        env.remove("QT_QPA_PLATFORM");
-        process->setProcessEnvironment(env);
-        if (!workingDir.isEmpty()) {
-            process->setWorkingDirectory(workingDir);
-        }
+    std::unique_ptr<QProcess> start(const QStringList& args) {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(programEnvironment(runtime_.path()));
         process->start(VESK_BINARY, args);
         return process;
     }
 
     int run(const QStringList& args, const QString& workingDir = {}) {
-        std::unique_ptr<QProcess> process(start(args, workingDir));
-        EXPECT_TRUE(process->waitForFinished(20000));
-        EXPECT_EQ(process->readAllStandardError(), "");
-        return process->exitCode();
+        const Finished done = runProgram(args, programEnvironment(runtime_.path()), workingDir);
+        EXPECT_EQ(done.err, "");
+        return done.exitCode;
     }
 
     // Runs the program with one argument of exactly these bytes.
@@ -93,17 +113,14 @@ class SecondInstance : public ::testing::Test {
     platform::HandoffInbox inbox_;
 };
 
-TEST_F(SecondInstance, HandsOverOneQuotedPathAndEnds) {
+TEST_F(SecondInstance, HandsOverOneQuotedPathAndEndsAndWithoutArgumentsLeavesNothing) {
+    EXPECT_EQ(run({}), 0);
+    EXPECT_FALSE(QDir(work_ + "FileNames").exists());
     EXPECT_EQ(run({"/music/夏の曲 1.mid"}), 0);
     ASSERT_EQ(handoffFiles().size(), 1);
     // The running player takes it whole and the file is gone.
     EXPECT_EQ(inbox_.take(work_ + "FileNames"), QStringLiteral("\"/music/夏の曲 1.mid\""));
     EXPECT_TRUE(handoffFiles().isEmpty());
-}
-
-TEST_F(SecondInstance, WithoutArgumentsLeavesNothing) {
-    EXPECT_EQ(run({}), 0);
-    EXPECT_FALSE(QDir(work_ + "FileNames").exists());
 }
 
 TEST_F(SecondInstance, FilesArriveInTheOrderGivenAndStartsInTheOrderMade) {
@@ -163,10 +180,8 @@ TEST_F(SecondInstance, ReaderNeverSeesAPartialFileDuringABurst) {
 TEST_F(SecondInstance, APlantedLinkInPlaceOfTheHandoffFolderIsNotFollowed) {
     test::TempDir elsewhere;
     ASSERT_TRUE(QFile::link(elsewhere.path(), work_ + "FileNames"));
-    std::unique_ptr<QProcess> process(start({"/music/a.mid"}));
-    ASSERT_TRUE(process->waitForFinished(20000));
     // Start-up removes the link (never following it) and hands off into a real folder.
-    EXPECT_EQ(process->exitCode(), 0);
+    EXPECT_EQ(run({"/music/a.mid"}), 0);
     EXPECT_TRUE(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     EXPECT_FALSE(QFileInfo(work_ + "FileNames").isSymLink());
     EXPECT_EQ(handoffFiles().size(), 1);
@@ -174,46 +189,24 @@ TEST_F(SecondInstance, APlantedLinkInPlaceOfTheHandoffFolderIsNotFollowed) {
 
 TEST(FirstInstance, WithoutDisplaySaysSoInOneLine) {
     test::TempDir runtime;
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", runtime.path());
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
-    process.setProcessEnvironment(env);
-    process.start(VESK_BINARY, {});
-    ASSERT_TRUE(process.waitForFinished(20000));
-    EXPECT_NE(process.exitCode(), 0);
-    const QByteArray err = process.readAllStandardError();
-    EXPECT_TRUE(err.contains("no display")) << err.toStdString();
-    EXPECT_EQ(err.count('\n'), 1);
+    const Finished done = runProgram({}, programEnvironment(runtime.path()));
+    EXPECT_NE(done.exitCode, 0);
+    EXPECT_TRUE(done.err.contains("no display")) << done.err.toStdString();
+    EXPECT_EQ(done.err.count('\n'), 1);
 }
 
-TEST(Tools, UnknownOptionIsRefusedWithoutTouchingAnything) {
+TEST(Tools, UnknownOptionIsRefusedAndHelpOffersOnlyWhatTheCommandLineTakes) {
     test::TempDir runtime;
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", runtime.path());
-    process.setProcessEnvironment(env);
-    process.start(VESK_BINARY, {"--no-such-tool"});
-    ASSERT_TRUE(process.waitForFinished(20000));
-    EXPECT_EQ(process.exitCode(), 2);
-    EXPECT_TRUE(process.readAllStandardError().contains("--no-such-tool"));
-    EXPECT_FALSE(QDir(runtime.file("Vesk_Midi")).exists());
-}
+    const QProcessEnvironment env = programEnvironment(runtime.path(), false);
+    const Finished unknown = runProgram({"--no-such-tool"}, env);
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_TRUE(unknown.err.contains("--no-such-tool"));
+    EXPECT_FALSE(QDir(runtime.file("Vesk_Midi")).exists()) << "nothing was touched";
 
-TEST(Tools, HelpOffersForFilesOnlyWhatTheCommandLineTakes) {
-    test::TempDir runtime;
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", runtime.path());
-    process.setProcessEnvironment(env);
-    process.start(VESK_BINARY, {"--help"});
-    ASSERT_TRUE(process.waitForFinished(20000));
-    EXPECT_EQ(process.exitCode(), 0);
+    const Finished help = runProgram({"--help"}, env);
+    EXPECT_EQ(help.exitCode, 0);
     // A folder on the command line is refused, so the help must not offer one as a FILE.
-    const QString help = QString::fromUtf8(process.readAllStandardOutput());
-    const QString fileText = help.section(QStringLiteral("Tools"), 0, 0);
+    const QString fileText = QString::fromUtf8(help.out).section(QStringLiteral("Tools"), 0, 0);
     EXPECT_FALSE(fileText.contains(QRegularExpression(QStringLiteral("or folder|, folder"))))
         << fileText.toStdString();
     EXPECT_TRUE(fileText.contains(QStringLiteral("追加ﾌｫﾙﾀﾞ")));

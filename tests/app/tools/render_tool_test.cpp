@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <QDataStream>
 #include <QDir>
 #include <algorithm>
 #include <cmath>
 
 #include "app/tools/render_tool.h"
+#include "sequencer/smf_builder.h"
 #include "support/temp_dir.h"
 
 namespace vesk::app {
@@ -14,33 +14,17 @@ namespace {
 
 const QString TestSoundFont = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
 
-QByteArray vlq(quint32 value) {
-    QByteArray out(1, static_cast<char>(value & 0x7F));
-    while ((value >>= 7) != 0) {
-        out.prepend(static_cast<char>((value & 0x7F) | 0x80));
-    }
-    return out;
-}
-
-QByteArray chunk(const char* tag, const QByteArray& body) {
-    QByteArray out(tag, 4);
-    QDataStream(&out, QIODevice::Append) << static_cast<quint32>(body.size());
-    return out + body;
-}
+using vesk::test::Track;
 
 // Two tracks at 96 ticks per quarter: a conductor at 120 BPM that changes to 60 BPM after
 // one beat, and a piano track holding a chord for two beats. Length: 0.5 s + 1 s = 1.5 s.
 QByteArray twoTrackSong() {
-    QByteArray header;
-    QDataStream(&header, QIODevice::WriteOnly) << quint16(1) << quint16(2) << quint16(96);
-    QByteArray conductor = vlq(0) + QByteArray("\xFF\x51\x03\x07\xA1\x20", 6) + vlq(96) +
-                           QByteArray("\xFF\x51\x03\x0F\x42\x40", 6) + vlq(96) +
-                           QByteArray("\xFF\x2F\x00", 3);
-    QByteArray piano = vlq(0) + QByteArray("\xC0\x00", 2) + vlq(0) + QByteArray("\x90\x3C\x64", 3) +
-                       vlq(0) + QByteArray("\x90\x40\x64", 3) + vlq(192) +
-                       QByteArray("\x80\x3C\x00", 3) + vlq(0) + QByteArray("\x80\x40\x00", 3) +
-                       vlq(0) + QByteArray("\xFF\x2F\x00", 3);
-    return chunk("MThd", header) + chunk("MTrk", conductor) + chunk("MTrk", piano);
+    Track conductor;
+    conductor.tempo(0, 500000).tempo(96, 1000000).end(96);
+    Track piano;
+    piano.at(0, {0xC0, 0}).at(0, {0x90, 60, 100}).at(0, {0x90, 64, 100});
+    piano.at(192, {0x80, 60, 0}).at(0, {0x80, 64, 0}).end();
+    return vesk::test::toQByteArray(vesk::test::smf(1, 96, {conductor, piano}));
 }
 
 struct Wav {
@@ -69,47 +53,46 @@ Wav readWav(const QString& path) {
     return wav;
 }
 
-TEST(RenderTool, RendersAMultiTrackSongAsLongAsItIs) {
+QStringList entries(const test::TempDir& dir) {
+    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+TEST(RenderTool, RendersOverAnEarlierRenderAndReportsBadInputButRendersTheRest) {
     if (!QFile::exists(TestSoundFont)) {
         GTEST_SKIP() << "no test SoundFont";
     }
     test::TempDir dir;
     const QString song = dir.write("song.mid", twoTrackSong());
+    const QString wavPath = dir.write("out.wav", "RIFF....WAVE an earlier render");
     QString outText;
     QString errText;
     QTextStream out(&outText);
     QTextStream err(&errText);
-    ASSERT_EQ(runRenderTool({dir.file("out.wav"), song}, {TestSoundFont, 44100}, out, err), 0)
+    ASSERT_EQ(runRenderTool({wavPath, song}, {TestSoundFont, 44100}, out, err), 0)
         << errText.toStdString();
-    Wav wav = readWav(dir.file("out.wav"));
+    const Wav wav = readWav(wavPath);
     // The song's 1.5 s, then the notes and reverb ring out to below -90 dBFS (one step of
     // 16 bits), which takes more than a moment and less than the 10 s allowed.
     EXPECT_GT(wav.frames / 44100.0, 2.0);
     EXPECT_LT(wav.frames / 44100.0, 11.5);
     EXPECT_LE(wav.endPeak, 1);
     EXPECT_GT(wav.rms, 100.0) << "the rendered song is silent";
-}
+    EXPECT_EQ(entries(dir), QStringList({"out.wav", "song.mid"})) << "no temporary file left";
+    // Not left private as its temporary file was.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(wavPath).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
 
-TEST(RenderTool, BadInputIsReportedAndTheRestStillRenders) {
-    if (!QFile::exists(TestSoundFont)) {
-        GTEST_SKIP() << "no test SoundFont";
-    }
-    test::TempDir dir;
-    const QString song = dir.write("song.mid", twoTrackSong());
     const QString junk = dir.write("junk.mid", "this is not a MIDI file");
-    QString outText;
-    QString errText;
-    QTextStream out(&outText);
-    QTextStream err(&errText);
-    EXPECT_EQ(runRenderTool({dir.file("out.wav"), dir.file("missing.mid"), junk, song},
+    EXPECT_EQ(runRenderTool({dir.file("all.wav"), dir.file("missing.mid"), junk, song},
                             {TestSoundFont, 44100}, out, err),
               1);
     err.flush();
     EXPECT_TRUE(errText.contains("missing.mid")) << errText.toStdString();
     EXPECT_TRUE(errText.contains("junk.mid")) << errText.toStdString();
-    test::TempDir alone;
-    ASSERT_EQ(runRenderTool({alone.file("out.wav"), song}, {TestSoundFont, 44100}, out, err), 0);
-    EXPECT_EQ(readWav(dir.file("out.wav")).frames, readWav(alone.file("out.wav")).frames);
+    EXPECT_EQ(readWav(dir.file("all.wav")).frames, wav.frames);
 
     errText.clear();
     EXPECT_NE(runRenderTool({dir.file("x.wav"), song}, {dir.write("bad.sf2", "RIFF junk"), 44100},
@@ -122,18 +105,13 @@ TEST(RenderTool, BadInputIsReportedAndTheRestStillRenders) {
 // Division 1, tempo 0xFFFFFF and the largest delta times: a few bytes that last for
 // more than a century.
 QByteArray centuryLongSong() {
-    QByteArray header;
-    QDataStream(&header, QIODevice::WriteOnly) << quint16(0) << quint16(1) << quint16(1);
-    QByteArray track = vlq(0) + QByteArray("\xFF\x51\x03\xFF\xFF\xFF", 6);
+    Track t;
+    t.tempo(0, 0xFFFFFF);
     for (int i = 0; i < 8; ++i) {
-        track += vlq(0x0FFFFFFF) + QByteArray("\x90\x3C\x64", 3);
+        t.at(0x0FFFFFFF, {0x90, 60, 100});
     }
-    track += vlq(0x0FFFFFFF) + QByteArray("\xFF\x2F\x00", 3);
-    return chunk("MThd", header) + chunk("MTrk", track);
-}
-
-QStringList entries(const test::TempDir& dir) {
-    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    t.end(0x0FFFFFFF);
+    return vesk::test::toQByteArray(vesk::test::smf(0, 1, {t}));
 }
 
 // Careless command lines and hostile songs: no song is touched, and nothing is left behind
@@ -173,28 +151,6 @@ TEST(RenderTool, RefusesBeforeWritingAndLeavesTheSongsAlone) {
               QStringList({"century.mid", "junk.mid", "link.wav", "old.wav", "song.mid"}));
     err.flush();
     EXPECT_TRUE(text.contains("century.mid")) << text.toStdString();
-}
-
-TEST(RenderTool, ReplacesAnEarlierRenderAndLeavesNoTemporaryFile) {
-    if (!QFile::exists(TestSoundFont)) {
-        GTEST_SKIP() << "no test SoundFont";
-    }
-    test::TempDir dir;
-    const QString song = dir.write("song.mid", twoTrackSong());
-    const QString wavPath = dir.write("out.wav", "RIFF....WAVE an earlier render");
-    QString text;
-    QTextStream out(&text);
-    QTextStream err(&text);
-    ASSERT_EQ(runRenderTool({wavPath, song}, {TestSoundFont, 44100}, out, err), 0)
-        << text.toStdString();
-    EXPECT_GT(readWav(wavPath).frames / 44100.0, 2.0);
-    EXPECT_EQ(entries(dir), QStringList({"out.wav", "song.mid"}));
-    // Not left private as its temporary file was.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    struct stat st {};
-    ASSERT_EQ(::stat(QFile::encodeName(wavPath).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
 }
 
 }  // namespace
