@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/engine.h"
+#include "engine/engine_rig.h"
 #include "support/fake_sequencer.h"
 #include "support/recording_midi_output.h"
 #include "support/temp_dir.h"
@@ -8,45 +8,34 @@
 namespace vesk::engine {
 namespace {
 
-using Commands = std::vector<std::string>;
 using test::meta;
 using test::smfHeader;
 using test::track;
 
-struct HeaderFile : ::testing::Test {
-    vesk::test::TempDir dir;
-    test::FakeSequencer seq;
-    platform::RecordingMidiOutputService out;
-    platform::RecordingInteraction ui;
-    Engine engine{seq, out, ui};
-    QString song =
-        dir.write("song.mid", smfHeader(1, 2, 480) + track(meta(3, "First") + meta(2, "(C) A")) +
-                                  track(meta(3, "Second")));
+struct HeaderFile : test::EngineRig {
+    HeaderFile() {
+        // Two tracks with titles; a note of a quarter at 120 per minute: 500 ms.
+        vesk::test::Track first;
+        first.meta(0, 3, "First").meta(0, 2, "(C) A").at(0, {0x90, 60, 100}).at(96, {0x80, 60, 0});
+        vesk::test::Track second;
+        second.meta(0, 3, "Second");
+        song = write(QStringLiteral("song.mid"), {first.end(), second.end()});
+    }
+    QString song;
 };
 
 TEST_F(HeaderFile, SettingFileNameClosesTheSessionAndMeasuresTheLength) {
     engine.midiPlay();
-    seq.clear();
-    seq.answers["status DataOnly length"] = {0, "83456"};
-    seq.answers["close DataOnly"] = {9, ""};
-    engine.setFileName(song);
-    const std::string path = song.toStdString();
-    EXPECT_EQ(seq.commands,
-              (Commands{"stop Tavorin", "close Tavorin", "open \"" + path + "\" alias DataOnly",
-                        "set DataOnly time format milliseconds", "status DataOnly length",
-                        "close DataOnly"}));
-    EXPECT_EQ(seq.replyLengths[4], 16);
+    EXPECT_TRUE(engine.setFileName(song));
+    EXPECT_EQ(engine.status(), "");
     EXPECT_EQ(engine.lastCommand(), kSessionClosed);
-    EXPECT_EQ(engine.lastResult(), 9);
-    EXPECT_EQ(engine.playTime(), 83456);
+    EXPECT_EQ(out.openDevices(), 0);
+    EXPECT_EQ(engine.playTime(), 500);
     EXPECT_EQ(engine.title(), "First");
     EXPECT_EQ(engine.copyright(), "(C) A");
     EXPECT_EQ(engine.tracks(), 2);
+    EXPECT_EQ(engine.division(), 96);
     EXPECT_TRUE(ui.shown.empty());
-
-    seq.answers["status DataOnly length"] = {263, "12"};
-    engine.setFileName(song);
-    EXPECT_EQ(engine.playTime(), 0);
 }
 
 TEST_F(HeaderFile, FailedReadsShowAMessageAndKeepThePreviousSong) {
@@ -64,15 +53,14 @@ TEST_F(HeaderFile, FailedReadsShowAMessageAndKeepThePreviousSong) {
         {late, "ﾍｯﾀﾞの読み込みに失敗しました。ﾌｧｲﾙは壊れている可能性があります。"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
         ui.shown.clear();
         engine.midiPlay();
-        seq.clear();
-        engine.setFileName(c.path);
+        EXPECT_FALSE(engine.setFileName(c.path));
+        EXPECT_EQ(engine.status(), "") << "the session is closed all the same";
         EXPECT_EQ(engine.fileName(), c.path);
         EXPECT_EQ(engine.title(), "First");
         EXPECT_EQ(engine.format(), 1);
-        EXPECT_EQ(seq.commands, (Commands{"stop Tavorin", "close Tavorin"}))
-            << c.path.toStdString();
         ASSERT_EQ(ui.shown.size(), 1u);
         EXPECT_EQ(ui.shown[0].text, QString::fromUtf8(c.message));
         EXPECT_EQ(ui.shown[0].icon, platform::MessageIcon::Critical);
@@ -89,16 +77,15 @@ TEST_F(HeaderFile, OnlyTheFirstKilobyteIsScanned) {
 }
 
 TEST_F(HeaderFile, GetMidiTitleLeavesTheEngineAlone) {
+    engine.setFileName(song);
     engine.midiPlay();
-    seq.clear();
-    seq.answers["play Tavorin"] = {3, ""};
-    engine.midiPlay();
-    EXPECT_EQ(engine.getMidiTitle(song), "First");
+    vesk::test::Track other;
+    EXPECT_EQ(engine.getMidiTitle(write("other.mid", {other.meta(0, 3, "Other").end()})), "Other");
     EXPECT_EQ(engine.getMidiTitle(dir.file("none.mid")), "");
-    EXPECT_EQ(seq.commands.size(), 1u);
-    EXPECT_EQ(engine.lastResult(), 3);
+    EXPECT_EQ(engine.status(), "playing");
+    EXPECT_EQ(engine.lastResult(), 0);
     EXPECT_EQ(engine.lastCommand(), kSessionPlaying);
-    EXPECT_EQ(engine.title(), "");
+    EXPECT_EQ(engine.title(), "First");
     EXPECT_TRUE(ui.shown.empty());
 }
 

