@@ -82,85 +82,61 @@ std::vector<intake::SongEntry> readList(const QString& path) {
     return intake.readMultiList(path);
 }
 
-// Songs of the root folder (and bare names outside a block) have an empty container.
-// Two of them in a row were saved as a block "APP " whose base is empty; read back, that
-// line is a song of its own and the names after it lose their folder.
-TEST(MultiListRegression, SongsWithoutFolderSurviveSaving) {
+// Lists the fuzzer made, each read back from its own saved copy unchanged:
+// - songs of the root folder (and bare names outside a block) have an empty container; two
+//   in a row were saved as a block "APP " whose base is empty, and read back, the names
+//   after it lost their folder;
+// - a block whose base is the root folder, "APP /": its songs came out as "//name", which
+//   a saved list writes as a comment line;
+// - a song line starting with "/" inside a block gave "base//name", saved in a block of its
+//   own that read back under another container;
+// - a NUL inside a block base made every song's folder "the text before the NUL", as for a
+//   multi-selection, which kept the base's last "/".
+TEST(MultiListRegression, FuzzedListsSurviveSaving) {
     using intake::SongEntry;
-    EXPECT_EQ(intake::makeMltText({SongEntry{"a.mid", "", ""}, SongEntry{"b.mid", "", ""},
-                                   SongEntry{"c.mid", "/m", ""}, SongEntry{"d.mid", "/m", ""}}),
-              QStringLiteral("MultiListFile Copyright(C)Studio Tavorin\r\n/a.mid\r\n/b.mid\r\n"
-                             "APP /m\r\n    c.mid\r\n    d.mid"));
-
+    const std::vector<std::tuple<const char*, std::size_t, SongEntry>> inputs = {
+        {"mlt-songs-without-folder.mlt", 6, {"y.mid", "", ""}},  // after "x.mid", ""
+        {"mlt-block-in-root-folder.mlt", 1, {}},
+        {"mlt-doubled-separators.mlt", 6, {}},
+        {"mlt-nul-in-base.mlt", 6, {}},
+    };
     TempDir dir;
-    const std::vector<SongEntry> first =
-        readList(dir.write("in.mlt", regressionInput("mlt-songs-without-folder.mlt")));
-    ASSERT_EQ(first.size(), 6u);
-    EXPECT_EQ(first[4], (SongEntry{"x.mid", "", ""}));
-    EXPECT_EQ(first[5], (SongEntry{"y.mid", "", ""}));
-
-    const QString saved = dir.file("saved.mlt");
-    ASSERT_TRUE(intake::saveMultiList(saved, first).ok);
-    EXPECT_EQ(readList(saved), first);
-}
-
-// A block whose base is the root folder, "APP /": its songs came out as "//name", which
-// a saved list writes as a comment line.
-TEST(MultiListRegression, BlockInTheRootFolderKeepsItsSongs) {
-    using intake::SongEntry;
-    TempDir dir;
-    const std::vector<SongEntry> fuzzed =
-        readList(dir.write("fuzzed.mlt", regressionInput("mlt-block-in-root-folder.mlt")));
-    ASSERT_EQ(fuzzed.size(), 1u);
-    EXPECT_EQ(fuzzed[0].container, QString());
-    const QString resaved = dir.file("resaved.mlt");
-    ASSERT_TRUE(intake::saveMultiList(resaved, fuzzed).ok);
-    EXPECT_EQ(readList(resaved), fuzzed);
-
-    const std::vector<SongEntry> block =
-        readList(dir.write("block.mlt",
-                           "MultiListFile Copyright(C)Studio Tavorin\r\nAPP /\r\n  a.mid\r\n"
-                           "END APP\r\nAPP /music/\r\n  b.mid\r\n"));
-    EXPECT_EQ(block, (std::vector<SongEntry>{{"a.mid", "", ""}, {"b.mid", "/music", ""}}));
-}
-
-// A song line starting with "/" inside a block gave "base//name": its container ended in
-// "/", so it was saved in a block of its own, which read back under another container.
-TEST(MultiListRegression, DoubledSeparatorsAreOne) {
-    using intake::SongEntry;
-    TempDir dir;
-    const std::vector<SongEntry> fuzzed =
-        readList(dir.write("fuzzed.mlt", regressionInput("mlt-doubled-separators.mlt")));
-    ASSERT_EQ(fuzzed.size(), 6u);
-    for (const SongEntry& e : fuzzed) {
+    for (const auto& [name, size, last] : inputs) {
+        SCOPED_TRACE(name);
+        const std::vector<SongEntry> fuzzed = readList(dir.write("in.mlt", regressionInput(name)));
+        ASSERT_EQ(fuzzed.size(), size);
+        if (!last.name.isEmpty()) {
+            EXPECT_EQ(fuzzed.back(), last);
+        }
+        const QString saved = dir.file("saved.mlt");
+        ASSERT_TRUE(intake::saveMultiList(saved, fuzzed).ok);
+        EXPECT_EQ(readList(saved), fuzzed);
+    }
+    EXPECT_EQ(
+        readList(dir.write("in.mlt", regressionInput("mlt-block-in-root-folder.mlt")))[0].container,
+        QString());
+    for (const SongEntry& e :
+         readList(dir.write("in.mlt", regressionInput("mlt-doubled-separators.mlt")))) {
         EXPECT_EQ(e.container, QStringLiteral("/IDIL")) << e.name.toStdString();
     }
-    const QString resaved = dir.file("resaved.mlt");
-    ASSERT_TRUE(intake::saveMultiList(resaved, fuzzed).ok);
-    EXPECT_EQ(readList(resaved), fuzzed);
-
-    EXPECT_EQ(readList(dir.write("lines.mlt",
-                                 "[MIDILIST]\r\n/a//b///c.mid\r\nAPP /d\r\n"
-                                 "  /e.mid\r\n  f//g.mid\r\n")),
-              (std::vector<SongEntry>{
-                  {"c.mid", "/a/b", ""}, {"e.mid", "/d", ""}, {"g.mid", "/d/f", ""}}));
+    EXPECT_EQ(readList(dir.write("in.mlt", regressionInput("mlt-nul-in-base.mlt")))[0],
+              (SongEntry{"a.1MIDILIST]", "/homus", ""}));
 }
 
-// A NUL inside a block base made every song's folder "the text before the NUL", as for a
-// multi-selection, which kept the base's last "/" and so read back under another folder.
-TEST(MultiListRegression, LinesEndAtNul) {
+TEST(MultiListRegression, RootBlocksDoubledSeparatorsAndNulsReadAsOneFolder) {
     using intake::SongEntry;
     TempDir dir;
-    const std::vector<SongEntry> fuzzed =
-        readList(dir.write("fuzzed.mlt", regressionInput("mlt-nul-in-base.mlt")));
-    ASSERT_EQ(fuzzed.size(), 6u);
-    EXPECT_EQ(fuzzed[0], (SongEntry{"a.1MIDILIST]", "/homus", ""}));
-    const QString resaved = dir.file("resaved.mlt");
-    ASSERT_TRUE(intake::saveMultiList(resaved, fuzzed).ok);
-    EXPECT_EQ(readList(resaved), fuzzed);
-
-    EXPECT_EQ(readList(dir.write("nul.mlt", QByteArray("[MIDILIST]\r\n/m/a.mid\0junk\r\n", 27))),
-              (std::vector<SongEntry>{{"a.mid", "/m", ""}}));
+    const std::vector<std::pair<QByteArray, std::vector<SongEntry>>> cases = {
+        {"MultiListFile Copyright(C)Studio Tavorin\r\nAPP /\r\n  a.mid\r\n"
+         "END APP\r\nAPP /music/\r\n  b.mid\r\n",
+         {{"a.mid", "", ""}, {"b.mid", "/music", ""}}},
+        {"[MIDILIST]\r\n/a//b///c.mid\r\nAPP /d\r\n  /e.mid\r\n  f//g.mid\r\n",
+         {{"c.mid", "/a/b", ""}, {"e.mid", "/d", ""}, {"g.mid", "/d/f", ""}}},
+        {QByteArray("[MIDILIST]\r\n/m/a.mid\0junk\r\n", 27), {{"a.mid", "/m", ""}}},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(readList(dir.write("list.mlt", text)), expected) << text.toStdString();
+    }
 }
 
 class ExtractTest : public ::testing::Test {
