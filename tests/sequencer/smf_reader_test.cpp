@@ -90,13 +90,6 @@ TEST(SmfReader, RefusesWhatIsNoMidiFileWithItsOwnCode) {
     EXPECT_EQ(read(riffWave, song), SequencerError::NotMidiFile);
 }
 
-TEST(SmfReader, EmptyTrackGivesAnEmptySongOfLengthZero) {
-    Song song;
-    ASSERT_EQ(read(fileBytes("empty.mid"), song), SequencerError::None);
-    EXPECT_TRUE(song.events.empty());
-    EXPECT_EQ(song.lengthNs(), 0);
-}
-
 TEST(SmfReader, Format1TracksPlayTogetherAndFormat2OneAfterAnother) {
     Song together;
     ASSERT_EQ(read(fileBytes("2-tracks-type-1.mid"), together), SequencerError::None);
@@ -271,17 +264,6 @@ TEST(SmfReader, RmidWrapperAndJunkBeforeTheHeaderAreLookedThrough) {
     Song c;
     ASSERT_EQ(read(prefixed, c), SequencerError::None);
     EXPECT_EQ(channelEvents(a), channelEvents(c));
-}
-
-TEST(SmfReader, SmpteDivisionTimesInFramesAndIgnoresTempo) {
-    // 25 frames per second, 40 ticks per frame: a tick is a millisecond.
-    Track t;
-    t.tempo(0, 1000000).at(0, {0x90, 60, 100}).at(1000, {0x80, 60, 0}).end(500);
-    Song song;
-    ASSERT_EQ(read(test::smf(0, 0xE728, {t}), song), SequencerError::None);
-    EXPECT_TRUE(song.tempo.isSmpte());
-    EXPECT_EQ(song.lengthNs(), 1'500'000'000);
-    EXPECT_EQ(song.tempo.nsAt(std::uint32_t{1000}), 1'000'000'000);
 }
 
 TEST(SmfReader, DamagedTracksGiveWhatCanBeRead) {
