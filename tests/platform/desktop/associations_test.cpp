@@ -29,40 +29,6 @@ TEST(AssociationRows, SharedTypesAndDesktopLists) {
     EXPECT_EQ(firstDesktopId(QStringLiteral(";;")), "");
 }
 
-TEST(Associations, NoPreviousDefaultIsBackedUpAsEmptyAndRemovalDeletesTheEntry) {
-    MemoryAssociationStore store;
-    Associations assoc(store);
-    ASSERT_TRUE(assoc.setAssociation(Rcp));
-    EXPECT_EQ(defaultOf(store, "audio/x-recomposer"), "io.github.veskmidi.VeskMidiPlayer.desktop;");
-    EXPECT_EQ(store.readValue("audio/x-recomposer", BackupEntry), "veskmidi.empty");
-    EXPECT_EQ(store.installs, 1);
-    EXPECT_TRUE(assoc.inForce(Rcp));
-    EXPECT_TRUE(assoc.inForce(4));
-
-    ASSERT_TRUE(assoc.removeAssociation(Rcp));
-    EXPECT_EQ(store.entries["audio/x-recomposer"].count(QString()), 0u);
-    EXPECT_EQ(store.entries["audio/x-recomposer"].count(BackupEntry), 0u);
-    EXPECT_FALSE(assoc.inForce(Rcp));
-}
-
-TEST(Associations, PreviousDefaultSurvivesTheSecondRowOfItsTypeAndComesBack) {
-    MemoryAssociationStore store;
-    store.entries["audio/midi"][""] = "timidity.desktop;other.desktop;";
-    Associations assoc(store);
-    ASSERT_TRUE(assoc.setAssociation(Mid));
-    ASSERT_TRUE(assoc.setAssociation(Midi));
-    EXPECT_EQ(store.readValue("audio/midi", BackupEntry), "timidity.desktop;other.desktop;");
-    EXPECT_EQ(store.installs, 1) << "installed once, then taken as done";
-
-    ASSERT_TRUE(assoc.removeAssociation(Mid));
-    EXPECT_EQ(defaultOf(store, "audio/midi"), "timidity.desktop;other.desktop;");
-    EXPECT_EQ(store.entries["audio/midi"].count(BackupEntry), 0u);
-    // The sibling row finds the type given back already: nothing left to do.
-    const auto writes = store.log.size();
-    EXPECT_TRUE(assoc.removeAssociation(Midi));
-    EXPECT_EQ(store.log.size(), writes);
-}
-
 TEST(Associations, RemovingWithoutBackupFailsAfterClearingTheDefault) {
     MemoryAssociationStore store;
     store.entries["audio/midi"][""] = "io.github.veskmidi.VeskMidiPlayer.desktop";

@@ -74,9 +74,10 @@ TEST_F(DesktopRig, MidiBecomesThePlayersAndGoesBackToThePreviousApplication) {
     ASSERT_EQ(queryDefault("audio/midi"), "other.desktop");
     EXPECT_FALSE(assoc.inForce(0));
 
+    // The second row of the same type must not back up the player as the previous default.
     ASSERT_TRUE(assoc.setAssociation(0));
+    ASSERT_TRUE(assoc.setAssociation(1));
     EXPECT_EQ(queryDefault("audio/midi"), "io.github.veskmidi.VeskMidiPlayer.desktop");
-    EXPECT_TRUE(assoc.inForce(1));
     EXPECT_EQ(mimeApps(),
               "# my own notes\n[Default Applications]\ntext/plain=gedit.desktop;\n"
               "audio/midi=io.github.veskmidi.VeskMidiPlayer.desktop;\n\n[Added Associations]\n"
@@ -89,6 +90,8 @@ TEST_F(DesktopRig, MidiBecomesThePlayersAndGoesBackToThePreviousApplication) {
     EXPECT_EQ(queryDefault("audio/midi"), "other.desktop");
     EXPECT_EQ(mimeApps(), OtherEntries);
     EXPECT_FALSE(readAll(store.backupPath()).contains("audio/midi"));
+    EXPECT_TRUE(assoc.removeAssociation(0)) << "the sibling row finds the type given back";
+    EXPECT_EQ(mimeApps(), OtherEntries);
 }
 
 TEST_F(DesktopRig, OwnTypesAreInstalledAndAnEmptyBackupRemovesTheDefault) {
@@ -104,8 +107,10 @@ TEST_F(DesktopRig, OwnTypesAreInstalledAndAnEmptyBackupRemovesTheDefault) {
         EXPECT_TRUE(readAll(dir.file("data/mime/globs2")).contains("audio/x-recomposer:*.g36"));
     }
 
+    EXPECT_TRUE(readAll(store.backupPath()).contains("audio/x-recomposer=veskmidi.empty"));
     ASSERT_TRUE(assoc.removeAssociation(3));
     EXPECT_FALSE(mimeApps().contains("audio/x-recomposer"));
+    EXPECT_FALSE(readAll(store.backupPath()).contains("audio/x-recomposer"));
     EXPECT_FALSE(assoc.inForce(7));
 }
 
