@@ -54,12 +54,6 @@ TEST(Handoff, TakenNamesAreNotReused) {
         << "no temporary file stays behind";
 }
 
-TEST(Handoff, NumberIsSecondsOverRandom) {
-    EXPECT_EQ(handoffNumber(30, 0.5), "60");
-    EXPECT_EQ(handoffNumber(0, 0.7), "0");
-    EXPECT_EQ(handoffNumber(1, 0.3), "3.33333333333333");
-}
-
 TEST(Handoff, EveryByteOfAPathSurvives) {
     QByteArray everyByte;
     for (int b = 1; b < 256; ++b) {
