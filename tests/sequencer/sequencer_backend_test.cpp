@@ -121,9 +121,10 @@ TEST_F(Backend, PositionLengthAndTempoFollowTheFilesTempoMap) {
 // Files whose length is set by something other than their last note: the song stops
 // exactly there and a new play starts from the top.
 TEST_F(Backend, SongsLastUntilTheirEndAndPlayAgainFromTheTop) {
+    // 25 frames of 40 ticks: 1 ms ticks, whatever tempo the file names.
     Track t;
-    t.at(0, {0x90, 60, 100}).at(1000, {0x80, 60, 0}).end(500);
-    const std::string smpte = file(vesk::test::smf(0, 0xE728, {t}));  // 1 ms ticks
+    t.tempo(0, 1000000).at(0, {0x90, 60, 100}).at(1000, {0x80, 60, 0}).end(500);
+    const std::string smpte = file(vesk::test::smf(0, 0xE728, {t}));
     struct Case {
         std::string path;
         const char* length;
