@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
 
 #include "app/component_probe.h"
 #include "app/work_folder.h"
@@ -32,29 +33,31 @@ TEST(WorkFolder, CreatedPrivateAndReused) {
     EXPECT_EQ(st.st_mode & 0777, 0700u) << "a loosened folder is made private again";
 }
 
-TEST(WorkFolder, RefusesLinksAndFiles) {
-    test::TempDir base;
+// A link, a file, or (when the test can make one) another user's folder in its place.
+TEST(WorkFolder, RefusesWhatIsNotItsOwnFolder) {
     test::TempDir elsewhere;
-    ASSERT_TRUE(QFile::link(elsewhere.path(), base.file("Vesk_Midi")));
-    WorkFolderResult linked = prepareWorkFolder(base.path());
-    EXPECT_TRUE(linked.path.isEmpty());
-    EXPECT_TRUE(linked.error.contains("Vesk_Midi"));
-
-    test::TempDir other;
-    other.write("Vesk_Midi", "a file");
-    EXPECT_TRUE(prepareWorkFolder(other.path()).path.isEmpty());
-}
-
-TEST(WorkFolder, RefusesAFolderOfAnotherUser) {
-    if (::getuid() != 0) {
-        GTEST_SKIP() << "changing a folder's owner needs root";
+    const std::vector<std::pair<const char*, std::function<bool(const QString&)>>> intruders = {
+        {"link", [&](const QString& at) { return QFile::link(elsewhere.path(), at); }},
+        {"file",
+         [](const QString& at) {
+             QFile file(at);
+             return file.open(QIODevice::WriteOnly) && file.write("a file") > 0;
+         }},
+        {"other user's folder",
+         [](const QString& at) {
+             return ::getuid() == 0 && QDir().mkdir(at) &&
+                    ::chown(QFile::encodeName(at).constData(), 65534, 65534) == 0;
+         }},
+    };
+    for (const auto& [what, plant] : intruders) {
+        test::TempDir base;
+        if (!plant(base.file("Vesk_Midi"))) {
+            continue;  // changing a folder's owner needs root
+        }
+        const WorkFolderResult r = prepareWorkFolder(base.path());
+        EXPECT_TRUE(r.path.isEmpty()) << what;
+        EXPECT_TRUE(r.error.contains("Vesk_Midi")) << what << ": " << r.error.toStdString();
     }
-    test::TempDir base;
-    ASSERT_TRUE(QDir(base.path()).mkdir("Vesk_Midi"));
-    ASSERT_EQ(::chown(QFile::encodeName(base.file("Vesk_Midi")).constData(), 65534, 65534), 0);
-    WorkFolderResult r = prepareWorkFolder(base.path());
-    EXPECT_TRUE(r.path.isEmpty());
-    EXPECT_FALSE(r.error.isEmpty());
 }
 
 TEST(WorkFolder, CleaningKeepsOnlyThePlayersOwnEntriesAndFollowsNoLink) {
