@@ -25,22 +25,6 @@ TEST_F(IntakeTest, MidiAndRmiInAnyLetterCaseBecomeEntriesWithTheirFolder) {
     EXPECT_EQ(reporter.eventRuns, 2);
 }
 
-TEST_F(IntakeTest, UnsupportedExtensionsGetTheMessageWithTheQuotedPath) {
-    const QString midi = songs.write(QStringLiteral("long.midi"), smallSong("x"));
-    const QString text = songs.write(QStringLiteral("notes.txt"), "hello");
-    auto in = intake();
-
-    EXPECT_TRUE(in.addFiles(midi).empty());
-    EXPECT_TRUE(in.addFiles(text).empty());
-
-    ASSERT_EQ(reporter.messages.size(), 2u);
-    EXPECT_EQ(reporter.messages[0].text,
-              u'"' + midi + QStringLiteral("\"\r\nVESK MIDIはこのﾌｧｲﾙ形式に対応していません。"));
-    EXPECT_EQ(reporter.messages[0].icon, MessageIcon::Critical);
-    EXPECT_TRUE(reporter.messages[0].caption.isEmpty());
-    EXPECT_TRUE(reporter.messages[1].text.startsWith(u'"' + text + u'"'));
-}
-
 TEST_F(IntakeTest, UnreadableMidiStillBecomesAnEntryWithAnEmptyTitle) {
     const QString broken = songs.write(QStringLiteral("broken.mid"), "not a song");
     auto entries = intake().addFiles(broken);
@@ -69,37 +53,40 @@ TEST_F(IntakeTest, MultiSelectionSkipsRecomposerFilesWithoutTheConverter) {
     EXPECT_TRUE(reporter.messages.empty());
 }
 
-TEST_F(IntakeTest, FailedRecomposerConversionShowsItsMessageAndAddsNothing) {
+// Files that add nothing, each with one message naming what is wrong; archives without
+// their reader leave the work folder empty.
+TEST_F(IntakeTest, FilesThatCannotBeTakenSayWhyAndAddNothing) {
     module.haveRcpConverter = true;
-    const QString bad = songs.write(QStringLiteral("bad.R36"), "definitely not a Recomposer song");
-    EXPECT_TRUE(intake().addFiles(bad).empty());
-    ASSERT_EQ(reporter.messages.size(), 1u);
-    EXPECT_EQ(reporter.messages[0].text, QStringLiteral("ﾚｺﾝﾎﾟｰｻﾞﾌｧｲﾙのコンバートに失敗しました"));
-    EXPECT_EQ(reporter.messages[0].icon, MessageIcon::Critical);
-    EXPECT_TRUE(reporter.shown.empty());
-}
-
-TEST_F(IntakeTest, ArchivesWithoutAReaderShowWhichOneIsNeeded) {
+    const QString midi = songs.write(QStringLiteral("long.midi"), smallSong("x"));
+    struct Case {
+        QString path;
+        QString text;
+        MessageIcon icon;
+    };
+    std::vector<Case> cases{
+        {midi, u'"' + midi + QStringLiteral("\"\r\nVESK MIDIはこのﾌｧｲﾙ形式に対応していません。"),
+         MessageIcon::Critical},
+        {songs.write(QStringLiteral("bad.R36"), "definitely not a Recomposer song"),
+         QStringLiteral("ﾚｺﾝﾎﾟｰｻﾞﾌｧｲﾙのコンバートに失敗しました"), MessageIcon::Critical},
+        {songs.write(QStringLiteral("a.Lzh"), buildLzh({file("x.mid", smallSong("X"))}, 0)),
+         QString::fromUtf8(intake::NeedLzhText), MessageIcon::Information},
+        {songs.write(QStringLiteral("b.ZIP"), buildZip({file("x.mid", smallSong("X"))})),
+         QString::fromUtf8(intake::NeedZipText), MessageIcon::Information},
+        {songs.write(QStringLiteral("c.rar"), buildRar4({file("x.mid", smallSong("X"))})),
+         QString::fromUtf8(intake::NeedRarText), MessageIcon::Information},
+    };
     module.haveLzhReader = module.haveZipReader = module.haveRarReader = false;
     settings.useLhasa = false;
-    const QString lzh =
-        songs.write(QStringLiteral("a.Lzh"), buildLzh({file("x.mid", smallSong("X"))}, 0));
-    const QString zip =
-        songs.write(QStringLiteral("b.ZIP"), buildZip({file("x.mid", smallSong("X"))}));
-    const QString rar =
-        songs.write(QStringLiteral("c.rar"), buildRar4({file("x.mid", smallSong("X"))}));
-    auto in = intake();
-
-    EXPECT_TRUE(in.addFiles(lzh).empty());
-    EXPECT_TRUE(in.addFiles(zip).empty());
-    EXPECT_TRUE(in.addFiles(rar).empty());
-
-    EXPECT_EQ(reporter.texts(), (QStringList{QString::fromUtf8(intake::NeedLzhText),
-                                             QString::fromUtf8(intake::NeedZipText),
-                                             QString::fromUtf8(intake::NeedRarText)}));
-    for (const auto& m : reporter.messages) {
-        EXPECT_EQ(m.icon, MessageIcon::Information);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        reporter.messages.clear();
+        EXPECT_TRUE(intake().addFiles(c.path).empty());
+        ASSERT_EQ(reporter.messages.size(), 1u);
+        EXPECT_EQ(reporter.messages[0].text, c.text);
+        EXPECT_EQ(reporter.messages[0].icon, c.icon);
+        EXPECT_TRUE(reporter.messages[0].caption.isEmpty());
     }
+    EXPECT_TRUE(reporter.shown.empty());
     EXPECT_TRUE(workContents().isEmpty());
 }
 
