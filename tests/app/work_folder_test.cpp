@@ -104,11 +104,14 @@ TEST(WorkFolder, RepairReplacesWhatStandsInPlaceOfTheOwnFolders) {
 }
 
 TEST(DllVersion, TextsOfComponents) {
-    EXPECT_EQ(hundredthsText(191), "1.91");
-    EXPECT_EQ(hundredthsText(190), "1.9");
-    EXPECT_EQ(hundredthsText(200), "2");
-    EXPECT_EQ(versionText({hundredthsText(190), "credit"}), "Ver 1.90  credit");
-    EXPECT_EQ(versionText({hundredthsText(200), "credit"}), "Ver 2  credit");
+    // Version numbers in hundredths drop trailing zeros in the number, not on the line.
+    for (const auto& [hundredths, number, line] :
+         std::vector<std::tuple<int, const char*, const char*>>{{191, "1.91", "Ver 1.91  credit"},
+                                                                {190, "1.9", "Ver 1.90  credit"},
+                                                                {200, "2", "Ver 2  credit"}}) {
+        EXPECT_EQ(hundredthsText(hundredths), number);
+        EXPECT_EQ(versionText({hundredthsText(hundredths), "credit"}), line);
+    }
     EXPECT_EQ(versionText({"3.6.2", "libarchive"}), "Ver 3.6.2  libarchive");
 
     ComponentProbes probes;
