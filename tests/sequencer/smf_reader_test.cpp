@@ -131,8 +131,9 @@ TEST(SmfReader, LengthRunsToTheLastEndOfTrackNotTheLastNote) {
     EXPECT_EQ(song.endTick, lastNote + 192);  // a half note of silence at 96 per quarter
 }
 
+// Events of one tick go in track order, then file order, except that a note-off ending a
+// key's note comes before a note-on that strikes the key again.
 TEST(SmfReader, SameTickOrderFollowsTracksThenFileWithRestrikesFirst) {
-    // Track 0: C4 from 0 to 96 written after the restrike at 96; E4 starts and ends at 96.
     Track t0;
     t0.at(0, {0x90, 60, 100})
         .at(96, {0x90, 60, 100})  // restrike written before the note-off that ends the first
@@ -141,34 +142,28 @@ TEST(SmfReader, SameTickOrderFollowsTracksThenFileWithRestrikesFirst) {
         .at(0, {0x80, 64, 0})
         .at(96, {0x80, 60, 0})
         .end();
-    // Track 1: events at tick 96 go after track 0's.
-    Track t1;
+    Track t1;  // events at tick 96 go after track 0's
     t1.at(96, {0xB1, 7, 90}).at(0, {0xC1, 5}).end();
+    Track restrike;  // a restrike in track 0 of a note track 1 ends at the same tick
+    restrike.at(96, {0x90, 60, 100}).at(96, {0x80, 60, 0}).end();
+    Track ender;
+    ender.at(0, {0x90, 60, 90}).at(96, {0x80, 60, 0}).end();
+    Track unmatched;  // a note-off with nothing sounding on its key stays after the note-on
+    unmatched.at(96, {0x81, 61, 0}).end();
+    Track struck;
+    struck.at(96, {0x91, 61, 100}).at(96, {0x81, 61, 0}).end();
+    const std::vector<std::pair<std::vector<Track>, std::vector<std::string>>> cases = {
+        {{t0, t1},
+         {"0:144:60", "96:128:60", "96:144:60", "96:144:64", "96:128:64", "96:177:7", "96:193:5",
+          "192:128:60"}},
+        {{restrike, ender}, {"0:144:60", "96:128:60", "96:144:60", "192:128:60"}},
+        {{struck, unmatched}, {"96:145:61", "96:129:61", "192:129:61"}},
+    };
     Song song;
-    ASSERT_EQ(read(test::smf(1, 96, {t0, t1}), song), SequencerError::None);
-    EXPECT_EQ(channelEvents(song),
-              (std::vector<std::string>{"0:144:60", "96:128:60", "96:144:60", "96:144:64",
-                                        "96:128:64", "96:177:7", "96:193:5", "192:128:60"}));
-}
-
-TEST(SmfReader, RestrikeAcrossTracksAndUnmatchedNoteOffsKeepTheirPlace) {
-    Track t0;
-    t0.at(96, {0x90, 60, 100}).at(96, {0x80, 60, 0}).end();
-    Track t1;
-    // Ends a note of track 1 started at 0, at the tick track 0 restrikes the key.
-    t1.at(0, {0x90, 60, 90}).at(96, {0x80, 60, 0}).end();
-    Track t2;
-    // A note-off with nothing sounding on its key stays after the note-on.
-    t2.at(96, {0x81, 61, 0}).end();
-    Track t3;
-    t3.at(96, {0x91, 61, 100}).at(96, {0x81, 61, 0}).end();
-    Song song;
-    ASSERT_EQ(read(test::smf(1, 96, {t0, t1}), song), SequencerError::None);
-    EXPECT_EQ(channelEvents(song),
-              (std::vector<std::string>{"0:144:60", "96:128:60", "96:144:60", "192:128:60"}));
-    ASSERT_EQ(read(test::smf(1, 96, {t3, t2}), song), SequencerError::None);
-    EXPECT_EQ(channelEvents(song),
-              (std::vector<std::string>{"96:145:61", "96:129:61", "192:129:61"}));
+    for (const auto& [tracks, expected] : cases) {
+        ASSERT_EQ(read(test::smf(1, 96, tracks), song), SequencerError::None);
+        EXPECT_EQ(channelEvents(song), expected);
+    }
     // Several keys restruck at one tick, one of them sounding twice: each key's note-offs
     // go, in file order, right before that key's note-on.
     Track t4;
