@@ -47,29 +47,30 @@ TEST(SmfScan, HeaderValuesAndMetaTexts) {
     EXPECT_EQ(wrapped.title, "Wrapped");
 }
 
-TEST(SmfScan, TitleComesFromTheEarliestTextOfTheFirstTrack) {
-    EXPECT_EQ(titleOf(meta(3, "Song") + meta(1, "Memo")), "Song");
-    EXPECT_EQ(titleOf(meta(1, "Memo") + meta(3, "Song")), "Memo");
-    EXPECT_EQ(titleOf(meta(0x7F, "x"), meta(3, "Second")), "tune");
-    // A copyright found in any track counts.
-    EXPECT_EQ(scanSmfBlock(smfHeader(1, 2, 96) + track({}) + track(meta(2, "C2")), kPath).copyright,
-              "C2");
-}
-
-TEST(SmfScan, EmptyAndUntitledTitlesFallBackToTheFileName) {
-    EXPECT_EQ(titleOf(meta(3, "untitled")), "tune");
-    EXPECT_EQ(titleOf(meta(3, "UnTitled")), "tune");
-    EXPECT_EQ(titleOf(meta(3, "Untitled 2")), "Untitled 2");
-    EXPECT_EQ(titleOf(meta(3, "")), "tune");
+// The title is the earliest text of the first track; empty or "untitled" ones, and texts
+// ended at once by twenty spaces or a NUL, fall back to the file name.
+TEST(SmfScan, TitleRules) {
+    const std::vector<std::tuple<QByteArray, QByteArray, QString>> cases = {
+        {meta(3, "Song") + meta(1, "Memo"), {}, "Song"},
+        {meta(1, "Memo") + meta(3, "Song"), {}, "Memo"},
+        {meta(0x7F, "x"), meta(3, "Second"), "tune"},
+        {meta(3, "untitled"), {}, "tune"},
+        {meta(3, "UnTitled"), {}, "tune"},
+        {meta(3, "Untitled 2"), {}, "Untitled 2"},
+        {meta(3, ""), {}, "tune"},
+        {meta(3, "Song" + QByteArray(20, ' ') + "junk"), {}, "Song"},
+        {meta(3, QByteArray("Song\0\x82junk", 10)), {}, "Song"},
+        {meta(3, QByteArray("\0junk", 5)), {}, "tune"},
+        {meta(3, "A" + QByteArray(19, ' ') + "B"), {}, "A" + QString(19, u' ') + "B"},
+    };
+    for (const auto& [first, second, title] : cases) {
+        EXPECT_EQ(titleOf(first, second), title) << first.toHex().toStdString();
+    }
     EXPECT_EQ(scanSmfBlock(smfHeader(0, 1, 96) + track({}), QStringLiteral("a/b")).title, "b");
     EXPECT_EQ(scanSmfBlock(smfHeader(0, 1, 96) + track({}), QStringLiteral("x.midi")).title, "x.");
-}
-
-TEST(SmfScan, TwentySpacesOrANulEndAText) {
-    EXPECT_EQ(titleOf(meta(3, "Song" + QByteArray(20, ' ') + "junk")), "Song");
-    EXPECT_EQ(titleOf(meta(3, QByteArray("Song\0\x82junk", 10))), "Song");
-    EXPECT_EQ(titleOf(meta(3, QByteArray("\0junk", 5))), "tune");
-    EXPECT_EQ(titleOf(meta(3, "A" + QByteArray(19, ' ') + "B")), "A" + QString(19, u' ') + "B");
+    // A copyright found in any track counts; one of spaces only is none.
+    EXPECT_EQ(scanSmfBlock(smfHeader(1, 2, 96) + track({}) + track(meta(2, "C2")), kPath).copyright,
+              "C2");
     const QByteArray block = smfHeader(0, 1, 96) + track(meta(2, QByteArray(30, ' ')));
     EXPECT_EQ(scanSmfBlock(block, kPath).copyright, "");
 }
