@@ -1,6 +1,7 @@
 #pragma once
 // The player core on the real engine and sequencer, driven by a virtual clock, with a
-// view that records what the core writes and songs written by the tests.
+// view that records what the core writes and songs written by the tests. The window tests
+// build on it too.
 
 #include <gtest/gtest.h>
 
@@ -131,8 +132,8 @@ class ScriptedRandom final : public RandomSource {
 
 // A one-track song: its title, a note, and its end after `lengthMs` at `bpm`; optionally a
 // tempo change to `laterBpm` at `changeAtMs` of song time.
-inline QByteArray songBytes(const QByteArray& title, int lengthMs, int bpm = 120, int laterBpm = 0,
-                            int changeAtMs = 0) {
+inline QByteArray songBytes(const QByteArray& title, int lengthMs = 4000, int bpm = 120,
+                            int laterBpm = 0, int changeAtMs = 0) {
     using vesk::test::Track;
     constexpr int kDivision = 480;
     const auto ticksFor = [&](int ms, int tempo) {
@@ -165,6 +166,8 @@ struct PlayerRig {
         module.workFolder = dir.path() + "/work/";
         module.handoffFolder = module.workFolder + "FileNames";
         module.programFolder = dir.path() + "/program/";
+        module.configPath = module.programFolder + "vmidi.ini";
+        module.appVersion = "Ver 1.0";
         QDir().mkpath(module.handoffFolder);
         QDir().mkpath(module.programFolder);
         // Device A on the default output and device B on device 1, each with a reset.

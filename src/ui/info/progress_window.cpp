@@ -54,16 +54,4 @@ void ProgressWindow::showEntry(const intake::SongEntry& entry) {
     title_->setText(entry.title);
 }
 
-QString ProgressWindow::pathText() const {
-    return path_->text();
-}
-
-QString ProgressWindow::fileText() const {
-    return file_->text();
-}
-
-QString ProgressWindow::titleText() const {
-    return title_->text();
-}
-
 }  // namespace vesk::ui

@@ -6,8 +6,6 @@
 
 #include "intake/song_entry.h"
 
-class QLabel;
-
 namespace vesk::ui {
 
 class ElidedLabel;
@@ -20,15 +18,6 @@ class ProgressWindow final : public QWidget {
 
     // The entry about to be appended: Container, Name and Title into the three rows.
     void showEntry(const intake::SongEntry& entry);
-
-    // Full texts of the three values (they are shortened on screen when too long).
-    QString pathText() const;
-    QString fileText() const;
-    QString titleText() const;
-
-    ElidedLabel* pathLabel() const { return path_; }
-    ElidedLabel* fileLabel() const { return file_; }
-    ElidedLabel* titleLabel() const { return title_; }
 
   private:
     ElidedLabel* path_ = nullptr;

@@ -130,12 +130,4 @@ void SongInfoWindow::placeBelow(const QRect& mainFrame) {
     move(mainFrame.left(), mainFrame.top() + mainFrame.height());
 }
 
-QString SongInfoWindow::rowText(Row row) const {
-    return rows_.at(row)->text();
-}
-
-int SongInfoWindow::ruleX() const {
-    return WordRule;
-}
-
 }  // namespace vesk::ui

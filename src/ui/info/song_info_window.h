@@ -31,12 +31,6 @@ class SongInfoWindow final : public QWidget {
     // its top at the main window's top + height, its left at the main window's left.
     void placeBelow(const QRect& mainFrame);
 
-    // The text of one row as it was last set (the design word until then).
-    QString rowText(Row row) const;
-    const InfoRow* row(Row row) const { return rows_.at(row); }
-    // The vertical rule between the words and the values, in the box's coordinates.
-    int ruleX() const;
-
   private:
     std::array<InfoRow*, RowCount> rows_{};
 };

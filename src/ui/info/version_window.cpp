@@ -64,9 +64,9 @@ VersionWindow::VersionWindow(const VersionTexts& texts, QWidget* mainWindow)
     icon->setObjectName(QStringLiteral("Image2"));
     icon->setGeometry(QRect(8, 8, 32, 32));
 
-    title_ = placedLabel(this, versionTitleLine(texts), 48, 12, info::uiFont(12, true),
-                         info::colors::Accent, 16);
-    title_->setObjectName(QStringLiteral("lbl_Title"));
+    QLabel* title = placedLabel(this, versionTitleLine(texts), 48, 12, info::uiFont(12, true),
+                                info::colors::Accent, 16);
+    title->setObjectName(QStringLiteral("lbl_Title"));
 
     QLabel* rights = placedLabel(this, QString::fromUtf8(RightsNotice), 48, 28, info::uiFont(10),
                                  info::colors::Muted);
@@ -105,17 +105,17 @@ VersionWindow::VersionWindow(const VersionTexts& texts, QWidget* mainWindow)
     banner->setObjectName(QStringLiteral("Image1"));
     banner->setGeometry(QRect(8, 202, 200, 40));
 
-    ok_ = new QPushButton(QStringLiteral("OK"), this);
-    ok_->setObjectName(QStringLiteral("Command1"));
-    ok_->setGeometry(QRect(216, 222, 87, 21));
-    ok_->setFont(info::uiFont(12));
-    ok_->setStyleSheet(
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("Command1"));
+    ok->setGeometry(QRect(216, 222, 87, 21));
+    ok->setFont(info::uiFont(12));
+    ok->setStyleSheet(
         QStringLiteral("QPushButton { color: %1; background: qlineargradient(x1:0, y1:0, x2:0, "
                        "y2:1, stop:0 #4a4c9a, stop:1 #2a2a58); border: 1px solid %2; "
                        "border-radius: 4px; } QPushButton:pressed { background: %3; }")
             .arg(info::colors::Text.name(), info::colors::Rule.name(), info::colors::Panel.name()));
-    ok_->setDefault(true);
-    connect(ok_, &QPushButton::clicked, this, &QWidget::close);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QWidget::close);
 
     info::keepAbove(*this, mainWindow);
 }

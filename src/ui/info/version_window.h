@@ -11,7 +11,6 @@
 #include "ui/info/window_block.h"
 
 class QLabel;
-class QPushButton;
 
 namespace vesk::ui {
 
@@ -41,18 +40,14 @@ class VersionWindow final : public QWidget {
     VersionWindow(const VersionTexts& texts, QWidget* mainWindow);
     ~VersionWindow() override;
 
-    QLabel* titleLabel() const { return title_; }
     QLabel* componentLabel(int index) const { return dll_.at(static_cast<std::size_t>(index)); }
-    QPushButton* okButton() const { return ok_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
 
   private:
     std::unique_ptr<WindowBlock> block_;
-    QLabel* title_ = nullptr;
     std::array<QLabel*, 4> dll_{};
-    QPushButton* ok_ = nullptr;
 };
 
 }  // namespace vesk::ui

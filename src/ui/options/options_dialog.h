@@ -60,9 +60,6 @@ class OptionsDialog final : public QWidget {
     // Creates, loads and shows the dialog; it deletes itself when closed.
     static OptionsDialog* open(const OptionsContext& context, QWidget* mainWindow);
 
-    // Which associations the dialog holds to be in force.
-    const std::array<bool, AssociationRows>& assocState() const { return assocState_; }
-
     // The device name as the MIDI output service reports it, up to its first NUL.
     QString outDeviceName(std::int16_t device) const;
 

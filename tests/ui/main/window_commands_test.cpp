@@ -16,28 +16,11 @@
 namespace vesk::ui::test {
 namespace {
 
-const QChar Nul(u'\0');
-
-QString titleLine(PlayerWindow& w) {
-    return w.findChild<SkinLabel*>("lbl_Title")->text();
+QString text(PlayerWindow& w, const char* name) {
+    return w.findChild<SkinLabel*>(name)->text();
 }
-
-TEST(OpenCommands, CancelledDialogChangesNothing) {
-    WindowRig rig;
-    PlayerWindow& w = rig.open();
-    rig.openSongs(2);
-    const QString inWork = rig.dir.write("work/converted.mid", "x");
-    rig.run(500);
-    const std::int32_t before = rig.engine.nowPos();
-
-    rig.windows.calls.clear();
-    w.openFileCommand();  // no answer prepared: cancelled
-    w.openFolderCommand();
-    EXPECT_EQ(rig.titles().size(), 2);
-    EXPECT_TRUE(QFile::exists(inWork));
-    EXPECT_EQ(rig.engine.status(), "playing");
-    EXPECT_EQ(rig.engine.nowPos(), before);
-    EXPECT_TRUE(rig.windows.calls.isEmpty());
+SongList& listOf(PlayerWindow& w) {
+    return *w.findChild<SongList*>("SongList");
 }
 
 TEST(OpenCommands, OpenReplacesTheListEmptiesTheWorkFolderAndPlaysTheFirst) {
@@ -46,51 +29,51 @@ TEST(OpenCommands, OpenReplacesTheListEmptiesTheWorkFolderAndPlaysTheFirst) {
     rig.openSongs(3);
     rig.player->transportNext();
     const QString inWork = rig.dir.write("work/old.mid", "x");
-    const QString handoffKept = rig.module.handoffFolder;
+    rig.run(500);
+    const std::int32_t before = rig.engine.nowPos();
+    // Cancelled dialogs change nothing.
+    rig.windows.calls.clear();
+    w.openFileCommand();
+    w.openFolderCommand();
+    EXPECT_EQ(rig.titles().size(), 3);
+    EXPECT_TRUE(QFile::exists(inWork));
+    EXPECT_EQ(rig.engine.nowPos(), before);
+    EXPECT_TRUE(rig.windows.calls.isEmpty());
 
     const QString n1 = rig.dir.write("new/n1.mid", songBytes("New 1"));
     rig.dir.write("new/n2.mid", songBytes("New 2"));
-    rig.dialogs.answers.push_back(rig.dir.path() + "/new" + Nul + "n1.mid" + Nul + "n2.mid");
-    rig.windows.calls.clear();
+    rig.dialogs.answers.push_back(rig.dir.path() + "/new" + QChar(u'\0') + "n1.mid" + QChar(u'\0') +
+                                  "n2.mid");
     // While the files are taken in: the wait pointer, "Now Loading..." at its start, the
     // old song already closed and the old list gone.
-    QString titleMeanwhile;
-    int leftMeanwhile = -1;
-    bool waitMeanwhile = false;
-    int commandMeanwhile = -1;
-    std::size_t entriesMeanwhile = 99;
+    QString meanwhile;
     rig.windows.onProgress = [&](QWidget*) {
         auto* title = w.findChild<SkinLabel*>("lbl_Title");
-        titleMeanwhile = title->text();
-        leftMeanwhile = title->x();
-        waitMeanwhile = QApplication::overrideCursor() != nullptr &&
-                        QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        commandMeanwhile = rig.engine.lastCommand();
-        entriesMeanwhile = rig.player->state().playList.size();
+        const bool wait = QApplication::overrideCursor() != nullptr &&
+                          QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        meanwhile = QString("%1|%2|%3|%4|%5")
+                        .arg(title->text())
+                        .arg(title->x() == player::kTitleStartLeft)
+                        .arg(wait)
+                        .arg(rig.engine.lastCommand() == engine::kSessionClosed)
+                        .arg(rig.player->state().playList.size());
     };
     w.openFileCommand();
-    EXPECT_EQ(titleMeanwhile, "Now Loading...");
-    EXPECT_EQ(leftMeanwhile, player::kTitleStartLeft);
-    EXPECT_TRUE(waitMeanwhile);
-    EXPECT_EQ(commandMeanwhile, engine::kSessionClosed);
-    EXPECT_EQ(entriesMeanwhile, 0u);
+    EXPECT_EQ(meanwhile, "Now Loading...|1|1|1|0");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-
     EXPECT_EQ(rig.titles(), (QStringList{"New 1", "New 2"}));
     EXPECT_FALSE(QFile::exists(inWork));
-    EXPECT_TRUE(QDir(handoffKept).exists());
-    EXPECT_EQ(rig.player->state().currentEntry, 0);
+    EXPECT_TRUE(QDir(rig.module.handoffFolder).exists());
     EXPECT_EQ(rig.engine.fileName(), n1);
     EXPECT_EQ(rig.engine.status(), "playing");
-    EXPECT_EQ(w.findChild<SongList*>("SongList")->count(), 2);
-    EXPECT_EQ(w.findChild<SongList*>("SongList")->selectedLine(), 0);
+    EXPECT_EQ(listOf(w).count(), 2);
+    EXPECT_EQ(listOf(w).selectedLine(), 0);
     EXPECT_EQ(w.windowTitle(), "[001/002] New 1 - VESK MIDI PLAYER");
-    EXPECT_EQ(titleLine(w), "New 1");
+    EXPECT_EQ(text(w, "lbl_Title"), "New 1");
     EXPECT_EQ(rig.windows.calls, (QStringList{"progress-open", "progress-close"}));
-    EXPECT_EQ(rig.settings.lastFile, QString()) << "the scripted dialog leaves LFile alone";
 }
 
-TEST(OpenCommands, OpenFolderScansTheChosenFolder) {
+TEST(OpenCommands, OpenFolderScansTheChosenFolderOrSaysItHasNothing) {
     WindowRig rig;
     PlayerWindow& w = rig.open();
     rig.song("b.mid", "Bee");
@@ -98,10 +81,8 @@ TEST(OpenCommands, OpenFolderScansTheChosenFolder) {
     rig.dialogs.answers.push_back(rig.songsFolder());
     w.openFolderCommand();
     EXPECT_EQ(rig.titles(), (QStringList{"Ay", "Bee"}));
-    EXPECT_EQ(rig.player->state().playList[0].container, rig.songsFolder());
     EXPECT_TRUE(w.addCommandsEnabled());
 
-    // A folder with nothing playable: the message, an empty list, nothing playing.
     rig.dir.write("empty/readme.txt", "x");
     rig.dialogs.answers.push_back(rig.dir.path() + "/empty");
     w.openFolderCommand();
@@ -109,7 +90,7 @@ TEST(OpenCommands, OpenFolderScansTheChosenFolder) {
     EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
     ASSERT_FALSE(rig.interaction.shown.empty());
     EXPECT_EQ(rig.interaction.shown.back().text, "このﾌｫﾙﾀﾞには対応したﾌｧｲﾙが存在しません");
-    EXPECT_EQ(titleLine(w), "VESK MIDI PLAYER Ver 1.0");
+    EXPECT_EQ(text(w, "lbl_Title"), "VESK MIDI PLAYER Ver 1.0");
 }
 
 TEST(AddCommands, AppendWithoutTouchingPlaybackAndReshuffleOverTheWholeList) {
@@ -120,7 +101,6 @@ TEST(AddCommands, AppendWithoutTouchingPlaybackAndReshuffleOverTheWholeList) {
     rig.run(500);
     const std::int32_t before = rig.engine.nowPos();
     const QString inWork = rig.dir.write("work/keep.mid", "x");
-
     rig.song("x.mid", "Extra");
     rig.dialogs.answers.push_back(rig.selection({"x.mid"}));
     w.addFileCommand();
@@ -136,145 +116,136 @@ TEST(AddCommands, AppendWithoutTouchingPlaybackAndReshuffleOverTheWholeList) {
     rig.dir.write("more/m.mid", songBytes("More"));
     rig.dialogs.answers.push_back(rig.dir.path() + "/more");
     w.addFolderCommand();
-    EXPECT_EQ(rig.titles().last(), "More");
     EXPECT_EQ(rig.player->state().shuffleOrder.size(), 4u);
-    EXPECT_EQ(w.findChild<SongList*>("SongList")->item(3)->text(), "004：More");
+    EXPECT_EQ(listOf(w).item(3)->text(), "004：More");
     EXPECT_EQ(rig.engine.status(), "playing");
 }
 
-TEST(CommandLine, QuotedSpacedAndEmptyTexts) {
+TEST(CommandLine, TextsAtStartUpPlayTheFirstLaterOnesOnlyExtendTheList) {
     WindowRig rig;
-    PlayerWindow& w = rig.open();
+    const QString a = rig.song("a.mid", "Ay");
     const QString spaced = rig.dir.write("my songs/a b.mid", songBytes("Spaced"));
-    w.openCommandLine(QString());
-    EXPECT_FALSE(w.addCommandsEnabled());
-    EXPECT_TRUE(rig.titles().isEmpty());
+    rig.module.commandText = QStringList{'"' + a + '"', '"' + spaced + '"'};
+    PlayerWindow& w = rig.open();
+    ASSERT_TRUE(rig.loaded);
+    EXPECT_EQ(rig.titles(), (QStringList{"Ay", "Spaced"}));
+    EXPECT_EQ(rig.engine.fileName(), a);
+    EXPECT_EQ(rig.engine.status(), "playing");
+    EXPECT_EQ(listOf(w).selectedLine(), 0);
+    EXPECT_TRUE(rig.module.commandText.isEmpty());
 
-    w.openCommandLine('"' + spaced + '"');
-    EXPECT_EQ(rig.titles(), QStringList{"Spaced"});
-    EXPECT_TRUE(w.addCommandsEnabled());
-    // Nothing is played and no progress window is shown.
-    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
-    EXPECT_TRUE(rig.windows.calls.isEmpty());
-
+    // Unquoted paths with a space between them; no progress window for them.
+    rig.windows.calls.clear();
     rig.song("p.mid", "P");
     rig.song("q.mid", "Q");
     w.openCommandLine(rig.songsFolder() + "/p.mid " + rig.songsFolder() + "/q.mid");
-    EXPECT_EQ(rig.titles(), (QStringList{"Spaced", "P", "Q"}));
-    EXPECT_EQ(w.findChild<SongList*>("SongList")->count(), 3);
-}
-
-TEST(CommandLine, StartUpOpensEachTextAndPlaysTheFirstEntry) {
-    WindowRig rig;
-    const QString a = rig.song("a.mid", "Ay");
-    const QString b = rig.song("b.mid", "Bee");
-    rig.module.commandText = QStringList{'"' + a + '"', '"' + b + '"'};
-    PlayerWindow& w = rig.open();
-    ASSERT_TRUE(rig.loaded);
-    EXPECT_EQ(rig.titles(), (QStringList{"Ay", "Bee"}));
-    EXPECT_EQ(rig.engine.fileName(), a);
-    EXPECT_EQ(rig.engine.status(), "playing");
-    EXPECT_EQ(w.findChild<SongList*>("SongList")->selectedLine(), 0);
-    EXPECT_TRUE(rig.module.commandText.isEmpty());
-    EXPECT_TRUE(w.addCommandsEnabled());
-}
-
-TEST(CommandLine, HandedOverTextOnlyExtendsTheList) {
-    WindowRig rig;
-    PlayerWindow& w = rig.open();
-    rig.openSongs(1);
+    w.openCommandLine(QString());
+    // And handed over by a second start, through the monitor.
     const QString later = rig.song("later.mid", "Later");
     ASSERT_FALSE(platform::writeHandoffFile(rig.module.handoffFolder, '"' + later + '"',
                                             platform::systemHandoffClock())
                      .isEmpty());
     rig.run(250);
-    EXPECT_EQ(rig.titles(), (QStringList{"Song 1", "Later"}));
-    EXPECT_EQ(rig.player->state().currentEntry, 0);
-    EXPECT_EQ(w.windowTitle(), "[001/002] Song 1 - VESK MIDI PLAYER");
+    EXPECT_EQ(rig.titles(), (QStringList{"Ay", "Spaced", "P", "Q", "Later"}));
+    EXPECT_EQ(listOf(w).count(), 5);
+    EXPECT_EQ(rig.engine.fileName(), a);
+    EXPECT_EQ(w.windowTitle(), "[001/005] Ay - VESK MIDI PLAYER");
+    EXPECT_TRUE(rig.windows.calls.isEmpty());
+
+    WindowRig empty;
+    PlayerWindow& blank = empty.open();
+    blank.openCommandLine(QString());
+    EXPECT_FALSE(blank.addCommandsEnabled());
+    blank.openCommandLine('"' + spaced + '"');
+    EXPECT_TRUE(blank.addCommandsEnabled());
+    EXPECT_EQ(empty.engine.lastCommand(), engine::kSessionClosed);
 }
 
-TEST(SaveListTool, WritesTheListOrNothingWhenCancelled) {
+TEST(SaveListTool, WritesTheListOrReportsWhyNot) {
     WindowRig rig;
     PlayerWindow& w = rig.open();
     rig.openSongs(2);
     auto* save = w.findChild<PictureBox*>("Img_Tool3");
-    QTest::mousePress(save, Qt::LeftButton);
-    EXPECT_EQ(save->picture(), "tool_save_pressed");
-    QTest::mouseRelease(save, Qt::LeftButton);
+    const auto press = [save] {
+        QTest::mousePress(save, Qt::LeftButton);
+        const QString picture = save->picture();
+        QTest::mouseRelease(save, Qt::LeftButton);
+        return picture;
+    };
+    EXPECT_EQ(press(), "tool_save_pressed");  // cancelled
     EXPECT_EQ(rig.dialogs.asked.last(), "save:ﾘｽﾄの保存");
-    EXPECT_EQ(save->picture(), "tool_save");
-
     const QString target = rig.dir.file("list.mlt");
     rig.dialogs.answers.push_back(target);
-    QTest::mousePress(save, Qt::LeftButton);
-    QTest::mouseRelease(save, Qt::LeftButton);
-    const QByteArray text = vesk::test::readAll(target);
-    EXPECT_TRUE(text.startsWith("MultiListFile"));
-    EXPECT_TRUE(text.contains("s1.mid"));
-    EXPECT_TRUE(text.contains("s2.mid"));
-    EXPECT_TRUE(text.endsWith("\r\n"));
+    press();
+    const QByteArray written = vesk::test::readAll(target);
+    EXPECT_TRUE(written.startsWith("MultiListFile"));
+    EXPECT_TRUE(written.contains("s1.mid") && written.contains("s2.mid"));
+    EXPECT_TRUE(written.endsWith("\r\n"));
 
-    // A place that cannot be written is reported.
-    rig.dialogs.answers.push_back(rig.dir.file("no/such/folder/x.mlt"));
     rig.dir.write("no", "a file where a folder should be");
-    QTest::mousePress(save, Qt::LeftButton);
-    QTest::mouseRelease(save, Qt::LeftButton);
+    rig.dialogs.answers.push_back(rig.dir.file("no/such/folder/x.mlt"));
+    press();
     ASSERT_FALSE(rig.interaction.shown.empty());
     EXPECT_TRUE(rig.interaction.shown.back().text.startsWith("ﾘｽﾄを保存できませんでした。"));
 }
 
-TEST(Configuration, InvalidFileEndsTheLoadWithTheMessage) {
-    WindowRig rig;
-    rig.dir.write("program/vmidi.ini", "[vesk midi init file]\r\nREPEAT=2\r\n");
-    rig.open();
-    EXPECT_FALSE(rig.loaded);
-    ASSERT_EQ(rig.interaction.shown.size(), 1u);
-    EXPECT_EQ(rig.interaction.shown[0].text, "設定ファイルが不正です。異常終了します。");
-    EXPECT_EQ(rig.interaction.shown[0].icon, platform::MessageIcon::Critical);
-    EXPECT_EQ(rig.synthesizerApplied, 0);
-    EXPECT_EQ(vesk::test::readAll(rig.module.configPath), "[vesk midi init file]\r\nREPEAT=2\r\n");
-}
-
-TEST(Configuration, LoadAppliesRepeatDevicePlaceAndSynthesizer) {
-    WindowRig rig;
-    rig.dir.write("program/vmidi.ini",
-                  "[VESK MIDI INIT FILE]\r\nTOP=1500\r\nLEFT=3000\r\nREPEAT=3\r\nUSEB=1\r\n"
-                  "KEYCHECK=0\r\nDEVICENUMBER=B\r\n");
-    PlayerWindow& w = rig.open();
-    ASSERT_TRUE(rig.loaded);
-    EXPECT_EQ(w.pos(), QPoint(200, 100));
-    EXPECT_EQ(rig.settings.top, 1500);
-    EXPECT_EQ(rig.settings.left, 3000);
-    EXPECT_EQ(rig.settings.repeat, 3);
-    EXPECT_EQ(w.findChild<SkinLabel*>("lbl_Rep")->text(), "SHUFF");
-    EXPECT_TRUE(w.findChild<QAction*>("mnu_Crep3")->isChecked());
-    EXPECT_EQ(w.findChild<SkinLabel*>("Label4")->background(), QColor(0, 0, 0));
-    EXPECT_EQ(w.findChild<SkinLabel*>("Label3")->background(), QColor(70, 140, 178));
-    EXPECT_TRUE(rig.settings.keyCheck);
-    EXPECT_EQ(rig.settings.deviceNumber, "B");
-    EXPECT_EQ(rig.synthesizerApplied, 1);
-    EXPECT_EQ(w.windowTitle(), "VESK MIDI PLAYER");
-    EXPECT_EQ(titleLine(w), "VESK MIDI PLAYER Ver 1.0");
-}
-
-TEST(Configuration, KeyCheckAfterTheDeviceLineSurvivesTheDeviceCommand) {
-    WindowRig rig;
-    rig.dir.write("program/vmidi.ini", "[VESK MIDI INIT FILE]\r\nDEVICENUMBER=B\r\nKEYCHECK=0\r\n");
-    rig.open();
-    ASSERT_TRUE(rig.loaded);
-    EXPECT_EQ(rig.settings.deviceNumber, "B");
-    EXPECT_FALSE(rig.settings.keyCheck);
-}
-
-TEST(Configuration, MissingFileGivesDefaultsAndDeviceA) {
-    WindowRig rig;
-    rig.settings.repeat = 2;
-    PlayerWindow& w = rig.open();
-    ASSERT_TRUE(rig.loaded);
-    EXPECT_EQ(rig.settings.repeat, 0);
-    EXPECT_EQ(w.findChild<SkinLabel*>("lbl_NoRep")->text(), "NO REPEAT");
-    EXPECT_EQ(rig.settings.deviceNumber, "A");
-    EXPECT_EQ(w.pos(), QPoint(133, 133));
+TEST(Configuration, LoadAppliesTheFileOrEndsOnAnInvalidOne) {
+    struct Case {
+        QByteArray file;  // empty: no file
+        bool loads;
+        int repeat;
+        QString device;
+        bool keyCheck;
+        QPoint place;
+        QString repeatWord;
+    };
+    const Case cases[] = {
+        {{}, true, 0, "A", false, {133, 133}, "/NO REPEAT"},
+        {"[VESK MIDI INIT FILE]\r\nTOP=1500\r\nLEFT=3000\r\nREPEAT=3\r\nUSEB=1\r\n"
+         "KEYCHECK=0\r\nDEVICENUMBER=B\r\n",
+         true,
+         3,
+         "B",
+         true,
+         {200, 100},
+         "SHUFF/"},
+        // A key check after the device line is not overwritten by the device command.
+        {"[VESK MIDI INIT FILE]\r\nDEVICENUMBER=B\r\nKEYCHECK=0\r\n",
+         true,
+         0,
+         "B",
+         false,
+         {133, 133},
+         "/NO REPEAT"},
+        {"[vesk midi init file]\r\nREPEAT=2\r\n", false, 0, {}, false, {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        WindowRig rig;
+        rig.settings.repeat = 2;
+        if (!c.file.isEmpty()) {
+            rig.dir.write("program/vmidi.ini", c.file);
+        }
+        PlayerWindow& w = rig.open();
+        ASSERT_EQ(rig.loaded, c.loads);
+        EXPECT_EQ(rig.synthesizerApplied, c.loads ? 1 : 0);
+        if (!c.loads) {
+            ASSERT_EQ(rig.interaction.shown.size(), 1u);
+            EXPECT_EQ(rig.interaction.shown[0].text, "設定ファイルが不正です。異常終了します。");
+            EXPECT_EQ(rig.interaction.shown[0].icon, platform::MessageIcon::Critical);
+            EXPECT_EQ(vesk::test::readAll(rig.module.configPath), c.file);
+            continue;
+        }
+        EXPECT_EQ(rig.settings.repeat, c.repeat);
+        EXPECT_EQ(rig.settings.deviceNumber, c.device);
+        EXPECT_EQ(rig.settings.keyCheck, c.keyCheck);
+        EXPECT_EQ(w.pos(), c.place);
+        EXPECT_EQ(text(w, "lbl_Rep") + "/" + text(w, "lbl_NoRep"), c.repeatWord);
+        EXPECT_TRUE(w.findChild<QAction*>(QString("mnu_Crep%1").arg(c.repeat))->isChecked());
+        EXPECT_EQ(w.findChild<SkinLabel*>(c.device == "B" ? "Label4" : "Label3")->background(),
+                  QColor(0, 0, 0));
+        EXPECT_EQ(text(w, "lbl_Title"), "VESK MIDI PLAYER Ver 1.0");
+    }
 }
 
 TEST(Closing, QuitClosesTheSequencerAndWritesTheConfigurationOnce) {
@@ -290,85 +261,50 @@ TEST(Closing, QuitClosesTheSequencerAndWritesTheConfigurationOnce) {
     ASSERT_TRUE(saved.exists);
     EXPECT_EQ(saved.read.settings.lastFile, "/songs/last");
     EXPECT_EQ(saved.read.top, w.y() * 15.0);
-
-    // A second close request writes nothing more.
     QFile::remove(rig.module.configPath);
     w.close();
     EXPECT_FALSE(QFile::exists(rig.module.configPath));
 }
 
-TEST(Closing, TrayModeKeepsPlayingAndWritesNothing) {
-    WindowRig rig;
-    PlayerWindow& w = rig.open();
-    rig.openSongs(2);
-    QTest::mousePress(w.findChild<PictureBox*>("img_Button2"), Qt::LeftButton);
-    QTest::mouseRelease(w.findChild<PictureBox*>("img_Button2"), Qt::LeftButton);
-    ASSERT_TRUE(rig.windows.infoOpen);
-
-    w.findChild<QAction*>("mnu_TaskTray")->trigger();
-    EXPECT_TRUE(rig.module.mainReload);
-    EXPECT_EQ(rig.trayEntered, 1);
-    // The tray window closes the main window.
-    w.closeWindow();
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_FALSE(rig.windows.infoOpen);
-    EXPECT_FALSE(rig.player->mainWindow().infoShown);
-    EXPECT_EQ(rig.engine.status(), "playing");
-    EXPECT_EQ(rig.quits, 0);
-    EXPECT_FALSE(QFile::exists(rig.module.configPath));
-
-    // Back from the tray: no configuration read, the list and the song in progress.
-    rig.dir.write("program/vmidi.ini", "broken");
-    ASSERT_TRUE(w.load());
-    EXPECT_TRUE(rig.interaction.shown.empty());
-    EXPECT_EQ(w.findChild<SongList*>("SongList")->count(), 2);
-    EXPECT_EQ(w.windowTitle(), "[001/002] Song 1 - VESK MIDI PLAYER");
-    EXPECT_EQ(w.findChild<SkinLabel*>("lbl_Status")->text(), "PLAY");
-    EXPECT_FALSE(w.addCommandsEnabled());
-    rig.module.mainReload = false;
-    w.closeWindow();
-    EXPECT_EQ(rig.quits, 1);
-    EXPECT_TRUE(vesk::test::readAll(rig.module.configPath).startsWith("[VESK MIDI INIT FILE]"));
-}
-
-TEST(Closing, AFreshWindowBackFromTheTrayShowsTheRepeatModeInForce) {
-    WindowRig rig;
-    PlayerWindow& first = rig.open();
-    rig.openSongs(2);
-    first.findChild<QAction*>("mnu_Crep2")->trigger();
-    first.findChild<QAction*>("mnu_TaskTray")->trigger();
-    first.closeWindow();
-
-    // The tray builds a new main window to come back to.
-    PlayerWindow& back = rig.open();
-    ASSERT_TRUE(rig.loaded);
-    EXPECT_EQ(back.findChild<SkinLabel*>("lbl_Rep")->text(), "");
-    EXPECT_EQ(back.findChild<SkinLabel*>("lbl_NoRep")->text(), "");
-    EXPECT_TRUE(back.findChild<QAction*>("mnu_Crep2")->isChecked());
-    EXPECT_EQ(rig.settings.repeat, 2);
-}
-
-TEST(Closing, TheMonitorTimerRunsFromLoadUntilTheWindowCloses) {
+TEST(Closing, TrayModeKeepsPlayingWritesNothingAndAFreshWindowShowsTheStateInForce) {
     WindowRig rig;
     rig.runTimer = true;
     PlayerWindow& w = rig.open();
     auto* timer = w.findChild<QTimer*>("Tmr1");
-    ASSERT_NE(timer, nullptr);
     EXPECT_TRUE(timer->isActive());
     EXPECT_EQ(timer->interval(), 250);
-    w.findChild<QAction*>("mnu_TaskTray")->trigger();
-    w.closeWindow();
-    EXPECT_FALSE(timer->isActive());
-}
+    rig.openSongs(2);
+    QTest::mouseClick(w.findChild<PictureBox*>("img_Button2"), Qt::LeftButton);
+    ASSERT_TRUE(rig.windows.infoOpen);
+    w.findChild<QAction*>("mnu_Crep2")->trigger();
 
-TEST(Closing, WithoutATrayTheTrayCommandIsOff) {
-    WindowRig rig;
-    rig.trayAvailable = false;
-    PlayerWindow& w = rig.open();
-    QAction* tray = w.findChild<QAction*>("mnu_TaskTray");
-    EXPECT_FALSE(tray->isEnabled());
-    w.taskTrayCommand();
-    EXPECT_FALSE(rig.module.mainReload);
+    w.findChild<QAction*>("mnu_TaskTray")->trigger();
+    EXPECT_TRUE(rig.module.mainReload);
+    EXPECT_EQ(rig.trayEntered, 1);
+    w.closeWindow();  // as the tray window does
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(timer->isActive());
+    EXPECT_FALSE(rig.windows.infoOpen);
+    EXPECT_EQ(rig.engine.status(), "playing");
+    EXPECT_EQ(rig.quits, 0);
+    EXPECT_FALSE(QFile::exists(rig.module.configPath));
+
+    // Back from the tray in a new window: no configuration read, the list, the song and
+    // the repeat mode in force.
+    rig.dir.write("program/vmidi.ini", "broken");
+    PlayerWindow& back = rig.open();
+    ASSERT_TRUE(rig.loaded);
+    EXPECT_TRUE(rig.interaction.shown.empty());
+    EXPECT_EQ(listOf(back).count(), 2);
+    EXPECT_EQ(back.windowTitle(), "[001/002] Song 1 - VESK MIDI PLAYER");
+    EXPECT_EQ(text(back, "lbl_Status"), "PLAY");
+    EXPECT_EQ(text(back, "lbl_Rep") + text(back, "lbl_NoRep"), "");
+    EXPECT_TRUE(back.findChild<QAction*>("mnu_Crep2")->isChecked());
+    EXPECT_FALSE(back.addCommandsEnabled());
+    rig.module.mainReload = false;
+    back.closeWindow();
+    EXPECT_EQ(rig.quits, 1);
+    EXPECT_TRUE(vesk::test::readAll(rig.module.configPath).startsWith("[VESK MIDI INIT FILE]"));
 }
 
 }  // namespace

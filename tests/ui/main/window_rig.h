@@ -1,26 +1,11 @@
 #pragma once
-// The main window on a real player core: a recording MIDI output, a sequencer driven by a
-// virtual clock, scripted dialogs, recorded small windows and no timer, so tests drive
-// every tick and answer every dialog themselves.
+// The main window on a real player core.
 
-#include <QDir>
-#include <QStringList>
-#include <chrono>
 #include <deque>
 #include <memory>
-#include <vector>
 
-#include "config/module_state.h"
-#include "config/settings.h"
-#include "engine/engine.h"
 #include "intake/archive_extract.h"
-#include "platform/clock.h"
-#include "platform/user_interaction.h"
-#include "player/player.h"
-#include "sequencer/sequencer_backend.h"
-#include "sequencer/smf_builder.h"
-#include "support/recording_midi_output.h"
-#include "support/temp_dir.h"
+#include "player/player_rig.h"
 #include "ui/main/aux_windows.h"
 #include "ui/main/file_dialogs.h"
 #include "ui/main/player_window.h"
@@ -103,37 +88,12 @@ class RecordingWindows final : public AuxWindows {
     std::function<void(QWidget* mainWindow)> onProgress;
 };
 
-// A one-track song with a title, one note, and its end after `lengthMs` at 120 BPM.
-inline QByteArray songBytes(const QByteArray& title, int lengthMs = 4000) {
-    using vesk::test::Track;
-    constexpr int kDivision = 480;
-    Track track;
-    track.raw({0x00, 0xFF, 0x03, static_cast<int>(title.size())});
-    for (char c : title) {
-        track.raw({static_cast<unsigned char>(c)});
-    }
-    track.tempo(0, 500000);
-    track.at(0, {0x90, 60, 100});
-    track.at(static_cast<std::uint32_t>(lengthMs * kDivision * 2 / 1000), {0x80, 60, 0});
-    track.end();
-    return vesk::test::toQByteArray(vesk::test::smf(0, kDivision, {track}));
-}
+using player::test::songBytes;
 
-struct WindowRig {
-    WindowRig()
-        : backend(output, clock, sequencer::SequencerBackend::Drive::Manual),
-          engine(backend, output, interaction, QStringLiteral("VESK MIDI PLAYER"), clock),
-          extractor(module, settings) {
-        module.workFolder = dir.path() + "/work/";
-        module.handoffFolder = module.workFolder + "FileNames";
-        module.programFolder = dir.path() + "/program/";
-        module.configPath = module.programFolder + "vmidi.ini";
-        module.appVersion = "Ver 1.0";
-        QDir().mkpath(module.handoffFolder);
-        QDir().mkpath(module.programFolder);
-        player = std::make_unique<player::Player>(engine, settings, module, interaction, random,
-                                                  player::PlayerServices{});
-    }
+// The player rig with the main window on it: scripted dialogs, recorded small windows and
+// no timer, so tests drive every tick and answer every dialog themselves.
+struct WindowRig : player::test::PlayerRig {
+    WindowRig() : extractor(module, settings) {}
 
     // The window, made and loaded as start-up does it.
     PlayerWindow& open(bool load = true) {
@@ -169,25 +129,15 @@ struct WindowRig {
         return text;
     }
 
-    // Opens `count` songs named s1.mid... through the open-file command.
-    void openSongs(int count) {
+    // Opens `count` songs named s1.mid... through the open-file command; the first plays.
+    void openSongs(int count, int lengthMs = 4000) {
         QStringList names;
         for (int i = 1; i <= count; ++i) {
-            const QString name = QString("s%1.mid").arg(i);
-            song(name, "Song " + QByteArray::number(i));
-            names.append(name);
+            names.append(QString("s%1.mid").arg(i));
+            song(names.last(), "Song " + QByteArray::number(i), lengthMs);
         }
         dialogs.answers.push_back(selection(names));
-        window->openFileCommand();
-    }
-
-    // Lets playback run for `ms` of clock time, the monitor ticking every 250 ms.
-    void run(int ms) {
-        for (int t = 0; t < ms; t += 250) {
-            clock.advance(std::chrono::milliseconds(250));
-            backend.pump(clock.now());
-            player->monitorTick(250);
-        }
+        shown().openFileCommand();
     }
 
     QStringList titles() const {
@@ -198,21 +148,7 @@ struct WindowRig {
         return out;
     }
 
-    vesk::test::TempDir dir;
-    platform::VirtualClock clock;
-    platform::RecordingMidiOutputService output;
-    sequencer::SequencerBackend backend;
-    platform::RecordingInteraction interaction;
-    engine::Engine engine;
-    config::Settings settings;
-    config::ModuleState module;
     intake::ArchiveExtractor extractor;
-    class FixedRandom final : public player::RandomSource {
-      public:
-        void seed() override {}
-        double next() override { return 0.0; }
-    } random;
-    std::unique_ptr<player::Player> player;
     ScriptedDialogs dialogs;
     RecordingWindows windows;
     bool trayAvailable = true;
@@ -226,6 +162,8 @@ struct WindowRig {
     bool loaded = false;
     std::unique_ptr<MainWindowContext> context;
     std::unique_ptr<PlayerWindow> window;
+    // The main window on screen.
+    std::function<PlayerWindow&()> shown = [this]() -> PlayerWindow& { return *window; };
 };
 
 }  // namespace vesk::ui::test

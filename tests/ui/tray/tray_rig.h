@@ -28,6 +28,7 @@ struct TrayRig : WindowRig {
         };
         host = std::make_unique<WindowHost>(*context, std::move(options));
         started = host->start();
+        shown = [this]() -> PlayerWindow& { return main(); };
     }
 
     PlayerWindow& main() { return *dynamic_cast<PlayerWindow*>(host->mainWindow()); }
@@ -48,24 +49,11 @@ struct TrayRig : WindowRig {
     QString transportStates() {
         QString out;
         const char* names[] = {"mnu_Play", "mnu_Pause", "mnu_Stop", "mnu_Prev"};
-        const char letters[] = {'p', 'a', 's', 'r'};
         for (int i = 0; i < 4; ++i) {
-            const QChar c = QChar::fromLatin1(letters[i]);
+            const QChar c = QChar::fromLatin1("pasr"[i]);
             out += item(names[i])->isEnabled() ? c.toUpper() : c;
         }
         return out;
-    }
-
-    // Opens songs s1.mid... through the main window's open command; the first plays.
-    void openInMain(int count, int lengthMs = 4000) {
-        QStringList names;
-        for (int i = 1; i <= count; ++i) {
-            const QString name = QString("s%1.mid").arg(i);
-            song(name, "Song " + QByteArray::number(i), lengthMs);
-            names.append(name);
-        }
-        dialogs.answers.push_back(selection(names));
-        main().openFileCommand();
     }
 
     // Playback for `ms` of clock time with the tray's timer ticking.

@@ -57,7 +57,7 @@ bool waitFor(const std::function<bool()>& done, int ms = kStartMs) {
 // What xwininfo tells of X window `id`.
 QString xwininfo(const QStringList& args) {
     QProcess info;
-    info.start(QStringLiteral("xwininfo"), args);
+    info.start("xwininfo", args);
     if (!info.waitForFinished(kStartMs) || info.exitCode() != 0) {
         return {};
     }
@@ -66,20 +66,17 @@ QString xwininfo(const QStringList& args) {
 
 // True when a window manager or a tray host has taken `id` in.
 bool reparented(WId id) {
-    const QString out =
-        xwininfo({QStringLiteral("-tree"), QStringLiteral("-id"), QString::number(id)});
+    const QString out = xwininfo({"-tree", "-id", QString::number(id)});
     const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("Parent window id: 0x[0-9a-f]+(.*)")).match(out);
-    return m.hasMatch() && !m.captured(1).contains(QStringLiteral("root window"));
+        QRegularExpression("Parent window id: 0x[0-9a-f]+(.*)").match(out);
+    return m.hasMatch() && !m.captured(1).contains("root window");
 }
 
 // Where the X server shows the top-left pixel of `id`, whatever Qt believes.
 QPoint onScreen(WId id) {
-    const QString out = xwininfo({QStringLiteral("-id"), QString::number(id)});
-    const auto x =
-        QRegularExpression(QStringLiteral("Absolute upper-left X:\\s+(-?\\d+)")).match(out);
-    const auto y =
-        QRegularExpression(QStringLiteral("Absolute upper-left Y:\\s+(-?\\d+)")).match(out);
+    const QString out = xwininfo({"-id", QString::number(id)});
+    const auto x = QRegularExpression("Absolute upper-left X:\\s+(-?\\d+)").match(out);
+    const auto y = QRegularExpression("Absolute upper-left Y:\\s+(-?\\d+)").match(out);
     if (!x.hasMatch() || !y.hasMatch()) {
         return QPoint(-1, -1);
     }
@@ -88,7 +85,7 @@ QPoint onScreen(WId id) {
 
 void xdotool(const QStringList& args) {
     QProcess tool;
-    tool.start(QStringLiteral("xdotool"), args);
+    tool.start("xdotool", args);
     ASSERT_TRUE(tool.waitForFinished(kStartMs));
     ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().constData();
 }
@@ -142,28 +139,26 @@ TEST(DISABLED_TrayXvfbChild, EmbeddedIconAnswersTheMouseAndTheWindowKeepsItsPlac
         })) << "the icon was not taken into the tray";
         EXPECT_GE(icon->width(), 16);
         const QPoint spot = onScreen(icon->winId()) + QPoint(icon->width(), icon->height()) / 2;
-        xdotool(
-            {QStringLiteral("mousemove"), QString::number(spot.x()), QString::number(spot.y())});
+        xdotool({"mousemove", QString::number(spot.x()), QString::number(spot.y())});
 
         if (trip == 1) {
             // A single click may be the start of a double click: nothing yet.
-            xdotool({QStringLiteral("click"), QStringLiteral("1")});
+            xdotool({"click", "1"});
             QTest::qWait(400);
             EXPECT_TRUE(rig.inTray());
             // The menu opens as the right button is let go, not as it goes down.
             QMenu& menu = rig.tray().menu();
-            xdotool({QStringLiteral("mousedown"), QStringLiteral("3")});
+            xdotool({"mousedown", "3"});
             QTest::qWait(300);
             EXPECT_FALSE(menu.isVisible());
-            xdotool({QStringLiteral("mouseup"), QStringLiteral("3")});
+            xdotool({"mouseup", "3"});
             EXPECT_TRUE(waitFor([&menu] { return menu.isVisible(); }, 3000));
             EXPECT_TRUE(rig.inTray());
             keepScreen("tray_embedded_menu.png");
             menu.hide();
             QTest::qWait(100);
         }
-        xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
-                 QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
+        xdotool({"click", "--repeat", "2", "--delay", "80", "1"});
         ASSERT_TRUE(mainWindowShown(rig)) << "a double click did not bring the window back";
         // The window manager may still be moving it into place.
         waitFor([&] { return onScreen(rig.main().winId()) == client; }, 2000);
@@ -229,11 +224,9 @@ class StatusNotifierWatcher : public QObject {
 struct XSession {
     // Empty when all went well, else why the session could not start.
     QString start(bool withTray) {
-        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-        server.process.start(
-            xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                   QStringLiteral("0"), QStringLiteral("640x480x24"), QStringLiteral("-nolisten"),
-                   QStringLiteral("tcp")});
+        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+        server.process.start(xvfb,
+                             {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
         QByteArray number;
         QDeadlineTimer deadline(kStartMs);
         while (!number.contains('\n') && !deadline.hasExpired() &&
@@ -242,26 +235,25 @@ struct XSession {
             number += server.process.readAllStandardOutput();
         }
         if (!number.contains('\n')) {
-            return QStringLiteral("Xvfb did not start: ") +
+            return "Xvfb did not start: " +
                    QString::fromLocal8Bit(server.process.readAllStandardError());
         }
         env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), u':' + QString::fromLatin1(number.trimmed()));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORMTHEME"));
-        env.remove(QStringLiteral("XDG_CURRENT_DESKTOP"));
+        env.insert("DISPLAY", u':' + QString::fromLatin1(number.trimmed()));
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.remove("DBUS_SESSION_BUS_ADDRESS");
+        env.remove("QT_QPA_PLATFORMTHEME");
+        env.remove("XDG_CURRENT_DESKTOP");
         windowManager.process.setProcessEnvironment(env);
-        windowManager.process.start(QStringLiteral("openbox"), {});
+        windowManager.process.start("openbox", {});
         if (!windowManager.process.waitForStarted(kStartMs)) {
-            return QStringLiteral("openbox did not start");
+            return "openbox did not start";
         }
         if (withTray) {
             tray.process.setProcessEnvironment(env);
-            tray.process.start(QStringLiteral("trayer"),
-                               {QStringLiteral("--edge"), QStringLiteral("bottom")});
+            tray.process.start("trayer", {"--edge", "bottom"});
             if (!tray.process.waitForStarted(kStartMs)) {
-                return QStringLiteral("trayer did not start");
+                return "trayer did not start";
             }
         }
         return {};
@@ -270,9 +262,8 @@ struct XSession {
     // Starts this program again on the display for the child test `name`.
     void startChild(const char* name) {
         child.process.setProcessEnvironment(env);
-        QStringList args{
-            QStringLiteral("--gtest_also_run_disabled_tests"),
-            QStringLiteral("--gtest_filter=DISABLED_TrayXvfbChild.") + QLatin1String(name)};
+        QStringList args{"--gtest_also_run_disabled_tests",
+                         QString("--gtest_filter=DISABLED_TrayXvfbChild.") + QLatin1String(name)};
         child.process.start(QCoreApplication::applicationFilePath(), args);
     }
 
@@ -343,9 +334,7 @@ TEST(TrayXvfb, DrawnByTheDesktopThroughAStatusNotifierWatcher) {
     const QString failed = session.start(false);
     ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
 
-    session.bus.process.start(QStringLiteral("dbus-daemon"),
-                              {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                               QStringLiteral("--print-address=1")});
+    session.bus.process.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
     QByteArray address;
     ASSERT_TRUE(waitFor([&] {
         address += session.bus.process.readAllStandardOutput();
@@ -353,22 +342,22 @@ TEST(TrayXvfb, DrawnByTheDesktopThroughAStatusNotifierWatcher) {
     }));
     address = address.trimmed();
     ASSERT_FALSE(address.isEmpty()) << "dbus-daemon gave no address";
-    const QString busName = QStringLiteral("panel");
+    const QString busName = "panel";
     QDBusConnection bus = QDBusConnection::connectToBus(QString::fromLatin1(address), busName);
     ASSERT_TRUE(bus.isConnected()) << bus.lastError().message().toStdString();
     StatusNotifierWatcher watcher;
-    ASSERT_TRUE(bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
+    ASSERT_TRUE(bus.registerObject("/StatusNotifierWatcher", &watcher,
                                    QDBusConnection::ExportAllSlots |
                                        QDBusConnection::ExportAllProperties |
                                        QDBusConnection::ExportAllSignals));
-    ASSERT_TRUE(bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+    ASSERT_TRUE(bus.registerService("org.kde.StatusNotifierWatcher"));
 
-    session.env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromLatin1(address));
+    session.env.insert("DBUS_SESSION_BUS_ADDRESS", QString::fromLatin1(address));
     session.startChild("DesktopDrawnIconAnswersThePanelsCalls");
     auto callItem = [&](const char* method) {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            watcher.items().value(0), QStringLiteral("/StatusNotifierItem"),
-            QStringLiteral("org.kde.StatusNotifierItem"), QLatin1String(method));
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(watcher.items().value(0), "/StatusNotifierItem",
+                                           "org.kde.StatusNotifierItem", QLatin1String(method));
         call << 20 << 460;
         // Asynchronous, so that this process goes on serving the bus meanwhile.
         return bus.asyncCall(call);
