@@ -74,9 +74,6 @@ class PlayerWindow final : public QWidget, public MainWindow, public player::Pla
     void lyricsCommand();
     void exitCommand();
 
-    // Window state.
-    bool addCommandsEnabled() const;
-
     // PlayerView.
     // Takes in a line handed over by a second start.
     void openCommandLine(const QString& line) override;

@@ -53,10 +53,6 @@ QPoint onScreen(QPoint place, QSize size) {
 
 }  // namespace
 
-bool PlayerWindow::addCommandsEnabled() const {
-    return addFileAction_->isEnabled() && addFolderAction_->isEnabled();
-}
-
 // Load and close ----------------------------------------------------------------------
 
 bool PlayerWindow::load() {

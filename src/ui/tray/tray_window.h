@@ -76,8 +76,6 @@ class TrayWindow final : public QWidget, public player::PlayerView {
     // What the icon reports, decided by trayResponse.
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
 
-    QSystemTrayIcon& icon() { return *icon_; }
-    QMenu& menu() { return *popupMenu_; }
     const QTimer& timer() const { return timer_; }
 
     // The icon in its 16-pixel and scalable forms.

@@ -81,7 +81,7 @@ TEST(OpenCommands, OpenFolderScansTheChosenFolderOrSaysItHasNothing) {
     rig.dialogs.answers.push_back(rig.songsFolder());
     w.openFolderCommand();
     EXPECT_EQ(rig.titles(), (QStringList{"Ay", "Bee"}));
-    EXPECT_TRUE(w.addCommandsEnabled());
+    EXPECT_TRUE(addCommandsOn(w));
 
     rig.dir.write("empty/readme.txt", "x");
     rig.dialogs.answers.push_back(rig.dir.path() + "/empty");
@@ -155,9 +155,9 @@ TEST(CommandLine, TextsAtStartUpPlayTheFirstLaterOnesOnlyExtendTheList) {
     WindowRig empty;
     PlayerWindow& blank = empty.open();
     blank.openCommandLine(QString());
-    EXPECT_FALSE(blank.addCommandsEnabled());
+    EXPECT_FALSE(addCommandsOn(blank));
     blank.openCommandLine('"' + spaced + '"');
-    EXPECT_TRUE(blank.addCommandsEnabled());
+    EXPECT_TRUE(addCommandsOn(blank));
     EXPECT_EQ(empty.engine.lastCommand(), engine::kSessionClosed);
 }
 
@@ -292,7 +292,7 @@ TEST(Closing, TheTrayClosesTheWindowsTimerAndInfoAndAFreshWindowReadsNoConfigura
     EXPECT_TRUE(rig.interaction.shown.empty());
     EXPECT_EQ(text(back, "lbl_Rep") + text(back, "lbl_NoRep"), "");
     EXPECT_TRUE(back.findChild<QAction*>("mnu_Crep2")->isChecked());
-    EXPECT_FALSE(back.addCommandsEnabled());
+    EXPECT_FALSE(addCommandsOn(back));
 }
 
 }  // namespace

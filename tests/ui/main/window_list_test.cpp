@@ -148,7 +148,7 @@ TEST(WindowKeys, OpenKeysAlwaysWorkAddKeysOnlyAfterTheFirstList) {
     const QString open = "open:新しくファイルを開く";
     const QString folder = "folder:MIDIデータのあるフォルダを選択してください";
     EXPECT_EQ(keys(list), (QStringList{open, folder}));
-    EXPECT_FALSE(w.addCommandsEnabled());  // both cancelled
+    EXPECT_FALSE(addCommandsOn(w));  // both cancelled
     rig.openSongs(1);
     EXPECT_EQ(keys(list), (QStringList{"open:ファイルを追加", folder, open, folder}));
     // The window's own handler takes the same keys when nothing else has the focus.
@@ -179,7 +179,7 @@ TEST(SongListDrop, FilesOnAnEmptyListPlayTheFirstOnAListTheyAreAppended) {
     dropOn(listOf(w), {notes});
     EXPECT_TRUE(rig.titles().isEmpty());
     EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionClosed);
-    EXPECT_TRUE(w.addCommandsEnabled());
+    EXPECT_TRUE(addCommandsOn(w));
     EXPECT_EQ(w.findChild<SkinLabel*>("lbl_Title")->text(), "VESK MIDI PLAYER Ver 1.0");
 
     const QString a = rig.song("a.mid", "Alpha");

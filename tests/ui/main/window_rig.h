@@ -1,6 +1,7 @@
 #pragma once
 // The main window on a real player core.
 
+#include <QAction>
 #include <deque>
 #include <memory>
 
@@ -89,6 +90,12 @@ class RecordingWindows final : public AuxWindows {
 };
 
 using player::test::songBytes;
+
+// Whether the add-file and add-folder commands are offered.
+inline bool addCommandsOn(PlayerWindow& w) {
+    return w.findChild<QAction*>("mnu_AddFile")->isEnabled() &&
+           w.findChild<QAction*>("mnu_AddFolder")->isEnabled();
+}
 
 // The player rig with the main window on it: scripted dialogs, recorded small windows and
 // no timer, so tests drive every tick and answer every dialog themselves.

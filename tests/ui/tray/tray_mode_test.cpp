@@ -29,8 +29,8 @@ TEST(TrayTransitions, PlaybackGoesOnAcrossBothWaysAndOnlyOneWindowRemains) {
     EXPECT_FALSE(first->isVisible());
     EXPECT_FALSE(rig.module.mainReload);
     EXPECT_EQ(rig.engine.nowPos(), before);
-    EXPECT_TRUE(rig.tray().icon().isVisible());
-    EXPECT_EQ(rig.tray().icon().toolTip(), "VESK MIDI PLAYER");
+    EXPECT_TRUE(rig.icon().isVisible());
+    EXPECT_EQ(rig.icon().toolTip(), "VESK MIDI PLAYER");
     EXPECT_FALSE(rig.tray().isVisible());
     rig.runTray(2000);
     const std::int32_t inTray = rig.engine.nowPos();
@@ -129,15 +129,15 @@ TEST(TrayMenu, DesktopCallsWithNoButtonHeldOpenTheMenuOrReturnAtOnce) {
     TrayRig rig;
     rig.openSongs(1);
     rig.enterTray();
-    QMenu& menu = rig.tray().menu();
+    QMenu& menu = rig.menu();
     for (auto reason : {QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown}) {
-        emit rig.tray().icon().activated(reason);
+        emit rig.icon().activated(reason);
         EXPECT_FALSE(menu.isVisible());
     }
-    emit rig.tray().icon().activated(QSystemTrayIcon::Context);
+    emit rig.icon().activated(QSystemTrayIcon::Context);
     EXPECT_TRUE(menu.isVisible());
     EXPECT_TRUE(rig.inTray());
-    emit rig.tray().icon().activated(QSystemTrayIcon::Trigger);
+    emit rig.icon().activated(QSystemTrayIcon::Trigger);
     QCoreApplication::processEvents();
     EXPECT_FALSE(rig.inTray());
     EXPECT_TRUE(rig.main().isVisible());
@@ -231,7 +231,7 @@ TEST(TrayQuit, EndAndTheDesktopsQuitWriteTheConfigurationOnceRaiseReturns) {
     rig->trigger("mnu_Crep2");
     rig->trigger("mnu_End");
     EXPECT_EQ(rig->quits, 1);
-    EXPECT_FALSE(rig->tray().icon().isVisible());
+    EXPECT_FALSE(rig->icon().isVisible());
     EXPECT_EQ(rig->engine.lastCommand(), engine::kSessionClosed);
     const config::ConfigLoad saved = config::loadConfigFile(rig->module.configPath);
     ASSERT_TRUE(saved.exists);

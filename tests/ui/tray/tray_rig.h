@@ -33,13 +33,15 @@ struct TrayRig : WindowRig {
 
     PlayerWindow& main() { return *dynamic_cast<PlayerWindow*>(host->mainWindow()); }
     TrayWindow& tray() { return *host->trayWindow(); }
+    QSystemTrayIcon& icon() { return *tray().findChild<QSystemTrayIcon*>("TrayIcon"); }
+    QMenu& menu() { return *tray().findChild<QMenu*>("mnu_Main"); }
     bool inTray() const { return host->trayWindow() != nullptr; }
 
     // The main window's command, as its menu runs it.
     void enterTray() { main().findChild<QAction*>("mnu_TaskTray")->trigger(); }
     // A left double-click on the icon; the finished windows are dropped afterwards.
     void returnToMain() {
-        emit tray().icon().activated(QSystemTrayIcon::DoubleClick);
+        emit icon().activated(QSystemTrayIcon::DoubleClick);
         QCoreApplication::processEvents();
     }
 

@@ -147,7 +147,7 @@ TEST(DISABLED_TrayXvfbChild, EmbeddedIconAnswersTheMouseAndTheWindowKeepsItsPlac
             QTest::qWait(400);
             EXPECT_TRUE(rig.inTray());
             // The menu opens as the right button is let go, not as it goes down.
-            QMenu& menu = rig.tray().menu();
+            QMenu& menu = rig.menu();
             xdotool({"mousedown", "3"});
             QTest::qWait(300);
             EXPECT_FALSE(menu.isVisible());
@@ -184,7 +184,7 @@ TEST(DISABLED_TrayXvfbChild, DesktopDrawnIconAnswersThePanelsCalls) {
     EXPECT_EQ(trayIconWidget(), nullptr) << "the icon went to an X tray, not to the bus";
     std::printf("in-tray\n");
     std::fflush(stdout);
-    QMenu& menu = rig.tray().menu();
+    QMenu& menu = rig.menu();
     ASSERT_TRUE(waitFor([&menu] { return menu.isVisible(); })) << "no menu on ContextMenu";
     EXPECT_TRUE(rig.inTray());
     keepScreen("tray_status_notifier_menu.png");
