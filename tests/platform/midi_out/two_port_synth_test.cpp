@@ -24,31 +24,6 @@ float loudness(OfflineSynth& synth, std::vector<float>& out, Nanos from, Nanos t
     return test::peak(out, from.count() * rate / 1'000'000'000, to.count() * rate / 1'000'000'000);
 }
 
-// Port A holds an organ note on channel 1 for two seconds; a short note on the same channel
-// and key of port `other` ends at 0.7 s. Returns the level from 1.0 to 1.5 s.
-float heldNoteLevel(MidiPort other) {
-    auto synth = test::makeOfflineSynth();
-    if (!synth) {
-        return -1;
-    }
-    synth->send(Bytes2{0xC0, kOrgan}, 0ms, MidiPort::A);
-    synth->send(Bytes3{0x90, 60, 100}, 10ms, MidiPort::A);
-    synth->send(Bytes3{0x80, 60, 0}, 2s, MidiPort::A);
-    synth->send(Bytes3{0x90, 60, 100}, 500ms, other);
-    synth->send(Bytes3{0x80, 60, 0}, 700ms, other);
-    std::vector<float> out;
-    synth->renderUntil(1500ms, out);
-    return loudness(*synth, out, 1s, 1500ms);
-}
-
-TEST(TwoPortSynth, PortBNotesDoNotEndPortANotes) {
-    const float separate = heldNoteLevel(MidiPort::B);
-    const float folded = heldNoteLevel(MidiPort::A);
-    ASSERT_GT(separate, 0.01f) << "the held organ note is heard";
-    // On one port the short note's note-off releases the held one too.
-    EXPECT_LT(folded, separate / 10) << "the folded control is quiet";
-}
-
 TEST(TwoPortSynth, EachPortKeepsItsOwnProgramsAndDrumParts) {
     auto synth = test::makeOfflineSynth();
     ASSERT_TRUE(synth);
