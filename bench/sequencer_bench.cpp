@@ -202,7 +202,7 @@ struct PortLog {
 class NullPort final : public vesk::platform::MidiOutDevice {
   public:
     explicit NullPort(PortLog& log) : log_(log) {}
-    void send(std::span<const std::uint8_t> m, Nanos due) override {
+    void send(std::span<const std::uint8_t> m, Nanos due, vesk::platform::MidiPort) override {
         const Nanos now = wallNow();
         if (log_.recording && m.size() == 3 && ((m[0] & 0xF0) == 0x80 || (m[0] & 0xF0) == 0x90)) {
             if (log_.sent.empty()) {

@@ -10,6 +10,7 @@
 
 #include "platform/clock.h"
 #include "platform/midi_out_error.h"
+#include "platform/midi_port.h"
 
 namespace vesk::platform {
 
@@ -18,10 +19,15 @@ class MidiOutDevice {
   public:
     virtual ~MidiOutDevice() = default;
 
-    // A channel message or a complete System Exclusive message (F0 ... F7), due at `due`
-    // on the playback clock. A device that can place it exactly (the synthesizer) does;
-    // a port sends at once. Called from the playback thread.
-    virtual void send(std::span<const std::uint8_t> message, Nanos due) = 0;
+    // A channel message or a complete System Exclusive message (F0 ... F7) for `port`,
+    // due at `due` on the playback clock. A device that can place it exactly (the
+    // synthesizer) does; a system port sends at once. The synthesizer plays port B on its
+    // channels 17-32; a system port is a single port of its own, so it plays both ports'
+    // messages as they come, the way a song sent to one module always sounded.
+    // Called from the playback thread.
+    virtual void send(std::span<const std::uint8_t> message, Nanos due, MidiPort port) = 0;
+    // A message for port A.
+    void send(std::span<const std::uint8_t> message, Nanos due) { send(message, due, MidiPort::A); }
 
     // Sends a long (System Exclusive) message now. `done` runs, on any thread, once the
     // device has taken the bytes. On failure `done` never runs.

@@ -5,7 +5,7 @@ namespace {
 
 class NullDevice final : public MidiOutDevice {
   public:
-    void send(std::span<const std::uint8_t>, Nanos) override {}
+    void send(std::span<const std::uint8_t>, Nanos, MidiPort) override {}
     MidiOutError longMsg(std::span<const std::uint8_t>, std::function<void()> done) override {
         if (done) {
             done();

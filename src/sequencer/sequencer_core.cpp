@@ -7,6 +7,8 @@
 
 namespace vesk::sequencer {
 
+using platform::kChannelIndexes;
+using platform::MidiPort;
 using platform::Nanos;
 
 namespace {
@@ -65,6 +67,11 @@ struct ChannelState {
 
 bool isParameterController(int c) {
     return c == 6 || c == 38 || (c >= 96 && c <= 101);
+}
+
+// The status byte of a channel message of `kind` for channel index `channel`.
+std::uint8_t statusFor(std::uint8_t kind, int channel) {
+    return static_cast<std::uint8_t>(kind | (channel & 0x0F));
 }
 
 }  // namespace
@@ -183,11 +190,11 @@ void SequencerCore::play(Nanos now, Output& out) {
         needChase_ = false;
     } else {
         // Silencing let the pedal go; hold it again where the song holds it.
-        for (std::uint8_t ch = 0; ch < 16; ++ch) {
-            if (pedal_[ch] >= 64) {
-                const std::uint8_t msg[] = {static_cast<std::uint8_t>(kControlChange | ch),
-                                            kSustain, pedal_[ch]};
-                sendTracked(msg, now, out);
+        for (int ch = 0; ch < kChannelIndexes; ++ch) {
+            const std::uint8_t pedal = pedal_[static_cast<std::size_t>(ch)];
+            if (pedal >= 64) {
+                const std::uint8_t msg[] = {statusFor(kControlChange, ch), kSustain, pedal};
+                sendTracked(msg, ch, now, out);
             }
         }
     }
@@ -280,9 +287,11 @@ void SequencerCore::finish(Nanos end, Output& out) {
     atEnd_ = true;
 }
 
-void SequencerCore::sendTracked(std::span<const std::uint8_t> message, Nanos due, Output& out) {
+void SequencerCore::sendTracked(std::span<const std::uint8_t> message, int channel, Nanos due,
+                                Output& out) {
+    const MidiPort port = platform::portOfIndex(channel);
     if (!message.empty() && message[0] >= 0x80 && message[0] < 0xF0 && message.size() >= 2) {
-        const std::uint8_t ch = message[0] & 0x0F;
+        const auto ch = static_cast<std::size_t>(channel);
         const std::uint8_t kind = message[0] & 0xF0;
         const std::size_t key = ch * 128u + message[1];
         const std::uint8_t velocity = message.size() > 2 ? message[2] : 0;
@@ -293,28 +302,28 @@ void SequencerCore::sendTracked(std::span<const std::uint8_t> message, Nanos due
         } else if ((kind == 0x80 || kind == 0x90) && sounding_[key] > 0) {
             --sounding_[key];
         } else if (kind == kControlChange && message[1] == 0) {
-            transposer_.observe(message);
+            transposer_.observe(message, port);
         } else if (kind == kControlChange && message[1] == kSustain) {
             pedal_[ch] = velocity;
         } else if (kind == kControlChange && message[1] == kResetControllers) {
             pedal_[ch] = 0;
         }
     }
-    out.send(message, due);
+    out.send(message, due, port);
 }
 
 void SequencerCore::dispatch(const SongEvent& e, Nanos due, Output& out) {
     if (e.isChannel()) {
         std::uint8_t msg[] = {e.status, e.data1, e.data2};
-        const int ch = e.status & 0x0F;
+        const int ch = e.channelIndex();
         const int kind = e.status & 0xF0;
         int key = e.data1;
         if (e.isNoteOn()) {
             const Transposer::NoteOn on = transposer_.noteOn(ch, e.data1);
             if (on.release != Transposer::kNoKey) {
-                const std::uint8_t off[] = {static_cast<std::uint8_t>(0x80 | ch),
+                const std::uint8_t off[] = {statusFor(0x80, ch),
                                             static_cast<std::uint8_t>(on.release), 0};
-                sendTracked(off, due, out);
+                sendTracked(off, ch, due, out);
             }
             key = on.key;
         } else if (e.isNoteOff()) {
@@ -326,20 +335,21 @@ void SequencerCore::dispatch(const SongEvent& e, Nanos due, Output& out) {
             return;
         }
         msg[1] = static_cast<std::uint8_t>(key);
-        sendTracked(std::span(msg, static_cast<std::size_t>(1 + channelDataLength(e.status))), due,
-                    out);
+        sendTracked(std::span(msg, static_cast<std::size_t>(1 + channelDataLength(e.status))), ch,
+                    due, out);
     } else if (e.isSysEx()) {
-        sendSysEx(song_->blobBytes(e), due, out);
+        sendSysEx(song_->blobBytes(e), e.port, due, out);
     }
 }
 
-void SequencerCore::sendSysEx(std::span<const std::uint8_t> message, Nanos due, Output& out) {
+void SequencerCore::sendSysEx(std::span<const std::uint8_t> message, MidiPort port, Nanos due,
+                              Output& out) {
     if (isResetSysEx(message)) {
         transposer_.resetParts();
     } else {
-        transposer_.observe(message);
+        transposer_.observe(message, port);
     }
-    out.send(message, due);
+    out.send(message, due, port);
 }
 
 void SequencerCore::setTranspose(int semitones, Nanos now, Output& out) {
@@ -350,33 +360,34 @@ void SequencerCore::setTranspose(int semitones, Nanos now, Output& out) {
 void SequencerCore::silence(Nanos now, Output& out) {
     for (std::size_t key = 0; key < sounding_.size(); ++key) {
         if (sounding_[key] > 0) {
-            const std::uint8_t msg[] = {static_cast<std::uint8_t>(0x80 | (key / 128)),
-                                        static_cast<std::uint8_t>(key % 128), 0};
-            out.send(msg, now);
+            const int ch = static_cast<int>(key / 128);
+            const std::uint8_t msg[] = {statusFor(0x80, ch), static_cast<std::uint8_t>(key % 128),
+                                        0};
+            out.send(msg, now, platform::portOfIndex(ch));
         }
     }
     sounding_.fill(0);
     transposer_.forgetNotes();
-    for (std::uint8_t ch = 0; ch < 16; ++ch) {
+    for (int ch = 0; ch < kChannelIndexes; ++ch) {
         if (song_->channelsUsed & (1u << ch)) {
-            const auto status = static_cast<std::uint8_t>(kControlChange | ch);
+            const std::uint8_t status = statusFor(kControlChange, ch);
             const std::uint8_t sustainOff[] = {status, kSustain, 0};
             const std::uint8_t notesOff[] = {status, kAllNotesOff, 0};
-            out.send(sustainOff, now);
-            out.send(notesOff, now);
+            out.send(sustainOff, now, platform::portOfIndex(ch));
+            out.send(notesOff, now, platform::portOfIndex(ch));
         }
     }
 }
 
 void SequencerCore::chase(Nanos now, Output& out) {
     const Song& song = *song_;
-    std::vector<ChannelState> channels(16);
+    std::vector<ChannelState> channels(kChannelIndexes);
     std::vector<std::size_t> sysEx;
     for (std::size_t i = 0; i < cursor_; ++i) {
         const SongEvent& e = song.events[i];
         if (e.isSysEx()) {
             if (isResetSysEx(song.blobBytes(e))) {
-                channels.assign(16, ChannelState{});
+                channels.assign(kChannelIndexes, ChannelState{});
             }
             sysEx.push_back(i);
             continue;
@@ -384,7 +395,7 @@ void SequencerCore::chase(Nanos now, Output& out) {
         if (!e.isChannel()) {
             continue;
         }
-        ChannelState& c = channels[e.status & 0x0F];
+        ChannelState& c = channels[static_cast<std::size_t>(e.channelIndex())];
         switch (e.status & 0xF0) {
             case 0xB0: {
                 const int v = e.data2;
@@ -440,18 +451,18 @@ void SequencerCore::chase(Nanos now, Output& out) {
 
     transposer_.resetParts();
     for (std::size_t i : sysEx) {
-        sendSysEx(song.blobBytes(song.events[i]), now, out);
+        sendSysEx(song.blobBytes(song.events[i]), song.events[i].port, now, out);
     }
-    for (std::uint8_t ch = 0; ch < 16; ++ch) {
+    for (int ch = 0; ch < kChannelIndexes; ++ch) {
         if (!(song.channelsUsed & (1u << ch))) {
             continue;
         }
-        const ChannelState& c = channels[ch];
-        const auto cc = static_cast<std::uint8_t>(kControlChange | ch);
+        const ChannelState& c = channels[static_cast<std::size_t>(ch)];
+        const std::uint8_t cc = statusFor(kControlChange, ch);
         auto control = [&](int number, int value) {
             const std::uint8_t msg[] = {cc, static_cast<std::uint8_t>(number),
                                         static_cast<std::uint8_t>(value)};
-            sendTracked(msg, now, out);
+            sendTracked(msg, ch, now, out);
         };
         control(kResetControllers, 0);
         // Bank select takes effect with the program change that follows it.
@@ -461,9 +472,8 @@ void SequencerCore::chase(Nanos now, Output& out) {
             }
         }
         if (c.program >= 0) {
-            const std::uint8_t msg[] = {static_cast<std::uint8_t>(0xC0 | ch),
-                                        static_cast<std::uint8_t>(c.program)};
-            sendTracked(msg, now, out);
+            const std::uint8_t msg[] = {statusFor(0xC0, ch), static_cast<std::uint8_t>(c.program)};
+            sendTracked(msg, ch, now, out);
         }
         for (int number = 1; number < 120; ++number) {
             if (number != 32 && !isParameterController(number) &&
@@ -490,15 +500,14 @@ void SequencerCore::chase(Nanos now, Output& out) {
                     c.selection[static_cast<std::size_t>(base + 1)]);
         }
         if (c.bend >= 0) {
-            const std::uint8_t msg[] = {static_cast<std::uint8_t>(0xE0 | ch),
+            const std::uint8_t msg[] = {statusFor(0xE0, ch),
                                         static_cast<std::uint8_t>(c.bend & 0x7F),
                                         static_cast<std::uint8_t>(c.bend >> 7)};
-            sendTracked(msg, now, out);
+            sendTracked(msg, ch, now, out);
         }
         if (c.pressure >= 0) {
-            const std::uint8_t msg[] = {static_cast<std::uint8_t>(0xD0 | ch),
-                                        static_cast<std::uint8_t>(c.pressure)};
-            sendTracked(msg, now, out);
+            const std::uint8_t msg[] = {statusFor(0xD0, ch), static_cast<std::uint8_t>(c.pressure)};
+            sendTracked(msg, ch, now, out);
         }
     }
 }

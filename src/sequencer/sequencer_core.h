@@ -29,7 +29,8 @@ namespace vesk::sequencer {
 class Output {
   public:
     virtual ~Output() = default;
-    virtual void send(std::span<const std::uint8_t> message, platform::Nanos due) = 0;
+    virtual void send(std::span<const std::uint8_t> message, platform::Nanos due,
+                      platform::MidiPort port) = 0;
 };
 
 enum class PlayMode { Stopped, Playing, Paused };
@@ -89,9 +90,12 @@ class SequencerCore {
     void finish(platform::Nanos end, Output& out);
     void silence(platform::Nanos now, Output& out);
     void chase(platform::Nanos now, Output& out);
-    void sendTracked(std::span<const std::uint8_t> message, platform::Nanos due, Output& out);
+    // `channel` is the channel index the message is for.
+    void sendTracked(std::span<const std::uint8_t> message, int channel, platform::Nanos due,
+                     Output& out);
     void dispatch(const SongEvent& e, platform::Nanos due, Output& out);
-    void sendSysEx(std::span<const std::uint8_t> message, platform::Nanos due, Output& out);
+    void sendSysEx(std::span<const std::uint8_t> message, platform::MidiPort port,
+                   platform::Nanos due, Output& out);
 
     std::shared_ptr<const Song> song_;
     std::int64_t lengthNs_;
@@ -105,8 +109,9 @@ class SequencerCore {
     int overrideBpm_ = 0;
     double overrideNsPerTick_ = 0;
     std::optional<std::uint32_t> overrideEnd_;
-    std::array<std::uint8_t, 16 * 128> sounding_{};
-    std::array<std::uint8_t, 16> pedal_{};
+    // By channel index (port * 16 + channel).
+    std::array<std::uint8_t, platform::kChannelIndexes * 128> sounding_{};
+    std::array<std::uint8_t, platform::kChannelIndexes> pedal_{};
     Transposer transposer_;
 };
 

@@ -21,12 +21,13 @@ std::int64_t msToNs(std::int64_t ms) {
 }
 }  // namespace
 
-void SequencerSession::DeviceOutput::send(std::span<const std::uint8_t> message, Nanos due) {
+void SequencerSession::DeviceOutput::send(std::span<const std::uint8_t> message, Nanos due,
+                                          platform::MidiPort port) {
     if (device_ == nullptr) {
         return;
     }
     try {
-        device_->send(message, due);
+        device_->send(message, due, port);
     } catch (...) {
         // Logged once: a broken device would otherwise fill the log with every event.
         if (!failed_) {

@@ -59,7 +59,8 @@ class SequencerSession {
     class DeviceOutput final : public Output {
       public:
         void setDevice(platform::MidiOutDevice* device) { device_ = device; }
-        void send(std::span<const std::uint8_t> message, platform::Nanos due) override;
+        void send(std::span<const std::uint8_t> message, platform::Nanos due,
+                  platform::MidiPort port) override;
 
       private:
         platform::MidiOutDevice* device_ = nullptr;

@@ -20,6 +20,7 @@ constexpr std::size_t kHeaderSearchLimit = 1024;
 constexpr std::uint32_t kMaxTick = std::numeric_limits<std::uint32_t>::max();
 constexpr std::uint8_t kEndOfTrack = 0x2F;
 constexpr std::uint8_t kSetTempo = 0x51;
+constexpr std::uint8_t kPortPrefix = 0x21;
 
 std::uint32_t be32(Bytes b, std::size_t p) {
     return std::uint32_t{b[p]} << 24 | std::uint32_t{b[p + 1]} << 16 |
@@ -98,6 +99,8 @@ class TrackParser {
         std::uint64_t tick = offset;
         std::uint8_t running = 0;
         std::uint32_t lastTick = offset;
+        // A port prefix holds for the rest of its track only.
+        port_ = platform::MidiPort::A;
         bool ended = false;
         while (!ended) {
             if (pos_ >= data_.size()) {
@@ -228,6 +231,9 @@ class TrackParser {
         if (!readBody(body)) {
             return Step::Stop;
         }
+        if (type == kPortPrefix && body.size() == 1) {
+            port_ = platform::portFromNumber(body[0]);
+        }
         if (type == kSetTempo && body.size() >= 3) {
             tempos_.push_back(
                 {tick, std::uint32_t{body[0]} << 16 | std::uint32_t{body[1]} << 8 | body[2]});
@@ -255,6 +261,7 @@ class TrackParser {
             SongEvent e;
             e.tick = tick;
             e.status = kSysExStatus;
+            e.port = port_;
             events_.push_back(e);
             sysExOpen_ = true;
         } else if (sysExOpen_) {
@@ -300,6 +307,7 @@ class TrackParser {
                 SongEvent e;
                 e.tick = tick;
                 e.status = kSysExStatus;
+                e.port = port_;
                 e.blob = addBlob(raw.subspan(i, j - i + 1));
                 events_.push_back(e);
                 i = j + 1;
@@ -324,8 +332,9 @@ class TrackParser {
         e.status = status;
         e.data1 = d1;
         e.data2 = d2;
+        e.port = port_;
         events_.push_back(e);
-        song_.channelsUsed |= static_cast<std::uint16_t>(1u << (status & 0x0F));
+        song_.channelsUsed |= 1u << e.channelIndex();
     }
 
     template <typename Range>
@@ -346,6 +355,7 @@ class TrackParser {
     std::vector<std::uint8_t> pending_;
     std::size_t pendingIndex_ = 0;
     bool sysExOpen_ = false;
+    platform::MidiPort port_ = platform::MidiPort::A;
 };
 
 // Merges the tracks (each in time order) into one list: by tick, then by track order.
@@ -401,15 +411,16 @@ std::vector<SongEvent> mergeTracks(const std::vector<SongEvent>& all,
 
 // Applies the same-tick rule for note-off and note-on described in song.h.
 void orderRestrikes(std::vector<SongEvent>& events) {
-    std::array<std::uint16_t, 16 * 128> sounding{};
-    std::array<std::uint16_t, 16 * 128> early{};
-    std::array<bool, 16 * 128> onInGroup{};
+    constexpr std::size_t kKeys = platform::kChannelIndexes * 128;
+    std::array<std::uint16_t, kKeys> sounding{};
+    std::array<std::uint16_t, kKeys> early{};
+    std::array<bool, kKeys> onInGroup{};
     std::vector<SongEvent> group;
     std::vector<bool> moved;
     // The moved note-offs of each key, in file order, as a list threaded through `nextMoved`:
     // each is emitted once, so a tick with many notes stays linear.
-    std::array<std::int32_t, 16 * 128> firstMoved{};
-    std::array<std::int32_t, 16 * 128> lastMoved{};
+    std::array<std::int32_t, kKeys> firstMoved{};
+    std::array<std::int32_t, kKeys> lastMoved{};
     std::vector<std::int32_t> nextMoved;
     std::size_t i = 0;
     while (i < events.size()) {
@@ -421,7 +432,7 @@ void orderRestrikes(std::vector<SongEvent>& events) {
             mixed = mixed || (hasOn && events[j].isNoteOff());
             ++j;
         }
-        auto key = [](const SongEvent& e) { return (e.status & 0x0F) * 128 + e.data1; };
+        auto key = [](const SongEvent& e) { return e.channelIndex() * 128 + e.data1; };
         if (mixed) {
             group.assign(events.begin() + static_cast<std::ptrdiff_t>(i),
                          events.begin() + static_cast<std::ptrdiff_t>(j));

@@ -12,6 +12,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/midi_port.h"
 #include "sequencer/tempo_map.h"
 
 namespace vesk::sequencer {
@@ -26,9 +27,11 @@ struct SongEvent {
     std::uint8_t status = 0;  // channel status, kSysExStatus or kMetaStatus
     std::uint8_t data1 = 0;   // for meta events, the meta type
     std::uint8_t data2 = 0;
-    std::uint8_t unused = 0;
+    platform::MidiPort port = platform::MidiPort::A;  // of channel and System Exclusive events
     std::uint32_t blob = 0;  // System Exclusive and meta: index into Song::blobs
 
+    // For channel events: port * 16 + channel.
+    int channelIndex() const { return platform::channelIndex(port, status & 0x0F); }
     bool isChannel() const { return status >= 0x80 && status < 0xF0; }
     bool isSysEx() const { return status == kSysExStatus; }
     bool isMeta() const { return status == kMetaStatus; }
@@ -78,7 +81,7 @@ struct Song {
 
     // The tick of the last End of Track (or of the last event, if later).
     std::uint32_t endTick = 0;
-    std::uint16_t channelsUsed = 0;  // bit n: channel n has events
+    std::uint32_t channelsUsed = 0;  // bit n: channel index n has events
     std::uint32_t damage = kDamageNone;
 
     std::span<const std::uint8_t> blobBytes(const SongEvent& e) const {

@@ -11,12 +11,16 @@ int inRange(int key) {
 }
 
 std::size_t slot(int channel, int key) {
-    return static_cast<std::size_t>((channel & 0x0F) * 128 + (key & 0x7F));
+    return static_cast<std::size_t>((channel & 0x1F) * 128 + (key & 0x7F));
 }
 
 // GS part numbers in the address 40 1p 15 run 10, 1..9, 11..16.
 int gsPartChannel(int p) {
     return p == 0 ? 9 : p <= 9 ? p - 1 : p;
+}
+
+bool isRhythmChannel(int channel) {
+    return channel % platform::kPortChannels == 9;
 }
 
 }  // namespace
@@ -26,21 +30,22 @@ void Transposer::setSemitones(int semitones) {
 }
 
 void Transposer::resetParts() {
-    drum_.fill(false);
-    drum_[9] = true;
+    for (int ch = 0; ch < platform::kChannelIndexes; ++ch) {
+        drum_[static_cast<std::size_t>(ch)] = isRhythmChannel(ch);
+    }
 }
 
-void Transposer::observe(std::span<const std::uint8_t> m) {
+void Transposer::observe(std::span<const std::uint8_t> m, platform::MidiPort port) {
     if (m.size() >= 3 && (m[0] & 0xF0) == 0xB0 && m[1] == 0) {
-        const int ch = m[0] & 0x0F;
-        drum_[static_cast<std::size_t>(ch)] = ch == 9 || m[2] == 127;
+        const int ch = platform::channelIndex(port, m[0]);
+        drum_[static_cast<std::size_t>(ch)] = isRhythmChannel(ch) || m[2] == 127;
         return;
     }
     // GS: F0 41 dev 42 12 40 1p 15 map sum F7; map 0 is a normal part, 1 and 2 drum maps.
     if (m.size() >= 10 && m[0] == 0xF0 && m[1] == 0x41 && m[3] == 0x42 && m[4] == 0x12 &&
         m[5] == 0x40 && (m[6] & 0xF0) == 0x10 && m[7] == 0x15) {
-        const int ch = gsPartChannel(m[6] & 0x0F);
-        drum_[static_cast<std::size_t>(ch)] = ch == 9 || m[8] != 0;
+        const int ch = platform::channelIndex(port, gsPartChannel(m[6] & 0x0F));
+        drum_[static_cast<std::size_t>(ch)] = isRhythmChannel(ch) || m[8] != 0;
     }
 }
 

@@ -57,7 +57,7 @@ struct LoggingOutput final : platform::MidiOutputService {
     struct Device final : platform::MidiOutDevice {
         explicit Device(LoggingOutput& o) : owner(o) {}
         ~Device() override { owner.ui.log.push_back("close"); }
-        void send(std::span<const std::uint8_t>, platform::Nanos) override {}
+        void send(std::span<const std::uint8_t>, platform::Nanos, platform::MidiPort) override {}
         platform::MidiOutError longMsg(std::span<const std::uint8_t> message,
                                        std::function<void()> done) override {
             owner.ui.log.push_back("send " + std::to_string(message.size()));

@@ -13,8 +13,8 @@ class RecordingDevice final : public MidiOutDevice {
           complete_(complete) {}
     ~RecordingDevice() override { service_.closed(); }
 
-    void send(std::span<const std::uint8_t> message, Nanos due) override {
-        service_.record({device_, {message.begin(), message.end()}, due, false, false});
+    void send(std::span<const std::uint8_t> message, Nanos due, MidiPort port) override {
+        service_.record({device_, {message.begin(), message.end()}, due, false, false, port});
     }
 
     MidiOutError longMsg(std::span<const std::uint8_t> message,

@@ -15,6 +15,7 @@ struct RecordedMessage {
     Nanos due{0};  // the deadline given to send(); 0 for longMsg
     bool longMessage = false;
     bool reset = false;  // a reset() call rather than a message
+    MidiPort port = MidiPort::A;
 };
 
 class RecordingMidiOutputService final : public MidiOutputService {

@@ -46,8 +46,9 @@ class RenderOutputService final : public platform::MidiOutputService {
     class Proxy final : public platform::MidiOutDevice {
       public:
         explicit Proxy(platform::midiout::OfflineSynth& synth) : synth_(synth) {}
-        void send(std::span<const std::uint8_t> message, Nanos due) override {
-            synth_.send(message, due);
+        void send(std::span<const std::uint8_t> message, Nanos due,
+                  platform::MidiPort port) override {
+            synth_.send(message, due, port);
         }
         platform::MidiOutError longMsg(std::span<const std::uint8_t> message,
                                        std::function<void()> done) override {

@@ -17,7 +17,7 @@ std::size_t EventRing::maxMessageSize() const {
     return buffer_.size() / 2 - 2 * sizeof(Header);
 }
 
-bool EventRing::push(std::span<const std::uint8_t> message, Nanos due) {
+bool EventRing::push(std::span<const std::uint8_t> message, Nanos due, MidiPort port) {
     if (message.size() > maxMessageSize()) {
         return false;
     }
@@ -37,7 +37,8 @@ bool EventRing::push(std::span<const std::uint8_t> message, Nanos due) {
         std::memcpy(buffer_.data() + offset, &marker, sizeof marker);
         offset = 0;
     }
-    Header header{due.count(), static_cast<std::uint32_t>(message.size()), 0};
+    Header header{due.count(), static_cast<std::uint32_t>(message.size()),
+                  static_cast<std::uint32_t>(port)};
     std::memcpy(buffer_.data() + offset, &header, sizeof header);
     if (!message.empty()) {
         std::memcpy(buffer_.data() + offset + sizeof header, message.data(), message.size());
@@ -46,7 +47,7 @@ bool EventRing::push(std::span<const std::uint8_t> message, Nanos due) {
     return true;
 }
 
-bool EventRing::peek(Nanos& due, std::span<const std::uint8_t>& message) {
+bool EventRing::peek(Nanos& due, std::span<const std::uint8_t>& message, MidiPort& port) {
     std::size_t head = head_.load(std::memory_order_relaxed);
     for (;;) {
         std::size_t tail = tail_.load(std::memory_order_acquire);
@@ -63,6 +64,7 @@ bool EventRing::peek(Nanos& due, std::span<const std::uint8_t>& message) {
         }
         due = Nanos{header.due};
         message = {buffer_.data() + offset + sizeof header, header.size};
+        port = static_cast<MidiPort>(header.port);
         return true;
     }
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/midi_port.h"
 
 namespace vesk::platform::midiout {
 
@@ -22,18 +23,22 @@ class EventRing {
     // The longest message the ring takes.
     std::size_t maxMessageSize() const;
 
-    // Appends a message due at `due`. False when it is too long or the ring is full.
-    bool push(std::span<const std::uint8_t> message, Nanos due);
+    // Appends a message for `port` due at `due`. False when it is too long or the ring is full.
+    bool push(std::span<const std::uint8_t> message, Nanos due, MidiPort port = MidiPort::A);
 
     // Consumer side, one thread at a time: the oldest message, left in place until pop().
-    bool peek(Nanos& due, std::span<const std::uint8_t>& message);
+    bool peek(Nanos& due, std::span<const std::uint8_t>& message, MidiPort& port);
+    bool peek(Nanos& due, std::span<const std::uint8_t>& message) {
+        MidiPort ignored = MidiPort::A;
+        return peek(due, message, ignored);
+    }
     void pop();
 
   private:
     struct Header {
         std::int64_t due;
         std::uint32_t size;
-        std::uint32_t unused;
+        std::uint32_t port;
     };
     static constexpr std::size_t kAlign = sizeof(Header);
     static constexpr std::uint32_t kWrapMarker = 0xFFFFFFFFu;

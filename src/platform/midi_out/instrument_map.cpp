@@ -59,7 +59,8 @@ SysExMeaning classifySysEx(std::span<const std::uint8_t> m) {
         meaning.channel = gsPartChannel(m[6] & 0x0F);
         meaning.drum = m[8] != 0;
     } else if (m.size() == 9 && m[0] == 0xF0 && m[1] == 0x43 && (m[2] & 0xF0) == 0x10 &&
-               m[3] == 0x4C && m[4] == 0x08 && m[5] < kChannels && m[6] == 0x07 && m[8] == 0xF7) {
+               m[3] == 0x4C && m[4] == 0x08 && m[5] < kPortChannels && m[6] == 0x07 &&
+               m[8] == 0xF7) {
         meaning.kind = SysExMeaning::Kind::RhythmPart;
         meaning.style = ResetStyle::Xg;
         meaning.channel = m[5];
@@ -77,7 +78,7 @@ void InstrumentMap::reset(ResetStyle style) {
     for (int ch = 0; ch < kChannels; ++ch) {
         Channel& c = channels_[static_cast<std::size_t>(ch)];
         c = Channel{};
-        if (ch == kDrumChannel) {
+        if (ch % kPortChannels == kDrumChannel) {
             c.drum = true;
             if (style == ResetStyle::Xg) {
                 c.bankMsb = kXgDrumKit;

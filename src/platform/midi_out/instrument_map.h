@@ -7,12 +7,15 @@
 #include <cstdint>
 #include <span>
 
+#include "platform/midi_port.h"
+
 namespace vesk::platform::midiout {
 
 enum class ResetStyle { Gm, Gs, Xg };
 
-inline constexpr int kChannels = 16;
-inline constexpr int kDrumChannel = 9;  // channel 10 as musicians count
+// The synthesizer's channels: port A on 0-15, port B on 16-31.
+inline constexpr int kChannels = kChannelIndexes;
+inline constexpr int kDrumChannel = 9;  // channel 10 of a port, as musicians count
 inline constexpr int kDrumBank = 128;   // where a SoundFont keeps its drum kits
 
 // What a channel should play: a SoundFont bank and program, and whether it is a drum part.
@@ -29,7 +32,7 @@ struct SysExMeaning {
     // For Reset the style it sets; for RhythmPart the family of the message, which only a
     // module in that style understands.
     ResetStyle style = ResetStyle::Gs;
-    int channel = -1;   // for RhythmPart
+    int channel = -1;   // for RhythmPart: the channel within the port the message came on
     bool drum = false;  // for RhythmPart
 };
 

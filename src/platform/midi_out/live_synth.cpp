@@ -76,12 +76,12 @@ QStringList offeredAudioDrivers() {
 class LiveSynth::RingSource final : public EventSource {
   public:
     explicit RingSource(LiveSynth& owner) : owner_(owner) {}
-    bool peek(std::int64_t& frame, std::span<const std::uint8_t>& message) override {
+    bool peek(DueMessage& next) override {
         Nanos due{0};
-        if (!owner_.ring_.peek(due, message)) {
+        if (!owner_.ring_.peek(due, next.bytes, next.port)) {
             return false;
         }
-        frame = owner_.frameFor(due);
+        next.frame = owner_.frameFor(due);
         return true;
     }
     void pop() override { owner_.ring_.pop(); }
@@ -97,12 +97,12 @@ LiveSynth::~LiveSynth() {
     stopAudio();
 }
 
-bool LiveSynth::post(std::span<const std::uint8_t> message, Nanos due) {
-    return ring_.push(message, due == kImmediate ? kImmediate + Nanos{1} : due);
+bool LiveSynth::post(std::span<const std::uint8_t> message, Nanos due, MidiPort port) {
+    return ring_.push(message, due == kImmediate ? kImmediate + Nanos{1} : due, port);
 }
 
-bool LiveSynth::postNow(std::span<const std::uint8_t> message) {
-    return ring_.push(message, kImmediate);
+bool LiveSynth::postNow(std::span<const std::uint8_t> message, MidiPort port) {
+    return ring_.push(message, kImmediate, port);
 }
 
 void LiveSynth::setLatency(Nanos latency) {

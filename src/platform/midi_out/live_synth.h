@@ -46,9 +46,9 @@ class LiveSynth {
 
     // Any thread. False when the message is too long or the queue is full. Messages are
     // applied in the order posted, so post them in the order of their deadlines.
-    bool post(std::span<const std::uint8_t> message, Nanos due);
+    bool post(std::span<const std::uint8_t> message, Nanos due, MidiPort port = MidiPort::A);
     // Any thread: the message is applied at the start of the next period.
-    bool postNow(std::span<const std::uint8_t> message);
+    bool postNow(std::span<const std::uint8_t> message, MidiPort port = MidiPort::A);
 
     // One audio period. The driver's thread calls it; tests call it in the driver's place.
     void process(float* left, float* right, int frames);

@@ -52,7 +52,8 @@ class PortDevice final : public MidiOutDevice {
     PortDevice(std::unique_ptr<ErrorSink> sink, std::unique_ptr<RtMidiOut> out)
         : sink_(std::move(sink)), out_(std::move(out)) {}
 
-    void send(std::span<const std::uint8_t> message, Nanos) override {
+    // Both ports of a song go to this one port: see MidiOutDevice::send.
+    void send(std::span<const std::uint8_t> message, Nanos, MidiPort) override {
         if (!isCompleteMessage(message)) {
             qCDebug(lcMidiOut) << "ignored an incomplete message of" << message.size() << "bytes";
             return;
@@ -95,8 +96,9 @@ class PortDevice final : public MidiOutDevice {
             }
             notes.reset();
         }
-        forEachSilencingMessage(
-            [&](std::span<const std::uint8_t> m) { out_->sendMessage(m.data(), m.size()); });
+        forEachSilencingMessage(1, [&](std::span<const std::uint8_t> m, MidiPort) {
+            out_->sendMessage(m.data(), m.size());
+        });
         return sink_->failed ? MidiOutError::Failed : MidiOutError::None;
     }
 

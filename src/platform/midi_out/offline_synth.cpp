@@ -12,13 +12,14 @@ namespace vesk::platform::midiout {
 class OfflineSynth::QueueSource final : public EventSource {
   public:
     explicit QueueSource(OfflineSynth& owner) : owner_(owner) {}
-    bool peek(std::int64_t& frame, std::span<const std::uint8_t>& message) override {
+    bool peek(DueMessage& next) override {
         if (owner_.queue_.empty()) {
             return false;
         }
-        const Pending& next = owner_.queue_.front();
-        frame = framesFromNanos(next.due - owner_.origin_, owner_.sampleRate());
-        message = next.bytes;
+        const Pending& first = owner_.queue_.front();
+        next.frame = framesFromNanos(first.due - owner_.origin_, owner_.sampleRate());
+        next.bytes = first.bytes;
+        next.port = first.port;
         return true;
     }
     void pop() override { owner_.queue_.pop_front(); }
@@ -51,14 +52,14 @@ Nanos OfflineSynth::time() const {
     return origin_ + nanosFromFrames(core_->position(), sampleRate());
 }
 
-void OfflineSynth::enqueue(std::span<const std::uint8_t> message, Nanos due) {
+void OfflineSynth::enqueue(std::span<const std::uint8_t> message, Nanos due, MidiPort port) {
     // Equal deadlines keep the order they were sent in.
     auto at = std::upper_bound(queue_.begin(), queue_.end(), due,
                                [](Nanos d, const Pending& p) { return d < p.due; });
-    queue_.insert(at, Pending{due, {message.begin(), message.end()}});
+    queue_.insert(at, Pending{due, {message.begin(), message.end()}, port});
 }
 
-void OfflineSynth::send(std::span<const std::uint8_t> message, Nanos due) {
+void OfflineSynth::send(std::span<const std::uint8_t> message, Nanos due, MidiPort port) {
     // A century either way is beyond any song; such a deadline is garbage, not music.
     constexpr Nanos kFarthest = std::chrono::hours(24 * 365 * 100);
     if (due < origin_ - kFarthest || due > origin_ + kFarthest) {
@@ -69,13 +70,15 @@ void OfflineSynth::send(std::span<const std::uint8_t> message, Nanos due) {
         qCDebug(lcMidiOut) << "ignored an incomplete message of" << message.size() << "bytes";
         return;
     }
-    enqueue(message, due);
+    enqueue(message, due, port);
 }
 
 MidiOutError OfflineSynth::longMsg(std::span<const std::uint8_t> message,
                                    std::function<void()> done) {
     Nanos now = time();
-    if (!splitMessages(message, [&](std::span<const std::uint8_t> part) { enqueue(part, now); })) {
+    if (!splitMessages(message, [&](std::span<const std::uint8_t> part) {
+            enqueue(part, now, MidiPort::A);
+        })) {
         return MidiOutError::BadMessage;
     }
     if (done) {
@@ -86,7 +89,8 @@ MidiOutError OfflineSynth::longMsg(std::span<const std::uint8_t> message,
 
 MidiOutError OfflineSynth::reset() {
     Nanos now = time();
-    forEachSilencingMessage([&](std::span<const std::uint8_t> m) { enqueue(m, now); });
+    forEachSilencingMessage(
+        kMidiPorts, [&](std::span<const std::uint8_t> m, MidiPort port) { enqueue(m, now, port); });
     return MidiOutError::None;
 }
 

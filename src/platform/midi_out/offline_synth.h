@@ -18,8 +18,9 @@ class OfflineSynth final : public MidiOutDevice {
     static std::unique_ptr<OfflineSynth> create(const SynthConfig& config, QString& error,
                                                 Nanos origin = Nanos{0});
 
+    using MidiOutDevice::send;
     // Messages are kept until rendering reaches them; they may arrive in any order.
-    void send(std::span<const std::uint8_t> message, Nanos due) override;
+    void send(std::span<const std::uint8_t> message, Nanos due, MidiPort port) override;
     // Applied at the current render position; `done` runs before this returns.
     MidiOutError longMsg(std::span<const std::uint8_t> message,
                          std::function<void()> done) override;
@@ -40,10 +41,11 @@ class OfflineSynth final : public MidiOutDevice {
     struct Pending {
         Nanos due;
         std::vector<std::uint8_t> bytes;
+        MidiPort port;
     };
     class QueueSource;
     OfflineSynth(std::unique_ptr<SynthCore> core, Nanos origin);
-    void enqueue(std::span<const std::uint8_t> message, Nanos due);
+    void enqueue(std::span<const std::uint8_t> message, Nanos due, MidiPort port);
 
     std::unique_ptr<SynthCore> core_;
     Nanos origin_;

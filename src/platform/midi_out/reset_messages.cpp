@@ -2,16 +2,18 @@
 
 #include <array>
 
-#include "platform/midi_out/instrument_map.h"
-
 namespace vesk::platform::midiout {
 
-void forEachSilencingMessage(const std::function<void(std::span<const std::uint8_t>)>& each) {
-    for (int ch = 0; ch < kChannels; ++ch) {
-        auto status = static_cast<std::uint8_t>(0xB0 | ch);
-        for (std::uint8_t controller : {std::uint8_t{64}, std::uint8_t{66}, std::uint8_t{123}}) {
-            std::array<std::uint8_t, 3> message{status, controller, 0};
-            each(message);
+void forEachSilencingMessage(
+    int ports, const std::function<void(std::span<const std::uint8_t>, MidiPort)>& each) {
+    for (int port = 0; port < ports; ++port) {
+        for (int ch = 0; ch < kPortChannels; ++ch) {
+            auto status = static_cast<std::uint8_t>(0xB0 | ch);
+            for (std::uint8_t controller :
+                 {std::uint8_t{64}, std::uint8_t{66}, std::uint8_t{123}}) {
+                std::array<std::uint8_t, 3> message{status, controller, 0};
+                each(message, static_cast<MidiPort>(port));
+            }
         }
     }
 }

@@ -51,6 +51,8 @@ std::unique_ptr<SynthCore> SynthCore::create(const SynthConfig& config, QString&
             "fluid_settings_setnum synth.gain");
     fluidOk(fluid_settings_setint(s, "synth.polyphony", std::clamp(config.polyphony, 16, 4096)),
             "fluid_settings_setint synth.polyphony");
+    fluidOk(fluid_settings_setint(s, "synth.midi-channels", kChannels),
+            "fluid_settings_setint synth.midi-channels");
     fluidOk(fluid_settings_setint(s, "synth.reverb.active", config.effects ? 1 : 0),
             "fluid_settings_setint synth.reverb.active");
     fluidOk(fluid_settings_setint(s, "synth.chorus.active", config.effects ? 1 : 0),
@@ -105,7 +107,7 @@ void SynthCore::systemReset(ResetStyle style) {
     }
 }
 
-void SynthCore::applySysEx(std::span<const std::uint8_t> message) {
+void SynthCore::applySysEx(std::span<const std::uint8_t> message, MidiPort port) {
     SysExMeaning meaning = classifySysEx(message);
     switch (meaning.kind) {
         case SysExMeaning::Kind::Reset:
@@ -113,7 +115,8 @@ void SynthCore::applySysEx(std::span<const std::uint8_t> message) {
             return;
         case SysExMeaning::Kind::RhythmPart:
             if (meaning.style == map_.style()) {
-                select(meaning.channel, map_.setDrumPart(meaning.channel, meaning.drum));
+                const int channel = channelIndex(port, meaning.channel);
+                select(channel, map_.setDrumPart(channel, meaning.drum));
             }
             return;
         case SysExMeaning::Kind::Other:
@@ -128,16 +131,16 @@ void SynthCore::applySysEx(std::span<const std::uint8_t> message) {
             "fluid_synth_sysex", kQuiet);
 }
 
-void SynthCore::apply(std::span<const std::uint8_t> message) {
+void SynthCore::apply(std::span<const std::uint8_t> message, MidiPort port) {
     if (!isCompleteMessage(message)) {
         return;
     }
     if (message[0] == 0xF0) {
-        applySysEx(message);
+        applySysEx(message, port);
         return;
     }
     fluid_synth_t* synth = synth_.get();
-    int channel = message[0] & 0x0F;
+    int channel = channelIndex(port, message[0]);
     int d1 = message[1];
     int d2 = message.size() > 2 ? message[2] : 0;
     switch (message[0] & 0xF0) {
@@ -178,15 +181,14 @@ void SynthCore::render(float* left, float* right, int frames, EventSource& event
     int done = 0;
     while (done < frames) {
         std::int64_t end = position_ + (frames - done);
-        std::int64_t frame = 0;
-        std::span<const std::uint8_t> message;
-        while (events.peek(frame, message)) {
-            std::int64_t at = frame <= position_ ? position_ : nearestBoundary(frame);
+        DueMessage next;
+        while (events.peek(next)) {
+            std::int64_t at = next.frame <= position_ ? position_ : nearestBoundary(next.frame);
             if (at > position_) {
                 end = std::min(end, at);
                 break;
             }
-            apply(message);
+            apply(next.bytes, next.port);
             events.pop();
         }
         // FluidSynth renders whole blocks ahead of what it hands out; stopping each call at

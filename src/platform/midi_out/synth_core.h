@@ -27,12 +27,18 @@ struct SynthConfig {
 // boundaries; a message is applied at the boundary nearest its frame.
 inline constexpr int kSynthBlockFrames = 64;
 
+struct DueMessage {
+    std::int64_t frame = 0;
+    std::span<const std::uint8_t> bytes;
+    MidiPort port = MidiPort::A;
+};
+
 // Timed messages for a render, in the order they are to be applied.
 class EventSource {
   public:
     virtual ~EventSource() = default;
-    // The next message and the frame it is due at; false when there is none yet.
-    virtual bool peek(std::int64_t& frame, std::span<const std::uint8_t>& message) = 0;
+    // The next message, valid until pop(); false when there is none yet.
+    virtual bool peek(DueMessage& next) = 0;
     virtual void pop() = 0;
 };
 
@@ -54,8 +60,9 @@ class SynthCore {
     // The settings the synthesizer was made with; an audio driver must use the same ones.
     fluid_settings_t* settings() const { return settings_.get(); }
 
-    // Applies one complete message now. Incomplete messages are ignored.
-    void apply(std::span<const std::uint8_t> message);
+    // Applies one complete message now. Incomplete messages are ignored. Port B plays on
+    // channels 16-31.
+    void apply(std::span<const std::uint8_t> message, MidiPort port = MidiPort::A);
 
     // Renders `frames` stereo frames into `left` and `right`, applying the messages of
     // `events` as their frames come up. Messages already overdue are applied at once.
@@ -66,7 +73,7 @@ class SynthCore {
     std::int64_t position() const { return position_; }
 
     ResetStyle style() const { return map_.style(); }
-    // The bank and program FluidSynth plays on `channel`, as it reports them.
+    // The bank and program FluidSynth plays on `channel` (0-31), as it reports them.
     std::optional<ChannelProgram> channelProgram(int channel) const;
     bool isDrumPart(int channel) const { return map_.current(channel).drum; }
 
@@ -75,7 +82,7 @@ class SynthCore {
     bool hasPreset(int bank, int program) const;
     void select(int channel, const PresetChoice& choice);
     void systemReset(ResetStyle style);
-    void applySysEx(std::span<const std::uint8_t> message);
+    void applySysEx(std::span<const std::uint8_t> message, MidiPort port);
 
     // Declared first so that it is destroyed last: the synthesizer refers to it.
     FluidSettingsPtr settings_;

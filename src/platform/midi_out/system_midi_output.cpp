@@ -107,12 +107,12 @@ class SynthDevice final : public MidiOutDevice {
     explicit SynthDevice(std::shared_ptr<SynthHost> host) : host_(std::move(host)) {}
     ~SynthDevice() override { host_->release(); }
 
-    void send(std::span<const std::uint8_t> message, Nanos due) override {
+    void send(std::span<const std::uint8_t> message, Nanos due, MidiPort port) override {
         if (!isCompleteMessage(message)) {
             qCDebug(lcMidiOut) << "ignored an incomplete message of" << message.size() << "bytes";
             return;
         }
-        if (!host_->live().post(message, due)) {
+        if (!host_->live().post(message, due, port)) {
             qCWarning(lcMidiOut) << "synthesizer queue full; a message was dropped";
         }
     }
@@ -136,8 +136,9 @@ class SynthDevice final : public MidiOutDevice {
 
     MidiOutError reset() override {
         bool queued = true;
-        forEachSilencingMessage(
-            [&](std::span<const std::uint8_t> m) { queued = host_->live().postNow(m) && queued; });
+        forEachSilencingMessage(kMidiPorts, [&](std::span<const std::uint8_t> m, MidiPort port) {
+            queued = host_->live().postNow(m, port) && queued;
+        });
         return queued ? MidiOutError::None : MidiOutError::Busy;
     }
 

@@ -140,7 +140,7 @@ TEST(InstrumentMap, BankMeaningFollowsTheStyle) {
     EXPECT_EQ(map.programChange(0, 4), (PresetChoice{0, 4, false}));
     EXPECT_EQ(map.programChange(9, 200), (PresetChoice{kDrumBank, 127, true}))
         << "out-of-range program clamps";
-    EXPECT_EQ(map.programChange(16, 1), PresetChoice{}) << "no such channel";
+    EXPECT_EQ(map.programChange(kChannels, 1), PresetChoice{}) << "no such channel";
 }
 
 TEST(FrameTime, ConversionsRoundAndSurviveLargeTimes) {
