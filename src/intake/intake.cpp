@@ -216,7 +216,11 @@ void Intake::addArchive(const QString& archive, std::vector<SongEntry>& out) {
         }
     }
     if (!topLevel.isEmpty()) {
+        const std::size_t first = out.size();
         scanFolder(outcome.folder, archive, &topLevel, out);
+        for (std::size_t i = first; i < out.size(); ++i) {
+            out[i].source = archive;
+        }
     }
     for (const QString& written : outcome.written) {
         QFile::remove(written);
@@ -349,7 +353,7 @@ void Intake::readMultiList(const QString& path, std::vector<SongEntry>& out) {
             song = base + PathSeparator + song;
         }
         song = singleSeparators(song);
-        SongEntry entry{getFileName(song), getFolder(song), QString()};
+        SongEntry entry{getFileName(song), getFolder(song), QString(), path};
         entry.title =
             isArchiveMember(entry) ? memberTitle(entry.container, entry.name) : title_(song);
         reporter_.showEntry(entry);
