@@ -262,11 +262,11 @@ bool makeOwnFolder(QString folder) {
         qCWarning(lcArchive) << "not a folder, nothing extracted into it:" << folder;
         return false;
     }
-    if (!QDir().mkpath(QFileInfo(folder).absolutePath()) ||
-        sysCall(::mkdir(native.constData(), 0700), "mkdir", folder) == -1) {
-        return errno == EEXIST;
+    if (!QDir().mkpath(QFileInfo(folder).absolutePath())) {
+        qCWarning(lcArchive) << "cannot make the folder of" << folder;
+        return false;
     }
-    return true;
+    return sysCall(::mkdir(native.constData(), 0700), "mkdir", folder) == 0;
 }
 
 // Writes the current member below the destination folder.
@@ -626,8 +626,10 @@ ExtractOutcome ArchiveExtractor::runLhasa(const QString& archive, const QString&
             continue;
         }
         total += member.size;
-        // Names go to the archiver as UTF-8 arguments: one that is not cannot be named.
-        const bool nameable = relative && platform::isValidUtf8(platform::pathBytes(*relative));
+        // Names go to the archiver as UTF-8 arguments, which it matches as wildcards: a name
+        // that is not UTF-8 cannot be named, one holding a wildcard would name others too.
+        const bool nameable = relative && platform::isValidUtf8(platform::pathBytes(*relative)) &&
+                              !relative->contains(u'*') && !relative->contains(u'?');
         if (!nameable || !member.regular || member.size > limits_.memberBytes ||
             total > limits_.archiveBytes) {
             qCWarning(lcArchive) << "member refused:" << member.name << "in" << archive;
