@@ -426,7 +426,7 @@ QString archiveFolder(const QString& workFolder, const QString& archive) {
     const QByteArray digest =
         QCryptographicHash::hash(platform::pathBytes(archive), QCryptographicHash::Sha1);
     // Neither the hand-off folder's nor the lock's name; 64 bits keep archives apart.
-    return withSlash(workFolder) + QStringLiteral("Archive-") +
+    return withSlash(workFolder) + QLatin1String(ArchiveFolderPrefix) +
            QString::fromLatin1(digest.toHex().left(16)) + u'/';
 }
 

@@ -30,7 +30,9 @@ struct ExtractLimits {
 };
 
 // The folder (ending in "/") below `workFolder` that the members of `archive` go to:
-// named from the archive's path, so the same archive always gets the same folder.
+// ArchiveFolderPrefix and a name from the archive's path, so the same archive always gets
+// the same folder.
+inline constexpr char ArchiveFolderPrefix[] = "Archive-";
 QString archiveFolder(const QString& workFolder, const QString& archive);
 
 struct ExtractOutcome {
