@@ -2,7 +2,8 @@
 """Writes the crafted hostile inputs into seed folders below OUT (one per fuzz target).
 
 They are made here, from a few lines each, instead of being kept as binaries:
-  smf_reader/  note pairs all on one tick; a century-long song; restrikes on one tick
+  smf_reader/  note pairs all on one tick; a century-long song; restrikes on one tick; a song
+               whose time saturates
   mlt/         wildcard member lines; an over-long line
   archive/     members named like the player's own entries; an LZH name CP932 cannot read
 """
@@ -36,6 +37,12 @@ def century():
     body = vlq(0) + b"\xFF\x51\x03\xFF\xFF\xFF"
     for _ in range(8):
         body += vlq(0x0FFFFFFF) + b"\x90\x3C\x64"
+    return smf(1, body + vlq(0x0FFFFFFF) + b"\xFF\x2F\x00")
+
+
+def saturated():
+    slowest = b"\xFF\x51\x03\xFF\xFF\xFF"
+    body = vlq(0) + slowest + (vlq(0x0FFFFFFF) + b"\x90\x3C\x64") * 9 + vlq(0) + slowest
     return smf(1, body + vlq(0x0FFFFFFF) + b"\xFF\x2F\x00")
 
 
@@ -87,6 +94,7 @@ def main():
         "smf_reader/same-tick-8000.mid": same_tick(8000),
         "smf_reader/century.mid": century(),
         "smf_reader/restrikes.mid": restrikes(),
+        "smf_reader/saturated.mid": saturated(),
         "mlt/wildcard.mlt": b"[MIDILIST]\n/m/a.zip/*\nAPP /m/b.lzh\n*.*\nEND APP\n/m/c.rar/*.mid\n",
         "mlt/long-line.mlt": b"[MIDILIST]\n/m/" + b"y" * 5000 + b".mid\n/m/b.mid\n",
         "archive/own-entries.zip": b"\x00" + zip_of(

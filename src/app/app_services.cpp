@@ -36,7 +36,6 @@ AppServices::AppServices(config::ModuleState& module, config::Settings& settings
     services.preparation.extract = [this](const QString& archive, const QString& member, quintptr) {
         extractor_.extractListedMember(archive, member, reporter_);
     };
-    services.preparation.lastLhasaArchive = [this] { return extractor_.lastLhasaArchive(); };
     // The desktop's default application; a failure is not reported.
     services.openDocument = [](const QString& path, const QString&) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));

@@ -28,7 +28,38 @@ void onQuitSignal(int number) {
     errno = saved;
 }
 
+volatile std::sig_atomic_t raisedSignal = 0;
+
+void onFlagSignal(int number) {
+    raisedSignal = number;
+}
+
 }  // namespace
+
+QuitFlag::QuitFlag() {
+    raisedSignal = 0;
+    struct sigaction action {};
+    action.sa_handler = onFlagSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (std::size_t i = 0; i < QuitSignalNumbers.size(); ++i) {
+        if (::sigaction(QuitSignalNumbers[i], &action, &previous_[i]) != 0) {
+            qCWarning(lcQuitSignals)
+                << "signal" << QuitSignalNumbers[i] << "not handled:" << std::strerror(errno);
+            previous_[i].sa_handler = SIG_DFL;
+        }
+    }
+}
+
+QuitFlag::~QuitFlag() {
+    for (std::size_t i = 0; i < QuitSignalNumbers.size(); ++i) {
+        ::sigaction(QuitSignalNumbers[i], &previous_[i], nullptr);
+    }
+}
+
+int QuitFlag::raised() const {
+    return raisedSignal;
+}
 
 QuitSignals::QuitSignals(std::function<void()> quit) : quit_(std::move(quit)) {
     if (::pipe2(pipe_.data(), O_CLOEXEC | O_NONBLOCK) != 0) {

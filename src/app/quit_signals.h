@@ -4,6 +4,8 @@
 // before the desktop session ends. A signal handler may do almost nothing, so it only
 // writes the signal number into a pipe; the event loop reads it and runs the quit.
 
+#include <signal.h>
+
 #include <QObject>
 #include <array>
 #include <functional>
@@ -35,6 +37,23 @@ class QuitSignals final : public QObject {
     std::unique_ptr<QSocketNotifier> notifier_;
     bool active_ = false;
     bool quitting_ = false;
+};
+
+// The same signals for work that runs without an event loop (the command-line tools):
+// they only raise a flag, which the work looks at between its steps to stop cleanly. The
+// previous handlers come back when this goes away.
+class QuitFlag {
+  public:
+    QuitFlag();
+    ~QuitFlag();
+    QuitFlag(const QuitFlag&) = delete;
+    QuitFlag& operator=(const QuitFlag&) = delete;
+
+    // The number of the signal that asked to quit; 0 while none has.
+    int raised() const;
+
+  private:
+    std::array<struct sigaction, 3> previous_{};
 };
 
 }  // namespace vesk::app

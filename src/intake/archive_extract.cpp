@@ -7,11 +7,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QProcess>
+#include <QRegularExpression>
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -245,6 +247,28 @@ class MemberReader {
     QFile localFile_;
 };
 
+// Makes `folder` (below the private work folder) or takes the real folder that is there;
+// anything else standing in its place (a planted link) is refused.
+bool makeOwnFolder(QString folder) {
+    if (folder.endsWith(u'/')) {
+        folder.chop(1);
+    }
+    const QByteArray native = platform::pathBytes(folder);
+    struct stat info {};
+    if (::lstat(native.constData(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            return true;
+        }
+        qCWarning(lcArchive) << "not a folder, nothing extracted into it:" << folder;
+        return false;
+    }
+    if (!QDir().mkpath(QFileInfo(folder).absolutePath())) {
+        qCWarning(lcArchive) << "cannot make the folder of" << folder;
+        return false;
+    }
+    return sysCall(::mkdir(native.constData(), 0700), "mkdir", folder) == 0;
+}
+
 // Writes the current member below the destination folder.
 class MemberWriter {
   public:
@@ -310,8 +334,7 @@ class MemberWriter {
     // Makes the member's folders below the destination, refusing to pass through
     // anything that is not a real folder (a link planted there could lead elsewhere).
     bool makeFolders(const QString& relative, QString& target) {
-        if (!QDir().mkpath(destination_)) {
-            qCWarning(lcArchive) << "cannot make" << destination_;
+        if (!makeOwnFolder(destination_)) {
             return false;
         }
         const QStringList parts = relative.split(u'/');
@@ -354,13 +377,6 @@ QString withSlash(const QString& folder) {
     return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 
-// A member path whose first part is one of the player's own entries in the work folder.
-bool reachesOwnEntry(const QString& relative) {
-    const QString top = relative.section(u'/', 0, 0);
-    return top == QLatin1String(config::HandoffFolderName) ||
-           top == QLatin1String(config::LockFolderName);
-}
-
 // Members that were left out are told once per archive; the log has each one.
 void tellRefused(const ExtractOutcome& outcome, const QString& archive, IntakeReporter& reporter) {
     if (outcome.refused > 0) {
@@ -373,7 +389,46 @@ void tellRefused(const ExtractOutcome& outcome, const QString& archive, IntakeRe
     }
 }
 
+// One line of the external archiver's listing: permissions, owner, size, ratio, date, name.
+struct ListedMember {
+    QString name;
+    std::int64_t size = 0;
+    bool regular = false;
+};
+
+std::vector<ListedMember> parseLhasaListing(const QByteArray& listing) {
+    // Latin-1 keeps each byte of a name as one character until it is decoded below.
+    static const QRegularExpression line(QStringLiteral(
+        R"(^(\S+)\s.*?(\d+) +\S+ +[A-Z][a-z]{2} [ \d]\d (?: \d{4}|\d\d:\d\d) (.+)$)"));
+    std::vector<ListedMember> members;
+    for (const QByteArray& bytes : listing.split('\n')) {
+        const QRegularExpressionMatch match = line.match(QString::fromLatin1(bytes));
+        if (!match.hasMatch()) {
+            continue;
+        }
+        const QString permissions = match.captured(1);
+        const QByteArray raw = match.captured(3).toLatin1();
+        ListedMember member;
+        // As bytes: the archiver is given the name it printed, and writes it as such.
+        member.name = platform::pathFromBytes(raw);
+        member.size = match.captured(2).toLongLong();
+        // An LZH link is stored as "name|target"; folders end in "/".
+        member.regular = (permissions.startsWith(u'-') || permissions.startsWith(u'[')) &&
+                         !raw.contains('|') && !raw.endsWith('/');
+        members.push_back(std::move(member));
+    }
+    return members;
+}
+
 }  // namespace
+
+QString archiveFolder(const QString& workFolder, const QString& archive) {
+    const QByteArray digest =
+        QCryptographicHash::hash(platform::pathBytes(archive), QCryptographicHash::Sha1);
+    // Neither the hand-off folder's nor the lock's name; 64 bits keep archives apart.
+    return withSlash(workFolder) + QLatin1String(ArchiveFolderPrefix) +
+           QString::fromLatin1(digest.toHex().left(16)) + u'/';
+}
 
 QString rarErrorText(int code, const QString& archiveName) {
     switch (code) {
@@ -424,15 +479,16 @@ ExtractOutcome ArchiveExtractor::extractArchive(const QString& archive, const QS
             }
             break;
         case ArchiveKind::Rar:
-            if (module_.haveRarReader) {
-                return extractRar(archive, module_.workFolder, patterns, reporter);
+            if (module_.haveRarReader && !module_.workFolder.isEmpty()) {
+                return extractRar(archive, archiveFolder(module_.workFolder, archive), patterns,
+                                  reporter);
             }
             return {};
         case ArchiveKind::None:
             return {};
     }
     if (settings_.useLhasa) {
-        return runLhasa(archive);
+        return runLhasa(archive, patterns, reporter);
     }
     return {};
 }
@@ -464,7 +520,8 @@ ExtractOutcome ArchiveExtractor::extractLibrary(const QString& archive, const QS
     if (reader.open() != 0) {
         return outcome;
     }
-    MemberWriter writer(withSlash(module_.workFolder), limits_, outcome);
+    outcome.folder = archiveFolder(module_.workFolder, archive);
+    MemberWriter writer(outcome.folder, limits_, outcome);
     while (reader.next() == Step::Member) {
         if (reader.isFolder()) {
             continue;
@@ -479,7 +536,7 @@ ExtractOutcome ArchiveExtractor::extractLibrary(const QString& archive, const QS
         if (!wantedByPatterns(relative.value_or(name), patterns)) {
             continue;
         }
-        if (!relative || !reader.isRegularFile() || reachesOwnEntry(*relative)) {
+        if (!relative || !reader.isRegularFile()) {
             qCWarning(lcArchive) << "member refused:" << name << "in" << archive;
             ++outcome.refused;
             continue;
@@ -509,7 +566,8 @@ ExtractOutcome ArchiveExtractor::extractRar(const QString& archive, const QStrin
         qCWarning(lcArchive) << "no work folder to extract into";
         return outcome;
     }
-    MemberWriter writer(withSlash(destination), limits_, outcome);
+    outcome.folder = withSlash(destination);
+    MemberWriter writer(outcome.folder, limits_, outcome);
     const bool single = isSingleMemberRequest(patterns);
     bool first = true;
     for (;;) {
@@ -527,7 +585,7 @@ ExtractOutcome ArchiveExtractor::extractRar(const QString& archive, const QStrin
         const QString name = reader.name();
         const std::optional<QString> relative = safeRelativePath(name);
         if (!reader.isFolder() && !name.isEmpty() && rarWanted(relative.value_or(name), patterns)) {
-            if (!relative || !reader.isRegularFile() || reachesOwnEntry(*relative)) {
+            if (!relative || !reader.isRegularFile()) {
                 qCWarning(lcArchive) << "member refused:" << name << "in" << archive;
                 ++outcome.refused;
             } else {
@@ -547,30 +605,105 @@ ExtractOutcome ArchiveExtractor::extractRar(const QString& archive, const QStrin
     return outcome;
 }
 
-ExtractOutcome ArchiveExtractor::runLhasa(const QString& archive) {
+ExtractOutcome ArchiveExtractor::runLhasa(const QString& archive, const QString& patterns,
+                                          IntakeReporter& reporter) {
     ExtractOutcome outcome;
-    outcome.tracked = false;
-    // Without a folder the archiver would extract into the current one.
-    if (module_.workFolder.isEmpty() || !QDir().mkpath(module_.workFolder)) {
+    if (module_.workFolder.isEmpty()) {
         qCWarning(lcArchive) << "no work folder for the archiver";
         return outcome;
     }
-    // The archiver keeps members inside the folder it is given: it drops absolute paths
-    // and ".." and does not make links.
+    // The archiver lists first; only the members the library reader would take are then
+    // named to it, so it never writes anything else.
+    QByteArray listing;
+    if (!runArchiver({QStringLiteral("-lq"), archive}, &listing)) {
+        return outcome;
+    }
+    std::int64_t total = 0;
+    QStringList wanted;
+    for (const ListedMember& member : parseLhasaListing(listing)) {
+        const std::optional<QString> relative = safeRelativePath(member.name);
+        if (!wantedByPatterns(relative.value_or(member.name), patterns)) {
+            continue;
+        }
+        total += member.size;
+        // Names go to the archiver as UTF-8 arguments, which it matches as wildcards: a name
+        // that is not UTF-8 cannot be named, one holding a wildcard would name others too.
+        const bool nameable = relative && platform::isValidUtf8(platform::pathBytes(*relative)) &&
+                              !relative->contains(u'*') && !relative->contains(u'?');
+        if (!nameable || !member.regular || member.size > limits_.memberBytes ||
+            total > limits_.archiveBytes) {
+            qCWarning(lcArchive) << "member refused:" << member.name << "in" << archive;
+            ++outcome.refused;
+            continue;
+        }
+        wanted.append(*relative);
+    }
+    outcome.folder = archiveFolder(module_.workFolder, archive);
+    if (!wanted.isEmpty() && makeOwnFolder(outcome.folder)) {
+        QStringList folders;
+        for (const QString& relative : wanted) {
+            QString folder = outcome.folder;
+            for (const QString& part : relative.split(u'/').mid(0, relative.count(u'/'))) {
+                folder += part;
+                if (!folders.contains(folder) && !QFileInfo::exists(folder)) {
+                    folders.append(folder);
+                }
+                folder += u'/';
+            }
+        }
+        runArchiver(QStringList{QStringLiteral("-xfq2w=") + outcome.folder, archive} + wanted,
+                    nullptr);
+        for (const QString& folder : folders) {
+            if (QFileInfo(folder).isDir()) {
+                outcome.createdFolders.append(folder);
+            }
+        }
+        // Only regular files within the bounds are kept of what it wrote.
+        for (const QString& relative : wanted) {
+            const QString path = outcome.folder + relative;
+            const QByteArray native = platform::pathBytes(path);
+            struct stat info {};
+            if (::lstat(native.constData(), &info) != 0) {
+                continue;
+            }
+            if (!S_ISREG(info.st_mode) || info.st_size > limits_.memberBytes) {
+                qCWarning(lcArchive) << "archiver output removed:" << path;
+                ::unlink(native.constData());
+                ++outcome.refused;
+                continue;
+            }
+            if (!outcome.written.contains(path)) {
+                outcome.written.append(path);
+            }
+        }
+    }
+    tellRefused(outcome, archive, reporter);
+    return outcome;
+}
+
+bool ArchiveExtractor::runArchiver(const QStringList& arguments, QByteArray* output) const {
     QProcess lhasa;
     lhasa.setProgram(settings_.lhasaPath);
-    lhasa.setArguments({QStringLiteral("-xfq2w=") + module_.workFolder, archive});
-    lhasa.setProcessChannelMode(QProcess::MergedChannels);
+    lhasa.setArguments(arguments);
+    if (output == nullptr) {
+        lhasa.setStandardOutputFile(QProcess::nullDevice());
+    }
+    lhasa.setStandardErrorFile(QProcess::nullDevice());
     lhasa.start();
     if (!lhasa.waitForStarted()) {
         qCWarning(lcArchive) << "cannot start" << settings_.lhasaPath << lhasa.errorString();
-    } else if (!lhasa.waitForFinished(limits_.archiverSeconds * 1000)) {
+        return false;
+    }
+    if (!lhasa.waitForFinished(limits_.archiverSeconds * 1000)) {
         qCWarning(lcArchive) << settings_.lhasaPath << "took too long and was stopped";
         lhasa.kill();
         lhasa.waitForFinished(5000);
+        return false;
     }
-    lastLhasaArchive_ = archive;
-    return outcome;
+    if (output != nullptr) {
+        *output = lhasa.readAllStandardOutput();
+    }
+    return lhasa.exitStatus() == QProcess::NormalExit;
 }
 
 }  // namespace vesk::intake

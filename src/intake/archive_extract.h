@@ -1,14 +1,17 @@
 #pragma once
-// Extracting archive members into the work folder: LZH, ZIP and RAR through libarchive,
+// Extracting archive members below the work folder: LZH, ZIP and RAR through libarchive,
 // or LZH and ZIP through the external archiver when the reader is missing and the user
 // asked for it.
 //
-// Safety: nothing is ever written outside the work folder. Members with absolute paths,
-// drive names or ".." components, and link members, are skipped; a member kept in a
-// sub-folder of the archive is written to the same sub-folder below the work folder.
-// Written bytes are bounded per member and per archive (ExtractLimits); a member that
-// goes over is removed again and the extraction ends there.
+// Each archive has a folder of its own below the work folder (archiveFolder()), so two
+// archives' members of one name never meet and no member can reach the player's own
+// entries. Safety: nothing is ever written outside that folder. Members with absolute
+// paths, drive names or ".." components, and link members, are skipped; a member kept in
+// a sub-folder of the archive is written to the same sub-folder below the archive's
+// folder. Written bytes are bounded per member and per archive (ExtractLimits); a member
+// that goes over is removed again and the extraction ends there.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -26,14 +29,18 @@ struct ExtractLimits {
     int archiverSeconds = 120;
 };
 
+// The folder (ending in "/") below `workFolder` that the members of `archive` go to:
+// ArchiveFolderPrefix and a name from the archive's path, so the same archive always gets
+// the same folder.
+inline constexpr char ArchiveFolderPrefix[] = "Archive-";
+QString archiveFolder(const QString& workFolder, const QString& archive);
+
 struct ExtractOutcome {
-    // False when the external archiver did the work: it extracts every member and does
-    // not say which files it wrote.
-    bool tracked = true;
+    QString folder;              // the archive's folder; empty when nothing was tried
     QStringList written;         // full paths of the files written, in order
     QStringList createdFolders;  // folders made for members kept in sub-folders, outermost first
-    // Wanted members left out: unsafe or unreadable names, links, members that would reach
-    // the player's own entries, a member over the size bounds.
+    // Wanted members left out: unsafe or unreadable names, links, a member over the size
+    // bounds, a name the external archiver cannot be given.
     int refused = 0;
 };
 
@@ -45,7 +52,7 @@ class ArchiveExtractor {
     ArchiveExtractor(const config::ModuleState& module, const config::Settings& settings,
                      ExtractLimits limits = {});
 
-    // Extracts the members of `archive` named by `patterns` into the work folder: wildcard
+    // Extracts the members of `archive` named by `patterns` into its folder: wildcard
     // patterns separated by single spaces, or one member name. The reader is chosen by the
     // archive's last three characters; an archive kind with no reader does nothing.
     ExtractOutcome extractArchive(const QString& archive, const QString& patterns,
@@ -63,19 +70,17 @@ class ArchiveExtractor {
     // Message box under the caption "Error" with the exclamation icon.
     static void showRarError(int code, const QString& archiveName, IntakeReporter& reporter);
 
-    // The archive last handed to the external archiver; its members are all in the work
-    // folder while it is the only extractor.
-    const QString& lastLhasaArchive() const { return lastLhasaArchive_; }
-
   private:
     ExtractOutcome extractLibrary(const QString& archive, const QString& patterns,
                                   IntakeReporter& reporter, bool zip);
-    ExtractOutcome runLhasa(const QString& archive);
+    ExtractOutcome runLhasa(const QString& archive, const QString& patterns,
+                            IntakeReporter& reporter);
+    // Runs the external archiver to its end or its time limit; `output` takes what it printed.
+    bool runArchiver(const QStringList& arguments, QByteArray* output) const;
 
     const config::ModuleState& module_;
     const config::Settings& settings_;
     ExtractLimits limits_;
-    QString lastLhasaArchive_;
 };
 
 }  // namespace vesk::intake

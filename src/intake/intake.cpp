@@ -203,33 +203,24 @@ void Intake::addArchive(const QString& archive, std::vector<SongEntry>& out) {
         patterns += QStringLiteral(" *.rcp *.r36 *.r18 *.g36 *.g18");
     }
     const ExtractOutcome outcome = extractor_.extractArchive(archive, patterns, reporter_);
-    if (module_.workFolder.isEmpty()) {
+    if (outcome.folder.isEmpty()) {
         return;
     }
-    const QString work = withSlash(module_.workFolder);
-    if (!outcome.tracked) {
-        const QDir dir(work);
-        const QStringList present = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-        if (!present.isEmpty()) {
-            scanFolder(work, archive, nullptr, out);
-            for (const QString& name : present) {
-                QFile::remove(work + name);
-            }
-        }
-        return;
-    }
-    // Only what this extraction wrote is looked at and removed again: older files in the
-    // work folder (a song being played, say) are neither listed under this archive nor
-    // deleted under the player.
+    // Only what this extraction wrote is looked at and removed again: a member of the same
+    // archive being played is neither listed twice nor deleted under the player.
     QStringList topLevel;
     for (const QString& written : outcome.written) {
-        const QString rest = written.mid(work.size());
-        if (written.startsWith(work) && !rest.contains(PathSeparator)) {
+        const QString rest = written.mid(outcome.folder.size());
+        if (written.startsWith(outcome.folder) && !rest.contains(PathSeparator)) {
             topLevel.append(rest);
         }
     }
     if (!topLevel.isEmpty()) {
-        scanFolder(work, archive, &topLevel, out);
+        const std::size_t first = out.size();
+        scanFolder(outcome.folder, archive, &topLevel, out);
+        for (std::size_t i = first; i < out.size(); ++i) {
+            out[i].source = archive;
+        }
     }
     for (const QString& written : outcome.written) {
         QFile::remove(written);
@@ -238,6 +229,8 @@ void Intake::addArchive(const QString& archive, std::vector<SongEntry>& out) {
          ++folder) {
         QDir().rmdir(*folder);
     }
+    // Left only when it still holds something.
+    QDir().rmdir(outcome.folder);
 }
 
 void Intake::scanFolder(const QString& folder, const QString& container,
@@ -283,18 +276,16 @@ QString Intake::memberTitle(const QString& container, const QString& name) {
     const QString tail = container.right(4).toUpper();
     bool extract = false;
     if (tail == u".LZH") {
-        extract = module_.haveLzhReader ||
-                  (settings_.useLhasa && container != extractor_.lastLhasaArchive());
+        extract = module_.haveLzhReader || settings_.useLhasa;
     } else if (tail == u".ZIP") {
-        extract = module_.haveZipReader ||
-                  (settings_.useLhasa && container != extractor_.lastLhasaArchive());
+        extract = module_.haveZipReader || settings_.useLhasa;
     } else if (tail == u".RAR") {
         extract = module_.haveRarReader;
     }
     if (extract) {
         extractor_.extractListedMember(container, name, reporter_);
     }
-    return title_(withSlash(module_.workFolder) + name);
+    return title_(archiveFolder(module_.workFolder, container) + name);
 }
 
 void Intake::readMultiList(const QString& path, std::vector<SongEntry>& out) {
@@ -362,7 +353,7 @@ void Intake::readMultiList(const QString& path, std::vector<SongEntry>& out) {
             song = base + PathSeparator + song;
         }
         song = singleSeparators(song);
-        SongEntry entry{getFileName(song), getFolder(song), QString()};
+        SongEntry entry{getFileName(song), getFolder(song), QString(), path};
         entry.title =
             isArchiveMember(entry) ? memberTitle(entry.container, entry.name) : title_(song);
         reporter_.showEntry(entry);

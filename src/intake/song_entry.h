@@ -9,8 +9,14 @@ struct SongEntry {
     QString name;       // file name, or member name inside an archive
     QString container;  // the folder without trailing "/", or the archive's full path
     QString title;
+    // The archive or multi-list file the entry was taken from; empty for a song added by
+    // itself or from a folder. It says where the entry came from, not what it is, so it
+    // takes no part in comparing entries.
+    QString source{};
 
-    bool operator==(const SongEntry&) const = default;
+    bool operator==(const SongEntry& other) const {
+        return name == other.name && container == other.container && title == other.title;
+    }
 };
 
 // True when the entry is a member of an archive: the container ends in ".LZH", ".ZIP" or

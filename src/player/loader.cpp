@@ -1,5 +1,6 @@
 #include "player/loader.h"
 
+#include "intake/archive_extract.h"
 #include "intake/path_text.h"
 #include "platform/file_path.h"
 #include "player/play_order.h"
@@ -36,22 +37,16 @@ std::optional<Player::SongFile> Player::prepareSong(const intake::SongEntry& ent
             qCInfo(lcPlayer) << "archive missing, nothing loaded:" << entry.container;
             return std::nullopt;
         }
-        bool extract = false;
         const SongPreparation& prep = services_.preparation;
-        if (kind == ContainerKind::Rar) {
-            extract = module_.haveRarReader;
-        } else {
-            // Without the library, the archiver program has the member unpacked already
-            // when it unpacked this archive last.
-            const QString lastLhasa = prep.lastLhasaArchive ? prep.lastLhasaArchive() : QString();
-            const bool haveLibrary =
-                kind == ContainerKind::Lzh ? module_.haveLzhReader : module_.haveZipReader;
-            extract = (entry.container != lastLhasa && settings_.useLhasa) || haveLibrary;
-        }
+        const bool extract =
+            kind == ContainerKind::Rar
+                ? module_.haveRarReader
+                : settings_.useLhasa ||
+                      (kind == ContainerKind::Lzh ? module_.haveLzhReader : module_.haveZipReader);
         if (extract && prep.extract) {
             prep.extract(entry.container, entry.name, view().ownerWindow());
         }
-        song.folder = module_.workFolder;
+        song.folder = intake::archiveFolder(module_.workFolder, entry.container);
     }
     song.file = entry.name;
     if (isRecomposerName(entry.name)) {

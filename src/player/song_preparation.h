@@ -19,14 +19,13 @@ ContainerKind containerKind(const intake::SongEntry& entry);
 bool isRecomposerName(const QString& name);
 
 // The outside steps of loading a song. Each may be left empty: extraction then does
-// nothing (the member is expected in the work folder already), conversion gives "".
+// nothing (the member is expected in its archive's folder already), conversion gives "".
 struct SongPreparation {
-    // Extracts `member` of `archive` into the work folder; `owner` parents its dialogs.
+    // Extracts `member` of `archive` into the archive's folder below the work folder;
+    // `owner` parents its dialogs.
     std::function<void(const QString& archive, const QString& member, quintptr owner)> extract;
     // Converts a Recomposer file into the work folder; the new file's name, "" on failure.
     std::function<QString(const QString& path)> convertRcp;
-    // The archive whose members the outside archiver program extracted last.
-    std::function<QString()> lastLhasaArchive;
 };
 
 // The Recomposer converter of the intake bound to the work folder; no extraction yet.

@@ -97,16 +97,30 @@ std::uint32_t TempoMap::firstTickAtOrAfter(std::int64_t ns) const {
     if (ns <= 0) {
         return 0;
     }
-    constexpr double kMaxTick = std::numeric_limits<std::uint32_t>::max();
-    auto t = static_cast<std::uint32_t>(std::clamp(std::floor(tickAt(ns)), 0.0, kMaxTick));
-    // The estimate is off by at most one tick through rounding.
-    while (t < std::numeric_limits<std::uint32_t>::max() && nsAt(t) < ns) {
-        ++t;
+    constexpr std::uint32_t kMaxTick = std::numeric_limits<std::uint32_t>::max();
+    const auto estimate = static_cast<std::uint32_t>(
+        std::clamp(std::floor(tickAt(ns)), 0.0, static_cast<double>(kMaxTick)));
+    // Rounding puts the estimate at most a tick off, except where the song's time has
+    // saturated and many ticks share one time: then the first of them is searched for.
+    const std::uint64_t last = std::min<std::uint64_t>(estimate + 1ULL, kMaxTick);
+    for (std::uint64_t t = estimate > 0 ? estimate - 1 : 0; t <= last; ++t) {
+        const auto tick = static_cast<std::uint32_t>(t);
+        if (nsAt(tick) >= ns && (tick == 0 || nsAt(tick - 1) < ns)) {
+            return tick;
+        }
     }
-    while (t > 0 && nsAt(t - 1) >= ns) {
-        --t;
+    // nsAt never decreases as the tick grows.
+    std::uint64_t low = 0;
+    std::uint64_t high = kMaxTick;
+    while (low < high) {
+        const std::uint64_t middle = low + (high - low) / 2;
+        if (nsAt(static_cast<std::uint32_t>(middle)) >= ns) {
+            high = middle;
+        } else {
+            low = middle + 1;
+        }
     }
-    return t;
+    return static_cast<std::uint32_t>(low);
 }
 
 std::uint32_t TempoMap::microsPerQuarterAt(double tick) const {

@@ -72,6 +72,11 @@ class IntakeTest : public ::testing::Test {
         return all;
     }
 
+    // Where the members of `archive` are written.
+    QString memberFolder(const QString& archive) const {
+        return intake::archiveFolder(module.workFolder, archive);
+    }
+
     TempDir work;
     TempDir songs;
     config::ModuleState module;

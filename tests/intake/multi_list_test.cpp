@@ -170,12 +170,13 @@ TEST_F(IntakeTest, ArchiveMembersInAListAreExtractedForTheirTitles) {
     const std::vector<SongEntry> expected{
         {"two.mid", zip, "Two"}, {"gone.mid", zip, ""}, {"r.mid", rar, "R"}};
     EXPECT_EQ(entries, expected);
-    // Members read for a list stay in the work folder.
-    EXPECT_EQ(workFiles(), (QStringList{"r.mid", "two.mid"}));
+    // Members read for a list stay in their archives' folders.
+    EXPECT_EQ(QDir(memberFolder(zip)).entryList(QDir::Files), QStringList{"two.mid"});
+    EXPECT_EQ(QDir(memberFolder(rar)).entryList(QDir::Files), QStringList{"r.mid"});
 
     module.haveZipReader = false;
     settings.useLhasa = false;
-    QFile::remove(work.path() + QStringLiteral("/two.mid"));
+    QFile::remove(memberFolder(zip) + QStringLiteral("two.mid"));
     auto without = intake().addFiles(list);
     ASSERT_EQ(without.size(), 3u);
     EXPECT_EQ(without[0], (SongEntry{"two.mid", zip, ""}));
@@ -198,7 +199,8 @@ TEST_F(IntakeTest, AWildcardListLineExtractsNothing) {
 
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[2], (SongEntry{"song.mid", zip, "Song"}));
-    EXPECT_EQ(workContents(), QStringList{"song.mid"});
+    EXPECT_EQ(QDir(memberFolder(zip)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"song.mid"});
     EXPECT_TRUE(QDir(work.path() + QStringLiteral("/FileNames"))
                     .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
                     .isEmpty());

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include "intake/archive_extract.h"
 #include "player_rig.h"
 
 namespace vesk::player::test {
@@ -127,31 +128,30 @@ TEST(PlayEntryTest, RecomposerSongsPlayFromTheWorkFolderWithItsDocuments) {
     EXPECT_NE(rig.engine.status(), QStringLiteral("playing"));
 }
 
-TEST(PlayEntryTest, ArchiveMembersAreExtractedOnlyWhenTheyMustBe) {
+TEST(PlayEntryTest, ArchiveMembersAreExtractedWhenAReaderIsThereAndPlayFromTheirFolder) {
     QStringList calls;
-    QString lastLhasa;
     PlayerServices services;
     services.preparation.extract = [&](const QString& archive, const QString& member, quintptr) {
         calls << archive + "|" + member;
     };
-    services.preparation.lastLhasaArchive = [&] { return lastLhasa; };
     PlayerRig rig(services);
     const QString lzh = rig.dir.write("a.lzh", "lzh");
     const QString zip = rig.dir.write("b.ZIP", "zip");
     const QString rar = rig.dir.write("c.rar", "rar");
-    rig.dir.write("work/m.mid", songBytes("Member", 1000));
+    const QString lzhFolder = intake::archiveFolder(rig.module.workFolder, lzh);
+    rig.dir.write(lzhFolder.mid(rig.dir.path().size() + 1) + "m.mid", songBytes("Member", 1000));
     rig.player->state().playList = {{"m.mid", lzh, "L"}, {"m.mid", zip, "Z"}, {"m.mid", rar, "R"}};
-    rig.settings.useLhasa = true;
-    lastLhasa = lzh;
-    rig.player->playEntry(0);  // the archiver program unpacked this archive last
+    rig.player->playEntry(0);  // no reader at all: the member is taken as it is
     EXPECT_TRUE(calls.isEmpty());
-    EXPECT_EQ(rig.engine.fileName(), rig.module.workFolder + "m.mid");
+    EXPECT_EQ(rig.engine.fileName(), lzhFolder + "m.mid");
     EXPECT_EQ(rig.engine.lastCommand(), engine::kSessionPlaying);
+    rig.settings.useLhasa = true;
     rig.player->playEntry(1);
     EXPECT_EQ(calls, QStringList({zip + "|m.mid"}));
     rig.player->playEntry(2);
     EXPECT_EQ(calls.size(), 1);
     rig.module.haveRarReader = true;
+    rig.settings.useLhasa = false;
     rig.module.haveLzhReader = true;
     rig.player->playEntry(2);
     rig.player->playEntry(0);

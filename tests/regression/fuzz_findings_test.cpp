@@ -163,7 +163,7 @@ TEST_F(ExtractTest, DamagedDuplicateMemberLeavesNoFileReportedThatIsGone) {
     for (const QString& written : outcome.written) {
         EXPECT_TRUE(QFileInfo(written).isFile()) << written.toStdString();
     }
-    const QStringList present = QDir(module.workFolder).entryList(QDir::Files);
+    const QStringList present = QDir(outcome.folder).entryList(QDir::Files);
     EXPECT_EQ(present.size(), outcome.written.size());
 }
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/quit_signals.h"
 #include "engine/engine.h"
 #include "platform/console_interaction.h"
 #include "platform/midi_out/offline_synth.h"
@@ -160,10 +161,18 @@ bool takeOptions(QStringList& args, RenderOptions& options, QTextStream& err) {
     return true;
 }
 
+// Ended by a signal: the temporary file goes with the PendingOutput; the status says which.
+int interrupted(int number, const QString& output, QTextStream& err) {
+    err << "veskmidi: stopped by signal " << number << "; " << output << " was not written\n";
+    return 128 + number;
+}
+
 }  // namespace
 
 int runRenderTool(const QStringList& givenArgs, RenderOptions options, QTextStream& out,
                   QTextStream& err) {
+    // Ctrl-C or a kill stops the render between slices, so nothing half-written stays.
+    const QuitFlag quit;
     QStringList args = givenArgs;
     if (!takeOptions(args, options, err)) {
         return 2;
@@ -255,6 +264,9 @@ int runRenderTool(const QStringList& givenArgs, RenderOptions options, QTextStre
         err << "veskmidi: " << error << "\n";
         return 1;
     }
+    if (quit.raised() != 0) {
+        return interrupted(quit.raised(), args.first(), err);
+    }
     PendingOutput pending(args.first());
     if (!pending.reserve(error)) {
         err << "veskmidi: " << error << "\n";
@@ -274,11 +286,21 @@ int runRenderTool(const QStringList& givenArgs, RenderOptions options, QTextStre
 
     std::vector<float> frames;
     auto renderTo = [&](Nanos t) {
+        if (quit.raised() != 0) {
+            return false;
+        }
         clock.set(t);
         backend.pump(t);
         frames.clear();
         synth->renderUntil(t, frames);
         return wav.write(frames);
+    };
+    auto failed = [&] {
+        if (quit.raised() != 0) {
+            return interrupted(quit.raised(), args.first(), err);
+        }
+        err << "veskmidi: " << wav.errorString() << "\n";
+        return 1;
     };
     // What was measured, plus the overrun allowance of each song: never more.
     const Nanos budget = std::chrono::duration_cast<Nanos>(std::chrono::duration<double>(seconds)) +
@@ -305,8 +327,7 @@ int runRenderTool(const QStringList& givenArgs, RenderOptions options, QTextStre
             std::optional<Nanos> next = backend.nextDeadline();
             t = std::max(t + 1ms, std::min(t + Slice, next.value_or(t + Slice)));
             if (!renderTo(t)) {
-                err << "veskmidi: " << wav.errorString() << "\n";
-                return 1;
+                return failed();
             }
         }
         engine.midiClose();
@@ -315,8 +336,7 @@ int runRenderTool(const QStringList& givenArgs, RenderOptions options, QTextStre
         for (Nanos tail = songEnd; ringing && tail < songEnd + MaxReleaseTail;) {
             tail += Slice;
             if (!renderTo(tail)) {
-                err << "veskmidi: " << wav.errorString() << "\n";
-                return 1;
+                return failed();
             }
             ringing = std::any_of(frames.begin(), frames.end(),
                                   [](float v) { return std::abs(v) >= Silence; });
@@ -327,6 +347,9 @@ int runRenderTool(const QStringList& givenArgs, RenderOptions options, QTextStre
     if (rendered == 0) {
         err << "veskmidi: nothing could be rendered; " << args.first() << " was not written\n";
         return 1;
+    }
+    if (quit.raised() != 0) {
+        return interrupted(quit.raised(), args.first(), err);
     }
     if (!wav.close() || !pending.commit(error)) {
         err << "veskmidi: " << (error.isEmpty() ? wav.errorString() : error) << "\n";

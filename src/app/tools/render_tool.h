@@ -18,7 +18,8 @@ struct RenderOptions {
 
 // `args`: optionally "--max-hours N", then the output path, then the song files. Returns 0
 // when every song was rendered, 1 when some could not be (or nothing was written), 2 for a
-// usage error.
+// usage error, 128 + the signal's number when SIGINT, SIGTERM or SIGHUP stopped it (nothing
+// is written then).
 int runRenderTool(const QStringList& args, RenderOptions options, QTextStream& out,
                   QTextStream& err);
 

@@ -155,4 +155,36 @@ bool Associations::inForce(int row) {
         .contains(QLatin1String(PlayerDesktopId));
 }
 
+bool Associations::renameOldEntries() {
+    if (!store_.applicationInstalled()) {
+        return true;
+    }
+    QStringList types;
+    for (int row = 0; row < AssociationRows; ++row) {
+        const QString type = typeOf(row);
+        if (!type.isEmpty() && !types.contains(type)) {
+            types.append(type);
+        }
+    }
+    const QString oldId = QLatin1String(OldPlayerDesktopId);
+    const QString newId = QLatin1String(PlayerDesktopId);
+    bool ok = true;
+    for (const QString& type : types) {
+        for (const char* name : {"", AddedEntry, RemovedEntry, BackupEntry}) {
+            const QString entry = QLatin1String(name);
+            QStringList ids = splitDesktopList(store_.readValue(type, entry));
+            if (!ids.contains(oldId)) {
+                continue;
+            }
+            // In the old one's place, keeping the order of preference; never twice.
+            ids.removeAll(newId);
+            ids[ids.indexOf(oldId)] = newId;
+            ids.removeAll(oldId);
+            ok = store_.writeValue(type, entry, joinDesktopList(ids)) && ok;
+            qCInfo(lcOptions) << "renamed" << oldId << "to" << newId << "for" << type;
+        }
+    }
+    return ok;
+}
+
 }  // namespace vesk::platform::desktop

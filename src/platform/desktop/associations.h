@@ -21,6 +21,8 @@ inline constexpr int FirstArchiveRow = 9;
 inline constexpr char PlayerDesktopName[] = "io.github.veskmidi.VeskMidiPlayer";
 inline constexpr char PlayerDesktopId[] = "io.github.veskmidi.VeskMidiPlayer.desktop";
 inline constexpr char EmptyBackup[] = "veskmidi.empty";
+// The name earlier versions gave the entry they wrote themselves.
+inline constexpr char OldPlayerDesktopId[] = "veskmidi.desktop";
 
 struct AssociationRow {
     const char* extension;  // with its dot
@@ -55,6 +57,11 @@ class Associations {
 
     // Whether the row's association is in force, as the store says now.
     bool inForce(int row);
+
+    // Once the player's entry is installed, the types it associates name that entry where
+    // they named the one of earlier versions (defaults, "Open With" lists, backups), so
+    // the two never stand side by side. False when a write failed.
+    bool renameOldEntries();
 
   private:
     QString typeOf(int row);

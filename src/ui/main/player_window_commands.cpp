@@ -317,6 +317,15 @@ void PlayerWindow::emptyWorkFolder() {
             qCWarning(lcMainWindow) << "cannot remove" << folder.filePath(name);
         }
     }
+    // The archives' folders go with their members (links in them are removed, not followed).
+    const QStringList archiveFolders =
+        folder.entryList({QLatin1String(intake::ArchiveFolderPrefix) + u'*'},
+                         QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks);
+    for (const QString& name : archiveFolders) {
+        if (!QDir(folder.filePath(name)).removeRecursively()) {
+            qCWarning(lcMainWindow) << "cannot remove" << folder.filePath(name);
+        }
+    }
 }
 
 }  // namespace vesk::ui

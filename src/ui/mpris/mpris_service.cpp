@@ -3,13 +3,13 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QTimer>
 #include <QUrl>
 #include <utility>
 
 #include "intake/song_entry.h"
+#include "platform/file_path.h"
 #include "ui/mpris/mpris_adaptors.h"
 
 Q_LOGGING_CATEGORY(lcMpris, "vesk.mpris")
@@ -136,8 +136,13 @@ Snapshot MprisService::snapshot() {
         // A member of an archive has no address of its own: the archive stands for it.
         const QString file = member ? entry.container : entry.container + u'/' + entry.name;
         s.metadata.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(file).toString());
-        if (member) {
-            s.metadata.insert(QStringLiteral("xesam:album"), QFileInfo(entry.container).fileName());
+        // The album is where the song came from: its list or its archive.
+        const QString source = !entry.source.isEmpty() ? entry.source
+                               : member                ? entry.container
+                                                       : QString();
+        if (!source.isEmpty()) {
+            s.metadata.insert(QStringLiteral("xesam:album"),
+                              platform::displayPath(source.section(u'/', -1)));
         }
     }
     return s;

@@ -324,6 +324,7 @@ void OptionsDialog::load() {
     lhasaPath_->setText(s.lhasaPath);
 
     linkingTicks_ = true;
+    associations_.renameOldEntries();
     for (int r = 0; r < AssociationRows; ++r) {
         assocState_[r] = associations_.inForce(r);
         associationList_->item(r)->setCheckState(assocState_[r] ? Qt::Checked : Qt::Unchecked);

@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <memory>
 
+#include "intake/archive_extract.h"
 #include "player/player_rig.h"
 #include "ui/mpris/mpris_service.h"
 
@@ -240,6 +241,30 @@ TEST_F(MprisBus, RaiseQuitAndOpenUriReachTheWindowAndTheIntake) {
     ASSERT_EQ(rig.view.named("open"), QStringList{'"' + path + '"'});
     EXPECT_EQ(call("org.mpris.MediaPlayer2.Player.OpenUri", {"http://example.org/x.mid"}), "()");
     EXPECT_EQ(rig.view.named("open").size(), 1);
+}
+
+// The album is where the song came from: the list that named it or its archive; a song
+// added by itself has none.
+TEST_F(MprisBus, AlbumIsTheListOrArchiveTheSongCameFrom) {
+    auto metadata = [this] {
+        return call("org.freedesktop.DBus.Properties.Get", {kPlayerInterface, "Metadata"});
+    };
+    p.playEntry(0);
+    EXPECT_FALSE(metadata().contains("xesam:album")) << metadata().toStdString();
+
+    p.state().playList[1].source = rig.dir.path() + "/evening.mlt";
+    const QString zip = rig.dir.write("pack.zip", "zip");
+    rig.dir.write(
+        intake::archiveFolder(rig.module.workFolder, zip).mid(rig.dir.path().size() + 1) + "m.mid",
+        player::test::songBytes("Song M", 60000));
+    p.state().playList.push_back({"m.mid", zip, "Song M", zip});
+    p.updateList(-1);
+    p.playEntry(1);
+    EXPECT_EQ(ctl({"metadata", "xesam:album"}), "evening.mlt");
+    EXPECT_TRUE(signalsSeen().contains("evening.mlt")) << "the new album is announced";
+    p.playEntry(3);
+    EXPECT_EQ(ctl({"metadata", "xesam:title"}), "Song M");
+    EXPECT_EQ(ctl({"metadata", "xesam:album"}), "pack.zip");
 }
 
 TEST(MprisService, WithoutABusItSaysWhy) {
