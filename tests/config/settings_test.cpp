@@ -72,6 +72,7 @@ TEST(ConfigReader, NumericValuesFollowTheLeadingNumberRule) {
     };
     const Field repeat = [](const ConfigReadResult& r) { return double(r.settings.repeat); };
     const Field transpose = [](const ConfigReadResult& r) { return double(r.settings.transpose); };
+    const Field loops = [](const ConfigReadResult& r) { return double(r.settings.loops); };
     const Field useB = [](const ConfigReadResult& r) { return double(r.settings.useDeviceB); };
     const Field top = [](const ConfigReadResult& r) { return r.top.value_or(-1); };
     const Field topInt = [](const ConfigReadResult& r) { return double(r.settings.top); };
@@ -101,6 +102,9 @@ TEST(ConfigReader, NumericValuesFollowTheLeadingNumberRule) {
         {"TRANSPOSE=-12", transpose, -12},
         {"TRANSPOSE=13", transpose, 0},
         {"TRANSPOSE=x", transpose, 0},
+        {"LOOPS=8", loops, 8},
+        {"LOOPS=9", loops, 2},
+        {"LOOPS=-1", loops, 2},
         {"USEB=2", useB, 1},
         {"USEB=-1", useB, 1},
         {"USEB=0.1", useB, 1},

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "player/loop_choice.h"
 #include "player/player_rig.h"
 
 namespace vesk::player {
@@ -16,28 +15,6 @@ QByteArray loopedSong() {
     t.at(0, {0x90, 60, 100}).at(960, {0x80, 60, 0});
     t.at(0, {0xB0, 111, 0}).at(0, {0x90, 72, 100}).at(960, {0x80, 72, 0}).end(960);
     return vesk::test::toQByteArray(vesk::test::smf(0, 480, {t}));
-}
-
-TEST(LoopChoice, TheCountAppliesAlwaysOrOnlyWhileOneSongRepeats) {
-    config::Settings s;
-    s.loops = 3;
-    for (std::int16_t repeat : {0, 2, 3}) {
-        s.repeat = repeat;
-        EXPECT_EQ(loopPassesInForce(s), 0) << repeat;
-    }
-    s.repeat = 1;
-    EXPECT_EQ(loopPassesInForce(s), 3);
-    s.repeat = 0;
-    s.loopAlways = true;
-    EXPECT_EQ(loopPassesInForce(s), 3);
-    s.loops = 0;
-    EXPECT_EQ(loopPassesInForce(s), 0);
-    std::vector<int> cycle;
-    for (int passes = 0, i = 0; i < 10; ++i) {
-        passes = nextLoopChoice(passes);
-        cycle.push_back(passes);
-    }
-    EXPECT_EQ(cycle, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 0, 1}));
 }
 
 TEST(LoopChoice, TheTotalTimeIsThePlayedLengthAndTheClockStaysWithinIt) {

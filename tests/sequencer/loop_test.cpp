@@ -1,32 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
+#include "sequencer/backend_rig.h"
 #include "sequencer/loop_plan.h"
-#include "sequencer/sequencer_backend.h"
-#include "sequencer/sequencer_errors.h"
-#include "sequencer/smf_builder.h"
 #include "sequencer/smf_reader.h"
-#include "support/recording_midi_output.h"
-#include "support/temp_dir.h"
 
-namespace vesk::sequencer {
+namespace vesk::sequencer::test {
 namespace {
 
-using platform::Nanos;
-using platform::RecordedMessage;
-using test::Track;
-
-constexpr Nanos ms(std::int64_t v) {
-    return Nanos{v * 1'000'000};
-}
-
-QByteArray text(const char* s) {
-    return QByteArray(s);
-}
-
 Song readSong(const std::vector<Track>& tracks) {
-    const test::ByteVector bytes = test::smf(1, 100, tracks);
+    const ByteVector bytes = vesk::test::smf(1, 100, tracks);
     Song song;
     EXPECT_EQ(readSmf(bytes, song), SequencerError::None);
     return song;
@@ -34,13 +16,13 @@ Song readSong(const std::vector<Track>& tracks) {
 
 // A track at 100 ticks per quarter and 120 per minute (a tick is 5 ms): an intro note, the
 // looped part from tick 200 to 400 (1 s) with two notes, and an outro note after it.
-Track markedSong(const char* start = "loopStart", const char* end = "loopEnd") {
+Track markedSong(const QByteArray& start = "loopStart", const QByteArray& end = "loopEnd") {
     Track t;
     t.at(0, {0xC0, 5}).at(0, {0x90, 60, 100}).at(20, {0x80, 60, 0});
-    t.meta(180, 0x06, text(start));
+    t.meta(180, 0x06, start);
     t.at(0, {0x90, 72, 100}).at(20, {0x80, 72, 0});
     t.at(80, {0x90, 67, 100}).at(20, {0x80, 67, 0});
-    t.meta(80, 0x06, text(end));
+    t.meta(80, 0x06, end);
     t.at(0, {0x90, 48, 100}).at(20, {0x80, 48, 0}).end(80);
     return t;
 }
@@ -54,26 +36,25 @@ TEST(LoopPoints, MarkersAndControllerFormsAreFound) {
     Track controller;  // on channel 6, looping to the end
     controller.at(0, {0x90, 60, 100}).at(150, {0xB5, 111, 0}).at(250, {0x80, 60, 0}).end();
     Track endOnly;  // a loop end alone loops from the beginning
-    endOnly.at(0, {0x90, 60, 100}).meta(300, 0x06, text("loopEnd")).at(0, {0x80, 60, 0}).end(50);
+    endOnly.at(0, {0x90, 60, 100}).meta(300, 0x06, "loopEnd").at(0, {0x80, 60, 0}).end(50);
     Track startOnly;  // a loop start alone loops to the end
-    startOnly.at(0, {0x90, 60, 100}).meta(100, 0x06, text("LoopStart")).at(200, {0x80, 60, 0});
+    startOnly.at(0, {0x90, 60, 100}).meta(100, 0x06, "LoopStart").at(200, {0x80, 60, 0});
     startOnly.end();
     Track both;  // markers win over controller 111
-    both.at(0, {0xB0, 111, 0}).meta(100, 0x06, text("loopstart")).meta(200, 0x06, text("LOOPEND"));
+    both.at(0, {0xB0, 111, 0}).meta(100, 0x06, "loopstart").meta(200, 0x06, "LOOPEND");
     both.end(100);
     Track brackets;  // not a loop mark here
-    brackets.meta(100, 0x06, text("[")).meta(200, 0x06, text("]")).end(100);
+    brackets.meta(100, 0x06, "[").meta(200, 0x06, "]").end(100);
     Track tooShort;  // 30 ms of loop is a damaged mark
-    tooShort.meta(100, 0x06, text("loopStart")).meta(6, 0x06, text("loopEnd")).end(100);
+    tooShort.meta(100, 0x06, "loopStart").meta(6, 0x06, "loopEnd").end(100);
     Track backwards;  // an end before any start: the end alone counts
-    backwards.meta(100, 0x06, text("loopEnd")).meta(100, 0x06, text("loopStart")).end(100);
+    backwards.meta(100, 0x06, "loopEnd").meta(100, 0x06, "loopStart").end(100);
     Track plain;
     plain.at(0, {0x90, 60, 100}).at(100, {0x80, 60, 0}).end();
 
     const std::vector<Case> cases = {
         {"markers", markedSong(), LoopPoints{200, 400}},
-        {"padded", markedSong("LOOPSTART ", std::string("loopend\0", 8).c_str()),
-         LoopPoints{200, 400}},
+        {"padded", markedSong("LOOPSTART ", QByteArray("loopend\0", 8)), LoopPoints{200, 400}},
         {"controller", controller, LoopPoints{150, 400}},
         {"end only", endOnly, LoopPoints{0, 300}},
         {"start only", startOnly, LoopPoints{100, 300}},
@@ -93,58 +74,10 @@ TEST(LoopPoints, MarkersAndControllerFormsAreFound) {
     }
 }
 
-TEST(LoopPlan, PlayedTimeMapsToPassesAndTheFadeFalls) {
-    const auto plan = planLoop(readSong({markedSong()}), 2, 5'000'000'000);
-    ASSERT_TRUE(plan);
-    EXPECT_EQ(plan->playedLengthNs(), 8'000'000'000);
-    EXPECT_FALSE(planLoop(readSong({markedSong()}), 0, 5'000'000'000));
-
-    // Intro, first pass, the jump, the fade pass, and the end.
-    const std::vector<std::pair<std::int64_t, LoopPlace>> places = {
-        {500'000'000, {0, 500'000'000}},     {1'999'000'000, {0, 1'999'000'000}},
-        {2'000'000'000, {1, 1'000'000'000}}, {4'250'000'000, {3, 1'250'000'000}},
-        {8'000'000'000, {6, 2'000'000'000}}, {9'000'000'000, {6, 2'000'000'000}},
-    };
-    for (const auto& [played, place] : places) {
-        const LoopPlace got = placeInLoop(*plan, played);
-        EXPECT_EQ(got.jumps, place.jumps) << played;
-        EXPECT_EQ(got.songNs, place.songNs) << played;
-    }
-
-    double previous = 1.0;
-    for (std::int64_t t = 0; t <= 8'000'000'000; t += 100'000'000) {
-        const double gain = fadeGain(*plan, t);
-        EXPECT_LE(gain, previous) << t;
-        previous = gain;
-    }
-    EXPECT_EQ(fadeGain(*plan, 3'000'000'000), 1.0);
-    EXPECT_NEAR(fadeGain(*plan, 5'500'000'000), 0.5, 1e-9);
-    EXPECT_EQ(fadeGain(*plan, 8'000'000'000), 0.0);
-    EXPECT_EQ(fadedVolume(100, 0.5), 50);
-    EXPECT_EQ(fadedVolume(127, 0.0), 0);
-}
-
-class LoopedSong : public ::testing::Test {
+class LoopedSong : public BackendRig {
   protected:
     void open(const std::vector<Track>& tracks) {
-        const QString path =
-            dir.write(QStringLiteral("song.mid"), test::toQByteArray(test::smf(1, 100, tracks)));
-        ASSERT_EQ(send("open \"" + path.toStdString() + "\" alias Song"), SequencerError::None);
-    }
-    SequencerError send(const std::string& command) {
-        return SequencerError{seq.sendString(command, nullptr, 0)};
-    }
-    std::string ask(const std::string& what) {
-        char reply[64] = {};
-        EXPECT_EQ(seq.sendString("status Song " + what, reply, sizeof reply), 0);
-        return reply;
-    }
-    void run(const std::string& command) {
-        EXPECT_EQ(send(command), SequencerError::None) << command;
-    }
-    void at(std::int64_t millis) {
-        clock.set(ms(millis));
-        seq.pump(clock.now());
+        BackendRig::open(vesk::test::smf(1, 100, tracks));
     }
     // Plays to `millis` in 10 ms steps, as a playback thread would.
     void playTo(std::int64_t millis) {
@@ -152,10 +85,10 @@ class LoopedSong : public ::testing::Test {
             at(t);
         }
     }
-    std::vector<RecordedMessage> sent(int status, int data1 = -1) const {
+    std::vector<RecordedMessage> sent(int status, int data1) const {
         std::vector<RecordedMessage> out;
         for (const RecordedMessage& m : output.messages()) {
-            if (!m.bytes.empty() && m.bytes[0] == status && (data1 < 0 || m.bytes[1] == data1) &&
+            if (m.bytes.size() == 3 && m.bytes[0] == status && m.bytes[1] == data1 &&
                 (status >> 4 != 9 || m.bytes[2] > 0)) {
                 out.push_back(m);
             }
@@ -169,24 +102,19 @@ class LoopedSong : public ::testing::Test {
         }
         return out;
     }
-
-    platform::VirtualClock clock;
-    platform::RecordingMidiOutputService output{1};
-    SequencerBackend seq{output, clock, SequencerBackend::Drive::Manual};
-    test::TempDir dir;
 };
 
 TEST_F(LoopedSong, PlaysTheLoopNTimesThenFadesAndStopsAtThePlayedLength) {
     open({markedSong()});
-    run("set Song loops 2");
-    EXPECT_EQ(ask("length"), "8000");
+    run("set Tavorin loops 2");
+    EXPECT_EQ(status("length"), "8000");
     clock.set(ms(0));
-    run("play Song");
+    run("play Tavorin");
     playTo(2500);
-    EXPECT_EQ(ask("position"), "2500");  // played time runs on across the jump
+    EXPECT_EQ(status("position"), "2500");  // played time runs on across the jump
     playTo(8200);
-    EXPECT_EQ(ask("mode"), "stopped");
-    EXPECT_EQ(ask("position"), "8000");
+    EXPECT_EQ(status("mode"), "stopped");
+    EXPECT_EQ(status("position"), "8000");
 
     EXPECT_EQ(noteOnTimes(60), std::vector<std::int64_t>{0});
     // Two passes, then the looped part again while it fades, until 8 s.
@@ -225,9 +153,9 @@ TEST_F(LoopedSong, TheJumpEndsSoundingNotesAndRestoresTheStateAtTheLoopStart) {
     t.at(0, {0x91, 70, 100}).at(150, {0x91, 64, 100});  // struck again at the very end
     t.end();
     open({t});
-    run("set Song loops 1");
+    run("set Tavorin loops 1");
     clock.set(ms(0));
-    run("play Song");
+    run("play Tavorin");
     playTo(2100);
 
     // At the seam (2 s): the held note ends before anything of the next pass, no key is
@@ -262,25 +190,28 @@ TEST_F(LoopedSong, TheJumpEndsSoundingNotesAndRestoresTheStateAtTheLoopStart) {
               1);
     // The reset before the loop is not sent again: the looped part holds no System
     // Exclusive message.
-    EXPECT_EQ(sent(0xF0).size(), 1u);
+    const auto messages = output.messages();
+    EXPECT_EQ(std::count_if(messages.begin(), messages.end(),
+                            [](const RecordedMessage& m) { return m.bytes.at(0) == 0xF0; }),
+              1);
 }
 
 TEST_F(LoopedSong, SeeksCountPlayedTimeAndASongWithoutMarksPlaysAsWritten) {
     open({markedSong()});
-    run("set Song loops 3");
-    EXPECT_EQ(ask("length"), "9000");
+    run("set Tavorin loops 3");
+    EXPECT_EQ(status("length"), "9000");
     clock.set(ms(0));
-    run("seek Song to 3250");  // the third pass, a quarter second in
-    run("play Song");
-    EXPECT_EQ(ask("position"), "3250");
+    run("seek Tavorin to 3250");  // the third pass, a quarter second in
+    run("play Tavorin");
+    EXPECT_EQ(status("position"), "3250");
     playTo(850);  // clock time: played 4100
     EXPECT_EQ(noteOnTimes(67), std::vector<std::int64_t>{250});
     EXPECT_EQ(noteOnTimes(72), std::vector<std::int64_t>{750});
-    EXPECT_EQ(ask("position"), "4100");
+    EXPECT_EQ(status("position"), "4100");
     // Looping switched off while playing: the song goes on to its end as written.
-    run("set Song loops 0");
-    EXPECT_EQ(ask("length"), "2500");
-    run("close Song");
+    run("set Tavorin loops 0");
+    EXPECT_EQ(status("length"), "2500");
+    run("close Tavorin");
 
     Track plain;
     plain.at(0, {0x90, 60, 100}).at(100, {0x80, 60, 0}).at(0, {0xB0, 7, 80}).end(100);
@@ -288,14 +219,14 @@ TEST_F(LoopedSong, SeeksCountPlayedTimeAndASongWithoutMarksPlaysAsWritten) {
     for (const char* loops : {"0", "2"}) {
         output.clear();
         open({plain});
-        run(std::string("set Song loops ") + loops);
-        EXPECT_EQ(ask("length"), "1000");
+        run(std::string("set Tavorin loops ") + loops);
+        EXPECT_EQ(status("length"), "1000");
         clock.set(ms(0));
-        run("play Song");
+        run("play Tavorin");
         playTo(1100);
-        EXPECT_EQ(ask("mode"), "stopped");
+        EXPECT_EQ(status("mode"), "stopped");
         runs.push_back(output.messages());
-        run("close Song");
+        run("close Tavorin");
     }
     ASSERT_EQ(runs[0].size(), runs[1].size());
     for (std::size_t i = 0; i < runs[0].size(); ++i) {
@@ -303,10 +234,10 @@ TEST_F(LoopedSong, SeeksCountPlayedTimeAndASongWithoutMarksPlaysAsWritten) {
         EXPECT_EQ(runs[0][i].due, runs[1][i].due) << i;
     }
     open({plain});
-    EXPECT_EQ(send("set Song loops 100"), SequencerError::BadNumber);
-    EXPECT_EQ(send("set Song loops -1"), SequencerError::BadNumber);
-    EXPECT_EQ(ask("loops"), "0");
+    EXPECT_EQ(send("set Tavorin loops 100"), SequencerError::BadNumber);
+    EXPECT_EQ(send("set Tavorin loops -1"), SequencerError::BadNumber);
+    EXPECT_EQ(status("loops"), "0");
 }
 
 }  // namespace
-}  // namespace vesk::sequencer
+}  // namespace vesk::sequencer::test

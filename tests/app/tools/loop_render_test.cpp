@@ -146,11 +146,12 @@ TEST_F(LoopRender, LoopsAreSeamlessRepeatExactlyNTimesAndFadeToSilence) {
 }
 
 TEST_F(LoopRender, TheLoopCountSetsThePlayedLength) {
-    QString shown;
-    render(markedSong(), {QStringLiteral("--loops"), "4"}, &shown);
-    EXPECT_TRUE(shown.contains(QStringLiteral("\t10000 ms"))) << shown.toStdString();
-    render(markedSong(), {QStringLiteral("--loops"), "0"}, &shown);
-    EXPECT_TRUE(shown.contains(QStringLiteral("\t3000 ms"))) << shown.toStdString();
+    for (const auto& [loops, length] :
+         {std::pair{"4", "\t10000 ms"}, std::pair{"0", "\t3000 ms"}}) {
+        QString shown;
+        render(markedSong(), {QStringLiteral("--loops"), loops}, &shown);
+        EXPECT_TRUE(shown.contains(QString::fromLatin1(length))) << shown.toStdString();
+    }
 
     QString outText;
     QString errText;
