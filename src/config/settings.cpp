@@ -170,6 +170,11 @@ ConfigReadResult readConfig(const QByteArray& bytes) {
             s.transpose = semitones >= -12 && semitones <= 12 ? semitones : 0;
         } else if (key == u"LYRICS") {
             s.lyricsShown = number != 0.0;
+        } else if (key == u"LOOPS") {
+            const std::int16_t passes = toInt16(number);
+            s.loops = passes >= 0 && passes <= 8 ? passes : Settings{}.loops;
+        } else if (key == u"LOOPALWAYS") {
+            s.loopAlways = number != 0.0;
         }
     }
     return result;
@@ -207,6 +212,8 @@ QByteArray writeConfig(const Settings& s) {
         QStringLiteral("AUDIODRIVER=") + oneLine(s.audioDriver),
         QStringLiteral("TRANSPOSE=%1").arg(s.transpose),
         QStringLiteral("LYRICS=") + boolText(s.lyricsShown),
+        QStringLiteral("LOOPS=%1").arg(s.loops),
+        QStringLiteral("LOOPALWAYS=") + boolText(s.loopAlways),
     };
     QByteArray out;
     for (const QString& line : lines) {

@@ -67,6 +67,33 @@ void Engine::openIfClosed(CallResult& result) {
         send(result, openCommand(fileName_, kAlias));
         send(result, withNumber("set Tavorin port ", device_));
         sendTranspose(result);
+        sendLoops(result);
+    }
+}
+
+void Engine::sendLoops(CallResult& result) {
+    if (loops_ != 0) {
+        send(result, withNumber("set Tavorin loops ", loops_));
+    }
+}
+
+void Engine::setLoops(std::int32_t passes) {
+    passes = std::clamp(passes, 0, 99);
+    if (passes == loops_) {
+        return;
+    }
+    loops_ = passes;
+    if (lastCommand_ != kSessionClosed) {
+        CallResult result;
+        send(result, withNumber("set Tavorin loops ", loops_));
+        std::string reply;
+        query(result, "status Tavorin length", kPositionReply, kPositionReply, reply);
+        finish(result);
+        playTime_ = leadingWholeNumber(reply);
+    } else if (!fileName_.isEmpty() && playTime_ > 0) {
+        // Measured apart, so the last result stays that of the user's last command.
+        CallResult unused;
+        playTime_ = measurePlayTime(sequencer_, fileName_, unused, loops_);
     }
 }
 
@@ -218,6 +245,7 @@ void Engine::midiOpen(const QString& newFileName) {
     send(result, openCommand(fileName_, kAlias));
     send(result, withNumber("set Tavorin port ", device_));
     sendTranspose(result);
+    sendLoops(result);
     lastCommand_ = kSessionOpened;
     finish(result);
 }
@@ -288,7 +316,7 @@ SmfInfo Engine::readSmfInfo(const QString& file, bool measure, CallResult& resul
     }
     SmfInfo info = readSmfFile(file);
     if (info.errorCode == kSmfOk && measure) {
-        info.playTime = measurePlayTime(sequencer_, file, result);
+        info.playTime = measurePlayTime(sequencer_, file, result, loops_);
     }
     return info;
 }

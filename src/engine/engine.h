@@ -87,6 +87,11 @@ class Engine {
     std::int32_t transpose() const { return transpose_; }
     void setTranspose(std::int32_t semitones);
 
+    // Passes of a song's marked loop before it fades out (0..99, 0: songs play as
+    // written), for every song from now on, the open one included. playTime() follows.
+    std::int32_t loops() const { return loops_; }
+    void setLoops(std::int32_t passes);
+
     void midiPlay();
     void midiPause();
     // Rewinds, then stops, so that the next MidiPlay starts from the beginning.
@@ -118,6 +123,7 @@ class Engine {
     void openIfClosed(CallResult& result);
     // The session plays new songs untransposed; only a shift is sent.
     void sendTranspose(CallResult& result);
+    void sendLoops(CallResult& result);
     void closeSession(CallResult& result);
     void sendSysEx(const QString& hexText, CallResult& result);
     void showCritical(const QString& text);
@@ -142,6 +148,7 @@ class Engine {
     std::int32_t nowPos_ = 0;
     QString copyright_;
     std::int32_t transpose_ = 0;
+    std::int32_t loops_ = 0;
 };
 
 }  // namespace vesk::engine

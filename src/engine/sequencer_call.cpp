@@ -59,7 +59,7 @@ std::string openCommand(const QString& path, std::string_view alias) {
 }
 
 std::int32_t measurePlayTime(sequencer::CommandSequencer& sequencer, const QString& path,
-                             CallResult& result) {
+                             CallResult& result, std::int32_t loops) {
     constexpr int kLengthReply = 16;
     auto send = [&](std::string_view command) {
         result.add(command, sendCommand(sequencer, command));
@@ -67,6 +67,9 @@ std::int32_t measurePlayTime(sequencer::CommandSequencer& sequencer, const QStri
     std::string reply;
     send(openCommand(path, "DataOnly"));
     send("set DataOnly time format milliseconds");
+    if (loops != 0) {
+        send("set DataOnly loops " + std::to_string(loops));
+    }
     constexpr std::string_view kLength = "status DataOnly length";
     result.add(kLength, sendQuery(sequencer, kLength, kLengthReply, kLengthReply, reply));
     send("close DataOnly");

@@ -30,9 +30,9 @@ sequencer::SequencerError sendQuery(sequencer::CommandSequencer& sequencer,
 std::string openCommand(const QString& path, std::string_view alias);
 
 // The song's length in milliseconds as the sequencer measures it under its own alias
-// "DataOnly" (open, time format, length, close); 0 when it cannot. Every command goes
-// into `result`.
+// "DataOnly" (open, time format, length, close); 0 when it cannot. With `loops` passes
+// (not 0) a looped song measures its played length. Every command goes into `result`.
 std::int32_t measurePlayTime(sequencer::CommandSequencer& sequencer, const QString& path,
-                             CallResult& result);
+                             CallResult& result, std::int32_t loops = 0);
 
 }  // namespace vesk::engine

@@ -38,6 +38,7 @@ void Player::repeatCommand(std::int16_t index) {
     if (mode == static_cast<std::int16_t>(RepeatModes::Shuffle)) {
         rebuildShuffleOrder();
     }
+    applyLoops();
     view().showRepeat(mode, repeatIndicator(mode));
     changed();
 }

@@ -21,6 +21,7 @@ Player::Player(engine::Engine& engine, config::Settings& settings,
       random_(random),
       services_(std::move(services)) {
     engine_.setTranspose(settings_.transpose);
+    applyLoops();
 }
 
 void Player::attachView(PlayerView& view, WindowMode mode) {

@@ -124,6 +124,15 @@ class Player {
     void transposeCommand(int step);
     void resetTransposeCommand();
     int transpose() const { return settings_.transpose; }
+    // Loop points (loop_choice.cpp): a song that marks a loop plays its looped part
+    // `passes` times (0..8, 0: as written) and fades out; always, or only while one song
+    // repeats. Both stay for the next songs; the total time shows the length heard.
+    void loopsCommand(int passes);
+    // 0, 1, ... 8, then 0 again.
+    void nextLoopsCommand();
+    void loopAlwaysCommand();
+    int loops() const { return settings_.loops; }
+    bool loopAlways() const { return settings_.loopAlways; }
     // Builds ShuffleOrder anew for the list as it is.
     void rebuildShuffleOrder();
 
@@ -161,6 +170,8 @@ class Player {
     void changed();
     void notifyObservers();
     void notifySeeked(std::int32_t position);
+    // Gives the engine the passes in force for the repeat mode and shows the new length.
+    void applyLoops();
 
     // The song as a Standard MIDI File on disk; none when its file or archive is missing.
     struct SongFile {

@@ -12,6 +12,7 @@
 
 #include "platform/posix_file.h"
 #include "sequencer/current_exception.h"
+#include "sequencer/loop_plan.h"
 #include "sequencer/sequencer_errors.h"
 #include "sequencer/sequencer_log.h"
 #include "sequencer/smf_reader.h"
@@ -317,6 +318,14 @@ SequencerError SequencerBackend::execute(std::string_view command, std::string& 
             session->setTranspose(static_cast<int>(*semitones));
             return SequencerError::None;
         }
+        if (what == "loops" && count == 4) {
+            const auto passes = parseNumber(words[3]);
+            if (!passes || *passes < 0 || *passes > kMaxLoopPasses) {
+                return SequencerError::BadNumber;
+            }
+            session->setLoops(static_cast<int>(*passes));
+            return SequencerError::None;
+        }
         return SequencerError::BadSyntax;
     }
     // status
@@ -334,6 +343,8 @@ SequencerError SequencerBackend::execute(std::string_view command, std::string& 
         reply = std::to_string(session->tempo());
     } else if (item == "transpose") {
         reply = std::to_string(session->transpose());
+    } else if (item == "loops") {
+        reply = std::to_string(session->loops());
     } else {
         return SequencerError::BadSyntax;
     }

@@ -8,14 +8,16 @@
 //   set <name> time format milliseconds          (or ms; the only format)
 //   set <name> tempo <bpm>                       see sequencer_core.h for its meaning
 //   set <name> transpose <semitones>             -12..12, see transposer.h
+//   set <name> loops <passes>                    0..99, 0 = as written; see loop_plan.h
 //   play <name> [from <ms>]
 //   pause <name> | stop <name>
 //   seek <name> to start | end | <ms>            stops there
-//   status <name> position | length | mode | tempo | transpose
+//   status <name> position | length | mode | tempo | transpose | loops
 //
 // Replies are decimal milliseconds, beats per minute, or the mode words "playing",
-// "paused" and "stopped". Several aliases may be open at once. sendString answers with
-// the numbers of the SequencerError values (sequencer_errors.h).
+// "paused" and "stopped"; positions and lengths of a looped song count played time.
+// Several aliases may be open at once. sendString answers with the numbers of the
+// SequencerError values (sequencer_errors.h).
 
 #include <map>
 #include <memory>

@@ -14,6 +14,7 @@ using platform::Nanos;
 namespace {
 
 constexpr std::uint8_t kControlChange = 0xB0;
+constexpr std::uint8_t kVolume = 7;
 constexpr std::uint8_t kSustain = 64;
 constexpr std::uint8_t kResetControllers = 121;
 constexpr std::uint8_t kAllNotesOff = 123;
@@ -125,14 +126,22 @@ Nanos SequencerCore::wallForTick(std::uint32_t tick) const {
 
 PlayMode SequencerCore::mode(Nanos now) const {
     // The end may have passed before the playback thread got round to it.
-    if (mode_ == PlayMode::Playing && wallForTick(song_->endTick) <= now) {
-        return PlayMode::Stopped;
+    if (mode_ == PlayMode::Playing) {
+        const auto boundary = loop_.boundary(song_->tempo);
+        if (!(boundary && boundary->jump) &&
+            wallForTick(boundary ? boundary->tick : song_->endTick) <= now) {
+            return PlayMode::Stopped;
+        }
     }
     return mode_;
 }
 
 std::int64_t SequencerCore::positionNs(Nanos now) const {
-    return positionAt(now).ns;
+    return loop_.playedNs(positionAt(now).ns);
+}
+
+std::int64_t SequencerCore::lengthNs() const {
+    return loop_.plan() ? loop_.plan()->playedLengthNs() : lengthNs_;
 }
 
 int SequencerCore::tempoBpm(Nanos now) const {
@@ -177,13 +186,17 @@ void SequencerCore::jumpTo(std::int64_t ns) {
     reanchorOverride();
 }
 
+void SequencerCore::jumpToPlayed(std::int64_t playedNs) {
+    jumpTo(loop_.moveTo(playedNs));
+}
+
 void SequencerCore::play(Nanos now, Output& out) {
     pump(now, out);
     if (mode_ == PlayMode::Playing) {
         return;
     }
     if (atEnd_) {
-        jumpTo(0);
+        jumpToPlayed(0);
     }
     if (needChase_) {
         chase(now, out);
@@ -198,6 +211,7 @@ void SequencerCore::play(Nanos now, Output& out) {
             }
         }
     }
+    loop_.applyFade(song_->channelsUsed, now, out);
     mode_ = PlayMode::Playing;
     anchorWall_ = now;
 }
@@ -227,12 +241,13 @@ void SequencerCore::halt(Nanos now, Output& out) {
         freeze(now);
         silence(now, out);
     }
+    loop_.restoreVolumes(song_->channelsUsed, now, out);
     mode_ = PlayMode::Stopped;
 }
 
 void SequencerCore::seek(std::int64_t ns, Nanos now, Output& out) {
     stop(now, out);
-    jumpTo(ns);
+    jumpToPlayed(ns);
 }
 
 void SequencerCore::setTempo(int bpm, Nanos now, Output& out) {
@@ -248,37 +263,95 @@ void SequencerCore::setTempo(int bpm, Nanos now, Output& out) {
     reanchorOverride();
 }
 
-void SequencerCore::pump(Nanos now, Output& out) {
+std::optional<SequencerCore::Step> SequencerCore::nextStep() const {
     if (mode_ != PlayMode::Playing) {
-        return;
+        return std::nullopt;
     }
+    // A pass of a looped song ends before the events at its boundary; a song played as
+    // written sends everything up to its end.
+    const auto boundary = loop_.boundary(song_->tempo);
     const auto& events = song_->events;
-    while (cursor_ < events.size()) {
-        const Nanos due = wallForTick(events[cursor_].tick);
-        if (due > now) {
+    std::optional<Step> event;
+    if (cursor_ < events.size() && (!boundary || events[cursor_].tick < boundary->tick)) {
+        event = Step{wallForTick(events[cursor_].tick), StepKind::Event, events[cursor_].tick};
+    }
+    if (const auto fadeTick = loop_.nextFadeTick(song_->tempo)) {
+        const Step fade{wallForTick(*fadeTick), StepKind::Fade, *fadeTick};
+        if (!event || fade.due < event->due) {
+            return fade;
+        }
+    }
+    if (event) {
+        return event;
+    }
+    const std::uint32_t endTick = boundary ? boundary->tick : song_->endTick;
+    return Step{wallForTick(endTick),
+                boundary && boundary->jump ? StepKind::LoopBack : StepKind::End, endTick};
+}
+
+void SequencerCore::pump(Nanos now, Output& out) {
+    while (const auto step = nextStep()) {
+        if (step->due > now) {
             return;
         }
-        dispatch(events[cursor_], due, out);
-        ++cursor_;
-    }
-    const Nanos end = wallForTick(song_->endTick);
-    if (end <= now) {
-        finish(end, out);
+        switch (step->kind) {
+            case StepKind::Event:
+                dispatch(song_->events[cursor_], step->due, out);
+                ++cursor_;
+                break;
+            case StepKind::Fade:
+                loop_.fadeStep(song_->channelsUsed, step->due, out);
+                break;
+            case StepKind::LoopBack:
+                loopBack(step->due, out);
+                break;
+            case StepKind::End:
+                finish(step->due, step->tick, out);
+                break;
+        }
     }
 }
 
 std::optional<Nanos> SequencerCore::nextDeadline() const {
-    if (mode_ != PlayMode::Playing) {
-        return std::nullopt;
-    }
-    const auto& events = song_->events;
-    return wallForTick(cursor_ < events.size() ? events[cursor_].tick : song_->endTick);
+    const auto step = nextStep();
+    return step ? std::optional<Nanos>(step->due) : std::nullopt;
 }
 
-void SequencerCore::finish(Nanos end, Output& out) {
+void SequencerCore::loopBack(Nanos due, Output& out) {
+    const LoopPlan& plan = *loop_.plan();
+    silence(due, out);
+    // A set tempo that ran out before the loop end is not brought back by the jump.
+    if (overrideBpm_ > 0 && overrideEnd_ && *overrideEnd_ <= plan.endTick) {
+        overrideBpm_ = 0;
+    }
+    loop_.jumped();
+    jumpTo(plan.startNs);
+    chase(due, out, plan.sysExInLoop);
+    needChase_ = false;
+    mode_ = PlayMode::Playing;
+    anchorWall_ = due;
+}
+
+void SequencerCore::setLoops(int passes, Nanos now, Output& out) {
+    pump(now, out);
+    const std::int64_t played = positionNs(now);
+    if (mode_ == PlayMode::Playing) {
+        freeze(now);
+    }
+    passes = std::clamp(passes, 0, kMaxLoopPasses);
+    loop_.setPlan(planLoop(*song_, passes, kDefaultFadeNs), passes, played);
+    if (mode_ == PlayMode::Playing) {
+        loop_.applyFade(song_->channelsUsed, now, out);
+    } else {
+        loop_.restoreVolumes(song_->channelsUsed, now, out);
+    }
+}
+
+void SequencerCore::finish(Nanos end, std::uint32_t tick, Output& out) {
     silence(end, out);
-    anchorTick_ = song_->endTick;
-    anchorNs_ = lengthNs_;
+    loop_.restoreVolumes(song_->channelsUsed, end, out);
+    anchorTick_ = tick;
+    anchorNs_ = song_->tempo.nsAt(tick);
     anchorWall_ = end;
     if (overrideBpm_ > 0 && overrideEnd_ && anchorTick_ >= *overrideEnd_) {
         overrideBpm_ = 0;
@@ -303,6 +376,13 @@ void SequencerCore::sendTracked(std::span<const std::uint8_t> message, int chann
             --sounding_[key];
         } else if (kind == kControlChange && message[1] == 0) {
             transposer_.observe(message, port);
+        } else if (kind == kControlChange && message[1] == kVolume) {
+            const std::uint8_t volume = loop_.volumeToSend(channel, velocity);
+            if (volume != velocity) {
+                const std::uint8_t faded[] = {message[0], kVolume, volume};
+                out.send(faded, due, port);
+                return;
+            }
         } else if (kind == kControlChange && message[1] == kSustain) {
             pedal_[ch] = velocity;
         } else if (kind == kControlChange && message[1] == kResetControllers) {
@@ -379,7 +459,7 @@ void SequencerCore::silence(Nanos now, Output& out) {
     }
 }
 
-void SequencerCore::chase(Nanos now, Output& out) {
+void SequencerCore::chase(Nanos now, Output& out, bool withSysEx) {
     const Song& song = *song_;
     std::vector<ChannelState> channels(kChannelIndexes);
     std::vector<std::size_t> sysEx;
@@ -449,9 +529,11 @@ void SequencerCore::chase(Nanos now, Output& out) {
         }
     }
 
-    transposer_.resetParts();
-    for (std::size_t i : sysEx) {
-        sendSysEx(song.blobBytes(song.events[i]), song.events[i].port, now, out);
+    if (withSysEx) {
+        transposer_.resetParts();
+        for (std::size_t i : sysEx) {
+            sendSysEx(song.blobBytes(song.events[i]), song.events[i].port, now, out);
+        }
     }
     for (int ch = 0; ch < kChannelIndexes; ++ch) {
         if (!(song.channelsUsed & (1u << ch))) {

@@ -21,6 +21,7 @@
 #include <span>
 
 #include "platform/clock.h"
+#include "sequencer/loop_playback.h"
 #include "sequencer/song.h"
 #include "sequencer/transposer.h"
 
@@ -44,7 +45,8 @@ class SequencerCore {
     // State as of `now`; a song that has played to its end reads stopped at its length.
     PlayMode mode(platform::Nanos now) const;
     std::int64_t positionNs(platform::Nanos now) const;
-    std::int64_t lengthNs() const { return lengthNs_; }
+    // With a loop in effect, positions and the length are played time (loop_plan.h).
+    std::int64_t lengthNs() const;
     // Tempo in force at `now` in beats per minute, rounded.
     int tempoBpm(platform::Nanos now) const;
 
@@ -67,6 +69,10 @@ class SequencerCore {
     // already sounding end where they began.
     void setTranspose(int semitones, platform::Nanos now, Output& out);
     int transpose() const { return transposer_.semitones(); }
+    // Plays a song's looped part `passes` times and fades (0: as written). Playback goes
+    // on from the same place in the song.
+    void setLoops(int passes, platform::Nanos now, Output& out);
+    int loops() const { return loop_.passes(); }
     // Stops and silences, for closing the session or leaving a device.
     void halt(platform::Nanos now, Output& out);
 
@@ -86,10 +92,19 @@ class SequencerCore {
     platform::Nanos overrideEndWall() const;
     void freeze(platform::Nanos now);
     void jumpTo(std::int64_t ns);
+    void jumpToPlayed(std::int64_t playedNs);
+    enum class StepKind { Event, Fade, LoopBack, End };
+    struct Step {
+        platform::Nanos due;
+        StepKind kind;
+        std::uint32_t tick;
+    };
+    std::optional<Step> nextStep() const;
+    void loopBack(platform::Nanos due, Output& out);
     void reanchorOverride();
-    void finish(platform::Nanos end, Output& out);
+    void finish(platform::Nanos end, std::uint32_t tick, Output& out);
     void silence(platform::Nanos now, Output& out);
-    void chase(platform::Nanos now, Output& out);
+    void chase(platform::Nanos now, Output& out, bool withSysEx = true);
     // `channel` is the channel index the message is for.
     void sendTracked(std::span<const std::uint8_t> message, int channel, platform::Nanos due,
                      Output& out);
@@ -113,6 +128,7 @@ class SequencerCore {
     std::array<std::uint8_t, platform::kChannelIndexes * 128> sounding_{};
     std::array<std::uint8_t, platform::kChannelIndexes> pedal_{};
     Transposer transposer_;
+    LoopPlayback loop_;
 };
 
 }  // namespace vesk::sequencer

@@ -148,6 +148,17 @@ void SequencerSession::setTranspose(int semitones) {
     core_.setTranspose(semitones, clock_.now(), output_);
 }
 
+void SequencerSession::setLoops(int passes) {
+    std::lock_guard lock(mutex_);
+    core_.setLoops(passes, clock_.now(), output_);
+    wake();
+}
+
+int SequencerSession::loops() const {
+    std::lock_guard lock(mutex_);
+    return core_.loops();
+}
+
 int SequencerSession::transpose() const {
     std::lock_guard lock(mutex_);
     return core_.transpose();

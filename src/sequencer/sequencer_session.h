@@ -43,6 +43,7 @@ class SequencerSession {
     void seek(std::int64_t ms);
     void setTempo(int bpm);
     void setTranspose(int semitones);
+    void setLoops(int passes);
     // Silences, stops the thread and closes the device.
     void close();
 
@@ -51,6 +52,7 @@ class SequencerSession {
     std::int64_t lengthMs() const;
     int tempo() const;
     int transpose() const;
+    int loops() const;
 
     void pump(platform::Nanos now);
     std::optional<platform::Nanos> nextDeadline() const;

@@ -72,6 +72,7 @@ TEST(ConfigReader, NumericValuesFollowTheLeadingNumberRule) {
     };
     const Field repeat = [](const ConfigReadResult& r) { return double(r.settings.repeat); };
     const Field transpose = [](const ConfigReadResult& r) { return double(r.settings.transpose); };
+    const Field loops = [](const ConfigReadResult& r) { return double(r.settings.loops); };
     const Field useB = [](const ConfigReadResult& r) { return double(r.settings.useDeviceB); };
     const Field top = [](const ConfigReadResult& r) { return r.top.value_or(-1); };
     const Field topInt = [](const ConfigReadResult& r) { return double(r.settings.top); };
@@ -101,6 +102,9 @@ TEST(ConfigReader, NumericValuesFollowTheLeadingNumberRule) {
         {"TRANSPOSE=-12", transpose, -12},
         {"TRANSPOSE=13", transpose, 0},
         {"TRANSPOSE=x", transpose, 0},
+        {"LOOPS=8", loops, 8},
+        {"LOOPS=9", loops, 2},
+        {"LOOPS=-1", loops, 2},
         {"USEB=2", useB, 1},
         {"USEB=-1", useB, 1},
         {"USEB=0.1", useB, 1},
@@ -151,7 +155,7 @@ TEST(ConfigWriter, WritesTheLinesInOrderWithCrLf) {
     s.top = -150;
     s.lastFile = QStringLiteral("/home/u/曲");
     QList<QByteArray> lines = writeConfig(s).split('\n');
-    ASSERT_EQ(lines.size(), 30);  // 29 lines and the empty rest after the last CR LF
+    ASSERT_EQ(lines.size(), 32);  // 31 lines and the empty rest after the last CR LF
     EXPECT_EQ(lines.last(), "");
     for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
         ASSERT_TRUE(lines[i].endsWith('\r')) << i;
@@ -191,6 +195,8 @@ TEST(ConfigWriter, RoundTripIsStable) {
     s.soundFont = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
     s.transpose = -7;
     s.lyricsShown = true;
+    s.loops = 5;
+    s.loopAlways = true;
     ConfigReadResult r = readConfig(writeConfig(s));
     ASSERT_TRUE(r.valid);
     EXPECT_EQ(r.settings, s);

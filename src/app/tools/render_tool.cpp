@@ -16,6 +16,7 @@
 #include "platform/midi_out/offline_synth.h"
 #include "platform/midi_out/soundfont.h"
 #include "platform/midi_out/wav_writer.h"
+#include "sequencer/loop_plan.h"
 #include "sequencer/sequencer_backend.h"
 #include "sequencer/sequencer_errors.h"
 #include "sequencer/smf_reader.h"
@@ -148,14 +149,24 @@ struct RenderJob {
 };
 
 bool takeOptions(QStringList& args, RenderOptions& options, QTextStream& err) {
-    while (!args.isEmpty() && args.first() == u"--max-hours") {
+    while (!args.isEmpty() && (args.first() == u"--max-hours" || args.first() == u"--loops")) {
         bool ok = false;
-        const double hours = args.size() > 1 ? args[1].toDouble(&ok) : 0;
-        if (!ok || !(hours > 0) || hours > 1e6) {
-            err << "veskmidi: --max-hours needs a positive number of hours\n";
-            return false;
+        if (args.first() == u"--loops") {
+            const int loops = args.size() > 1 ? args[1].toInt(&ok) : -1;
+            if (!ok || loops < 0 || loops > sequencer::kMaxLoopPasses) {
+                err << "veskmidi: --loops needs a number of passes from 0 to "
+                    << sequencer::kMaxLoopPasses << "\n";
+                return false;
+            }
+            options.loops = loops;
+        } else {
+            const double hours = args.size() > 1 ? args[1].toDouble(&ok) : 0;
+            if (!ok || !(hours > 0) || hours > 1e6) {
+                err << "veskmidi: --max-hours needs a positive number of hours\n";
+                return false;
+            }
+            options.maxHours = hours;
         }
-        options.maxHours = hours;
         args.remove(0, 2);
     }
     return true;
@@ -178,7 +189,7 @@ int runRenderTool(const QStringList& givenArgs, RenderOptions options, QTextStre
         return 2;
     }
     if (args.size() < 2) {
-        err << "usage: veskmidi --render [--max-hours N] OUT.wav FILE...\n";
+        err << "usage: veskmidi --render [--max-hours N] [--loops N] OUT.wav FILE...\n";
         return 2;
     }
     const QFileInfo target(args.first());
@@ -226,7 +237,10 @@ int runRenderTool(const QStringList& givenArgs, RenderOptions options, QTextStre
             ++failures;
             continue;
         }
-        const double songSeconds = static_cast<double>(song.tempo.nsAt(song.endTick)) / 1e9;
+        const auto plan = sequencer::planLoop(song, options.loops, sequencer::kDefaultFadeNs);
+        const double songSeconds =
+            static_cast<double>(plan ? plan->playedLengthNs() : song.tempo.nsAt(song.endTick)) /
+            1e9;
         seconds += songSeconds + std::chrono::duration<double>(MaxReleaseTail).count();
         if (songSeconds > longestSeconds) {
             longestSeconds = songSeconds;
@@ -283,6 +297,7 @@ int runRenderTool(const QStringList& givenArgs, RenderOptions options, QTextStre
     sequencer::SequencerBackend backend(output, clock, sequencer::SequencerBackend::Drive::Manual);
     platform::ConsoleInteraction interaction(err);
     engine::Engine engine(backend, output, interaction);
+    engine.setLoops(options.loops);
 
     std::vector<float> frames;
     auto renderTo = [&](Nanos t) {

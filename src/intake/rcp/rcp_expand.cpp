@@ -20,8 +20,9 @@ bool isDataByte(int value) {
 class TrackExpander {
   public:
     TrackExpander(const RcpSong& song, const RawTrack& track, Conductor& conductor, Budget& budget,
-                  TrackOutput& out, Failure& failure)
-        : song_(song),
+                  TrackOutput& out, Failure& failure, EndlessLoops endless)
+        : endless_(endless),
+          song_(song),
           track_(track),
           conductor_(conductor),
           budget_(budget),
@@ -45,6 +46,7 @@ class TrackExpander {
         int passesDone;
         bool inSameMeasure;
         size_t returnTo;
+        quint64 startTime;
     };
 
     struct Sounding {
@@ -183,6 +185,7 @@ class TrackExpander {
     bool resolveReference(size_t index, size_t& target);
     qint64 referenceTarget(const RawEvent& e) const;
 
+    const EndlessLoops endless_;
     const RcpSong& song_;
     const RawTrack& track_;
     Conductor& conductor_;
@@ -435,7 +438,7 @@ bool TrackExpander::run() {
                 return fail(RcpError::BadLoop, QStringLiteral("loops are nested more than %1 deep")
                                                    .arg(RcpLimits::kMaxLoopDepth));
             }
-            loops_.push_back({i + 1, 0, inSameMeasure_, returnTo_});
+            loops_.push_back({i + 1, 0, inSameMeasure_, returnTo_, now_});
             ++i;
             continue;
         }
@@ -445,7 +448,15 @@ bool TrackExpander::run() {
                 continue;
             }
             Loop& loop = loops_.back();
-            // No count means endless: play it twice.
+            // An endless loop around the whole rest of the track: nothing after it is
+            // ever reached, and the player loops it as long as it is asked to.
+            if (e.step == 0 && endless_ == EndlessLoops::LoopPoints && loops_.size() == 1 &&
+                !inSameMeasure_ && now_ > loop.startTime && now_ <= RcpLimits::kMaxTick) {
+                out_.endlessLoop =
+                    EndlessLoop{static_cast<quint32>(loop.startTime), static_cast<quint32>(now_)};
+                break;
+            }
+            // Otherwise no count means endless: play it twice.
             const int passes = e.step == 0 ? 2 : e.step;
             if (++loop.passesDone < passes) {
                 i = loop.start;
@@ -502,6 +513,7 @@ bool TrackExpander::run() {
     if (!shifted(now_, end)) {
         return false;
     }
+    out_.clockEnd = static_cast<quint32>(std::min<quint64>(now_, RcpLimits::kMaxTick));
     std::stable_sort(out_.events.begin(), out_.events.end(),
                      [](const OutEvent& a, const OutEvent& b) {
                          if (a.tick != b.tick) {
@@ -567,11 +579,11 @@ QByteArray buildExclusive(const QByteArray& templateBytes, int p1, int p2, int c
 }
 
 bool expandTrack(const RcpSong& song, const RawTrack& track, Conductor& conductor, Budget& budget,
-                 TrackOutput& out, Failure& failure) {
+                 TrackOutput& out, Failure& failure, EndlessLoops endless) {
     out = TrackOutput{};
     out.number = track.number;
     out.comment = track.comment;
-    return TrackExpander(song, track, conductor, budget, out, failure).run();
+    return TrackExpander(song, track, conductor, budget, out, failure, endless).run();
 }
 
 }  // namespace vesk::intake::rcp

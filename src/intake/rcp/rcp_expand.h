@@ -5,6 +5,7 @@
 #include "intake/rcp/rcp_song.h"
 
 #include <map>
+#include <optional>
 
 namespace vesk::intake::rcp {
 
@@ -20,12 +21,23 @@ struct OutEvent {
 
 inline constexpr quint8 kAnyPort = 0xFF;
 
+// An endless loop, in ticks of the song before any track's step offset.
+struct EndlessLoop {
+    quint32 start = 0;
+    quint32 end = 0;
+    bool operator==(const EndlessLoop&) const = default;
+};
+
 struct TrackOutput {
     int number = 0;
     QByteArray comment;
     std::vector<OutEvent> events;  // sorted by tick, rank and sequence
     std::vector<QByteArray> blobs;
     quint32 endTick = 0;
+    // The track's own clock at its end, before its step offset.
+    quint32 clockEnd = 0;
+    // Set when the track ends in an endless loop it was asked to keep as loop points.
+    std::optional<EndlessLoop> endlessLoop;
 };
 
 // Song-wide events that belong to the conductor track, one per tick; later tracks
@@ -33,6 +45,8 @@ struct TrackOutput {
 struct Conductor {
     std::map<quint32, quint32> tempo;  // microseconds per quarter note
     std::map<quint32, quint8> key;     // Recomposer key code
+    // The song's loop, written as loopStart and loopEnd markers.
+    std::optional<EndlessLoop> loop;
 };
 
 // Work done so far for the whole song, checked against RcpLimits.
@@ -48,7 +62,13 @@ quint32 tempoMicroseconds(quint64 bpmTimes64);
 // template. Returns an empty array when the template defines nothing or cannot be filled.
 QByteArray buildExclusive(const QByteArray& templateBytes, int p1, int p2, int channel);
 
+// How an endless loop (count 0) is played out.
+enum class EndlessLoops {
+    Twice,       // its body twice, then on
+    LoopPoints,  // an outermost one: its body once, recorded in the output; the track ends
+};
+
 bool expandTrack(const RcpSong& song, const RawTrack& track, Conductor& conductor, Budget& budget,
-                 TrackOutput& out, Failure& failure);
+                 TrackOutput& out, Failure& failure, EndlessLoops endless = EndlessLoops::Twice);
 
 }  // namespace vesk::intake::rcp

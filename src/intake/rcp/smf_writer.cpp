@@ -1,5 +1,6 @@
 #include "intake/rcp/smf_writer.h"
 
+#include <map>
 #include <set>
 
 namespace vesk::intake::rcp {
@@ -92,17 +93,20 @@ void writeConductor(const RcpSong& song, const Conductor& conductor, quint32 end
         data.append(char(8));
         track.meta(0, 0x58, data);
     }
-    auto key = conductor.key.begin();
-    auto tempo = conductor.tempo.begin();
-    while (key != conductor.key.end() || tempo != conductor.tempo.end()) {
-        if (tempo == conductor.tempo.end() ||
-            (key != conductor.key.end() && key->first <= tempo->first)) {
-            track.meta(key->first, 0x59, keySignature(key->second));
-            ++key;
-        } else {
-            track.meta(tempo->first, 0x51, tempoData(tempo->second));
-            ++tempo;
-        }
+    // Key signatures, tempos and loop points in time order; at one tick in that order.
+    std::multimap<quint32, std::pair<quint8, QByteArray>> metas;
+    for (const auto& [tick, code] : conductor.key) {
+        metas.emplace(tick, std::pair{quint8{0x59}, keySignature(code)});
+    }
+    for (const auto& [tick, microseconds] : conductor.tempo) {
+        metas.emplace(tick, std::pair{quint8{0x51}, tempoData(microseconds)});
+    }
+    if (conductor.loop) {
+        metas.emplace(conductor.loop->start, std::pair{quint8{0x06}, QByteArray("loopStart")});
+        metas.emplace(conductor.loop->end, std::pair{quint8{0x06}, QByteArray("loopEnd")});
+    }
+    for (const auto& [tick, meta] : metas) {
+        track.meta(tick, meta.first, meta.second);
     }
     track.finish(endTick, file);
 }

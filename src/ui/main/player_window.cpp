@@ -305,12 +305,14 @@ void PlayerWindow::buildMenus() {
                                 QStringLiteral("半音下げる(&D)\tCtrl+PgDn"));
     transposeResetAction_ = item(transposeMenu_, QStringLiteral("mnu_TransposeReset"),
                                  QStringLiteral("元に戻す(&R)\tCtrl+0"));
+    loopMenu_ = std::make_unique<LoopMenu>(*toolsMenu_, context_.player);
     helpMenu_ = new QMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"), this);
     helpMenu_->setObjectName(QStringLiteral("mnu_Help"));
     readmeAction_ = item(helpMenu_, QStringLiteral("mnu_Readme"), QStringLiteral("Readme表示"));
     helpMenu_->addSeparator()->setObjectName(QStringLiteral("mnu_Sin4"));
 
-    for (QMenu* menu : {fileMenu_, repeatMenu_, mainMenu_, toolsMenu_, transposeMenu_, helpMenu_}) {
+    for (QMenu* menu : {fileMenu_, repeatMenu_, mainMenu_, toolsMenu_, transposeMenu_,
+                        loopMenu_->menu(), helpMenu_}) {
         menu->setFont(skinFont(12));
     }
 }
@@ -341,6 +343,7 @@ void PlayerWindow::syncMenus() {
     transposeUpAction_->setEnabled(semitones < 12);
     transposeDownAction_->setEnabled(semitones > -12);
     transposeResetAction_->setEnabled(semitones != 0);
+    loopMenu_->sync();
 }
 
 void PlayerWindow::focusList() {

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "player/player_view.h"
 #include "ui/main/aux_windows.h"
 #include "ui/main/file_dialogs.h"
+#include "ui/main/loop_menu.h"
 #include "ui/main/main_window.h"
 #include "ui/main/skin_art.h"
 
@@ -222,6 +224,7 @@ class PlayerWindow final : public QWidget, public MainWindow, public player::Pla
     QAction* transposeUpAction_ = nullptr;
     QAction* transposeDownAction_ = nullptr;
     QAction* transposeResetAction_ = nullptr;
+    std::unique_ptr<LoopMenu> loopMenu_;
     QAction* readmeAction_ = nullptr;
 };
 

@@ -396,6 +396,9 @@ bool PlayerWindow::windowKey(QKeyEvent* event) {
         case Qt::Key_0:
             context_.player.resetTransposeCommand();
             return true;
+        case Qt::Key_P:
+            context_.player.nextLoopsCommand();
+            return true;
         default:
             return false;
     }
