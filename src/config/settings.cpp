@@ -170,6 +170,8 @@ ConfigReadResult readConfig(const QByteArray& bytes) {
             s.transpose = semitones >= -12 && semitones <= 12 ? semitones : 0;
         } else if (key == u"LYRICS") {
             s.lyricsShown = number != 0.0;
+        } else if (key == u"CHANNELS") {
+            s.channelsShown = number != 0.0;
         }
     }
     return result;
@@ -207,6 +209,7 @@ QByteArray writeConfig(const Settings& s) {
         QStringLiteral("AUDIODRIVER=") + oneLine(s.audioDriver),
         QStringLiteral("TRANSPOSE=%1").arg(s.transpose),
         QStringLiteral("LYRICS=") + boolText(s.lyricsShown),
+        QStringLiteral("CHANNELS=") + boolText(s.channelsShown),
     };
     QByteArray out;
     for (const QString& line : lines) {

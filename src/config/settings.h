@@ -36,9 +36,11 @@ struct Settings {
     // The built-in synthesizer; empty means the automatic choice.
     QString soundFont;
     QString audioDriver;
-    // Semitones every song is moved by (-12..12), and whether the lyrics window is open.
+    // Semitones every song is moved by (-12..12), and whether the lyrics and channel
+    // windows are open.
     std::int16_t transpose = 0;
     bool lyricsShown = false;
+    bool channelsShown = false;
 
     bool operator==(const Settings&) const = default;
 };

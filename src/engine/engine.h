@@ -87,6 +87,13 @@ class Engine {
     std::int32_t transpose() const { return transpose_; }
     void setTranspose(std::int32_t semitones);
 
+    // Channels held back from the output (bit n: channel n, numbered port * 16 + channel):
+    // the muted ones, and all but the soloed ones while any is soloed. Kept for every
+    // session opened from now on, like the transposition.
+    void setChannelFilter(std::uint32_t muted, std::uint32_t soloed);
+    std::uint32_t mutedChannels() const { return mutedChannels_; }
+    std::uint32_t soloedChannels() const { return soloedChannels_; }
+
     void midiPlay();
     void midiPause();
     // Rewinds, then stops, so that the next MidiPlay starts from the beginning.
@@ -118,6 +125,9 @@ class Engine {
     void openIfClosed(CallResult& result);
     // The session plays new songs untransposed; only a shift is sent.
     void sendTranspose(CallResult& result);
+    // Only a filter that holds something back is sent.
+    void sendChannelFilter(CallResult& result);
+    std::string channelFilterCommand() const;
     void closeSession(CallResult& result);
     void sendSysEx(const QString& hexText, CallResult& result);
     void showCritical(const QString& text);
@@ -142,6 +152,8 @@ class Engine {
     std::int32_t nowPos_ = 0;
     QString copyright_;
     std::int32_t transpose_ = 0;
+    std::uint32_t mutedChannels_ = 0;
+    std::uint32_t soloedChannels_ = 0;
 };
 
 }  // namespace vesk::engine

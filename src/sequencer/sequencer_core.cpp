@@ -281,13 +281,15 @@ void SequencerCore::finish(Nanos end, Output& out) {
 }
 
 void SequencerCore::sendTracked(std::span<const std::uint8_t> message, Nanos due, Output& out) {
+    bool heard = true;
     if (!message.empty() && message[0] >= 0x80 && message[0] < 0xF0 && message.size() >= 2) {
         const std::uint8_t ch = message[0] & 0x0F;
         const std::uint8_t kind = message[0] & 0xF0;
         const std::size_t key = ch * 128u + message[1];
         const std::uint8_t velocity = message.size() > 2 ? message[2] : 0;
+        heard = filter_.audible(ch);
         if (kind == 0x90 && velocity != 0) {
-            if (sounding_[key] < 255) {
+            if (heard && sounding_[key] < 255) {
                 ++sounding_[key];
             }
         } else if ((kind == 0x80 || kind == 0x90) && sounding_[key] > 0) {
@@ -300,7 +302,9 @@ void SequencerCore::sendTracked(std::span<const std::uint8_t> message, Nanos due
             pedal_[ch] = 0;
         }
     }
-    out.send(message, due);
+    if (heard) {
+        out.send(message, due);
+    }
 }
 
 void SequencerCore::dispatch(const SongEvent& e, Nanos due, Output& out) {
@@ -347,6 +351,43 @@ void SequencerCore::setTranspose(int semitones, Nanos now, Output& out) {
     transposer_.setSemitones(semitones);
 }
 
+void SequencerCore::setChannelFilter(ChannelSet muted, ChannelSet soloed, Nanos now, Output& out) {
+    pump(now, out);
+    const ChannelFilter::Change change = filter_.set(muted, soloed);
+    for (int ch = 0; ch < kMaxChannels; ++ch) {
+        if (change.silenced.test(static_cast<std::size_t>(ch))) {
+            releaseChannel(ch, now, out);
+        }
+    }
+    // After a jump the next play chases every channel anyway.
+    if (change.restored.any() && !needChase_) {
+        chase(now, out, &change.restored);
+    }
+}
+
+void SequencerCore::releaseChannel(int channel, Nanos now, Output& out) {
+    if (channel >= static_cast<int>(pedal_.size())) {
+        return;
+    }
+    const auto ch = static_cast<std::uint8_t>(channel);
+    for (std::size_t key = 0; key < 128; ++key) {
+        std::uint8_t& count = sounding_[ch * 128u + key];
+        if (count > 0) {
+            const std::uint8_t msg[] = {static_cast<std::uint8_t>(0x80 | ch),
+                                        static_cast<std::uint8_t>(key), 0};
+            out.send(msg, now);
+            count = 0;
+        }
+    }
+    if (song_->channelsUsed & (1u << ch)) {
+        const auto status = static_cast<std::uint8_t>(kControlChange | ch);
+        const std::uint8_t sustainOff[] = {status, kSustain, 0};
+        const std::uint8_t notesOff[] = {status, kAllNotesOff, 0};
+        out.send(sustainOff, now);
+        out.send(notesOff, now);
+    }
+}
+
 void SequencerCore::silence(Nanos now, Output& out) {
     for (std::size_t key = 0; key < sounding_.size(); ++key) {
         if (sounding_[key] > 0) {
@@ -358,7 +399,8 @@ void SequencerCore::silence(Nanos now, Output& out) {
     sounding_.fill(0);
     transposer_.forgetNotes();
     for (std::uint8_t ch = 0; ch < 16; ++ch) {
-        if (song_->channelsUsed & (1u << ch)) {
+        // A held-back channel was released when it fell silent and has sent nothing since.
+        if ((song_->channelsUsed & (1u << ch)) && filter_.audible(ch)) {
             const auto status = static_cast<std::uint8_t>(kControlChange | ch);
             const std::uint8_t sustainOff[] = {status, kSustain, 0};
             const std::uint8_t notesOff[] = {status, kAllNotesOff, 0};
@@ -368,7 +410,7 @@ void SequencerCore::silence(Nanos now, Output& out) {
     }
 }
 
-void SequencerCore::chase(Nanos now, Output& out) {
+void SequencerCore::chase(Nanos now, Output& out, const ChannelSet* only) {
     const Song& song = *song_;
     std::vector<ChannelState> channels(16);
     std::vector<std::size_t> sysEx;
@@ -438,12 +480,14 @@ void SequencerCore::chase(Nanos now, Output& out) {
         }
     }
 
-    transposer_.resetParts();
-    for (std::size_t i : sysEx) {
-        sendSysEx(song.blobBytes(song.events[i]), now, out);
+    if (only == nullptr) {
+        transposer_.resetParts();
+        for (std::size_t i : sysEx) {
+            sendSysEx(song.blobBytes(song.events[i]), now, out);
+        }
     }
     for (std::uint8_t ch = 0; ch < 16; ++ch) {
-        if (!(song.channelsUsed & (1u << ch))) {
+        if (!(song.channelsUsed & (1u << ch)) || (only != nullptr && !only->test(ch))) {
             continue;
         }
         const ChannelState& c = channels[ch];

@@ -21,6 +21,7 @@
 #include <span>
 
 #include "platform/clock.h"
+#include "sequencer/channel_filter.h"
 #include "sequencer/song.h"
 #include "sequencer/transposer.h"
 
@@ -66,6 +67,11 @@ class SequencerCore {
     // already sounding end where they began.
     void setTranspose(int semitones, platform::Nanos now, Output& out);
     int transpose() const { return transposer_.semitones(); }
+    // Lets only the chosen channels through (see channel_filter.h). A channel that falls
+    // silent has its sounding notes released at once; one that sounds again gets its
+    // controllers, program and bend back as a chase would set them at the position.
+    void setChannelFilter(ChannelSet muted, ChannelSet soloed, platform::Nanos now, Output& out);
+    const ChannelFilter& channelFilter() const { return filter_; }
     // Stops and silences, for closing the session or leaving a device.
     void halt(platform::Nanos now, Output& out);
 
@@ -88,7 +94,10 @@ class SequencerCore {
     void reanchorOverride();
     void finish(platform::Nanos end, Output& out);
     void silence(platform::Nanos now, Output& out);
-    void chase(platform::Nanos now, Output& out);
+    // Sets the state the events before the cursor left: every used channel and the
+    // System Exclusive messages, or only the channels in `only`.
+    void chase(platform::Nanos now, Output& out, const ChannelSet* only = nullptr);
+    void releaseChannel(int channel, platform::Nanos now, Output& out);
     void sendTracked(std::span<const std::uint8_t> message, platform::Nanos due, Output& out);
     void dispatch(const SongEvent& e, platform::Nanos due, Output& out);
     void sendSysEx(std::span<const std::uint8_t> message, platform::Nanos due, Output& out);
@@ -108,6 +117,7 @@ class SequencerCore {
     std::array<std::uint8_t, 16 * 128> sounding_{};
     std::array<std::uint8_t, 16> pedal_{};
     Transposer transposer_;
+    ChannelFilter filter_;
 };
 
 }  // namespace vesk::sequencer

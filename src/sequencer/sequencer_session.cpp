@@ -147,6 +147,11 @@ void SequencerSession::setTranspose(int semitones) {
     core_.setTranspose(semitones, clock_.now(), output_);
 }
 
+void SequencerSession::setChannelFilter(ChannelSet muted, ChannelSet soloed) {
+    std::lock_guard lock(mutex_);
+    core_.setChannelFilter(muted, soloed, clock_.now(), output_);
+}
+
 int SequencerSession::transpose() const {
     std::lock_guard lock(mutex_);
     return core_.transpose();

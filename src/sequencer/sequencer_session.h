@@ -43,6 +43,7 @@ class SequencerSession {
     void seek(std::int64_t ms);
     void setTempo(int bpm);
     void setTranspose(int semitones);
+    void setChannelFilter(ChannelSet muted, ChannelSet soloed);
     // Silences, stops the thread and closes the device.
     void close();
 

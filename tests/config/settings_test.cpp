@@ -151,7 +151,7 @@ TEST(ConfigWriter, WritesTheLinesInOrderWithCrLf) {
     s.top = -150;
     s.lastFile = QStringLiteral("/home/u/曲");
     QList<QByteArray> lines = writeConfig(s).split('\n');
-    ASSERT_EQ(lines.size(), 30);  // 29 lines and the empty rest after the last CR LF
+    ASSERT_EQ(lines.size(), 31);  // 30 lines and the empty rest after the last CR LF
     EXPECT_EQ(lines.last(), "");
     for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
         ASSERT_TRUE(lines[i].endsWith('\r')) << i;
@@ -191,6 +191,7 @@ TEST(ConfigWriter, RoundTripIsStable) {
     s.soundFont = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
     s.transpose = -7;
     s.lyricsShown = true;
+    s.channelsShown = true;
     ConfigReadResult r = readConfig(writeConfig(s));
     ASSERT_TRUE(r.valid);
     EXPECT_EQ(r.settings, s);

@@ -72,6 +72,7 @@ class PlayerWindow final : public QWidget, public MainWindow, public player::Pla
     // Menu commands of the window itself.
     void taskTrayCommand();
     void lyricsCommand();
+    void channelsCommand();
     void exitCommand();
 
     // Window state.
@@ -221,6 +222,7 @@ class PlayerWindow final : public QWidget, public MainWindow, public player::Pla
     QAction* volumeAction_ = nullptr;
     QAction* scrollAction_ = nullptr;
     QAction* lyricsAction_ = nullptr;
+    QAction* channelsAction_ = nullptr;
     QMenu* transposeMenu_ = nullptr;
     QAction* transposeUpAction_ = nullptr;
     QAction* transposeDownAction_ = nullptr;

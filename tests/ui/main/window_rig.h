@@ -142,6 +142,7 @@ struct WindowRig {
             [this](QWidget*) { ++optionsShown; },
             trayAvailable ? [this] { ++trayEntered; } : std::function<void()>()});
         context->showLyrics = showLyrics;
+        context->showChannels = showChannels;
         window = std::make_unique<PlayerWindow>(
             *context, PlayerWindowParts{dialogs, windows, extractor, [this] { ++quits; },
                                         [this] { ++volumeStarts; }, runTimer});
@@ -217,6 +218,7 @@ struct WindowRig {
     RecordingWindows windows;
     bool trayAvailable = true;
     std::function<void(bool shown)> showLyrics;
+    std::function<void(bool shown)> showChannels;
     bool runTimer = false;
     int synthesizerApplied = 0;
     int optionsShown = 0;
