@@ -9,7 +9,9 @@ namespace vesk::player {
 namespace {
 
 std::uint32_t bit(int channel) {
-    return channel >= 0 && channel < 32 ? std::uint32_t{1} << channel : 0;
+    return channel >= 0 && channel < platform::midiout::kActivityChannels
+               ? std::uint32_t{1} << channel
+               : 0;
 }
 
 }  // namespace
