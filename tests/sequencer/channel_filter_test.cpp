@@ -1,28 +1,14 @@
 // Mute and solo in the sequencer's output, on the real back end with a recording device.
 #include <gtest/gtest.h>
 
-#include <map>
+#include "sequencer/backend_rig.h"
 
-#include "sequencer/sequencer_backend.h"
-#include "sequencer/sequencer_errors.h"
-#include "sequencer/smf_builder.h"
-#include "support/recording_midi_output.h"
-#include "support/temp_dir.h"
-
-namespace vesk::sequencer {
+namespace vesk::sequencer::test {
 namespace {
-
-using platform::Nanos;
-using platform::RecordedMessage;
-using test::Track;
-
-constexpr Nanos ms(std::int64_t v) {
-    return Nanos{v * 1'000'000};
-}
 
 // 100 ticks per quarter at 120 per minute: a tick is 5 ms. Channels 1..4 (0..3 here) each
 // set a program, a volume and a bend, then strike a note every 100 ms for two seconds.
-std::vector<Track> fourChannels() {
+ByteVector fourChannels() {
     std::vector<Track> tracks;
     for (int ch = 0; ch < 4; ++ch) {
         Track t;
@@ -33,69 +19,40 @@ std::vector<Track> fourChannels() {
         t.end(10);
         tracks.push_back(t);
     }
-    return tracks;
+    return vesk::test::smf(1, 100, tracks);
 }
 
-class ChannelFilterTest : public ::testing::Test {
+class ChannelFilterTest : public BackendRig {
   protected:
     void SetUp() override {
-        const QString path = dir.write(QStringLiteral("song.mid"),
-                                       test::toQByteArray(test::smf(1, 100, fourChannels())));
-        run("open \"" + path.toStdString() + "\" alias Tavorin");
+        open(fourChannels());
         clock.set(ms(0));
         run("play Tavorin");
     }
-    SequencerError send(const std::string& command) {
-        return SequencerError{seq.sendString(command, nullptr, 0)};
-    }
-    void run(const std::string& command) {
-        ASSERT_EQ(send(command), SequencerError::None) << command;
-    }
-    void at(std::int64_t millis) {
-        clock.set(ms(millis));
-        seq.pump(clock.now());
-    }
-    // Messages of `channel` sent since `from` (an index into the recording).
-    std::vector<std::vector<std::uint8_t>> sentOn(int channel, std::size_t from = 0) const {
-        std::vector<std::vector<std::uint8_t>> out;
+    // Messages of `channel` sent since message `from`.
+    std::vector<ByteVector> sentOn(int channel, std::size_t from) const {
+        std::vector<ByteVector> out;
         const auto all = output.messages();
         for (std::size_t i = from; i < all.size(); ++i) {
             const auto& b = all[i].bytes;
-            if (!b.empty() && b[0] >= 0x80 && b[0] < 0xF0 && (b[0] & 0x0F) == channel) {
+            if (!b.empty() && b[0] < 0xF0 && (b[0] & 0x0F) == channel) {
                 out.push_back(b);
             }
         }
         return out;
     }
-    int noteOns(int channel, std::size_t from = 0) const {
+    int noteOnsOf(int channel, std::size_t from) const {
         int n = 0;
         for (const auto& b : sentOn(channel, from)) {
             n += (b[0] & 0xF0) == 0x90 && b[2] > 0 ? 1 : 0;
         }
         return n;
     }
-    // Notes left sounding on each channel by everything sent.
-    std::map<int, int> sounding() const {
-        std::map<int, int> held;
-        for (const RecordedMessage& m : output.messages()) {
-            const auto& b = m.bytes;
-            if (b.size() == 3 && (b[0] & 0xF0) == 0x90 && b[2] > 0) {
-                ++held[b[0] & 0x0F];
-            } else if (b.size() == 3 && ((b[0] & 0xF0) == 0x80 || (b[0] & 0xF0) == 0x90)) {
-                held[b[0] & 0x0F] = std::max(0, held[b[0] & 0x0F] - 1);
-            } else if (b.size() == 3 && (b[0] & 0xF0) == 0xB0 && b[1] == 123) {
-                held[b[0] & 0x0F] = 0;
-            }
-        }
-        std::erase_if(held, [](const auto& e) { return e.second == 0; });
-        return held;
+    bool sounds(int channel) const {
+        const auto on = sounding(output.messages());
+        return std::any_of(on.begin(), on.end(), [&](const auto& k) { return k.first == channel; });
     }
     std::size_t mark() const { return output.messages().size(); }
-
-    platform::VirtualClock clock;
-    platform::RecordingMidiOutputService output{1};
-    SequencerBackend seq{output, clock, SequencerBackend::Drive::Manual};
-    vesk::test::TempDir dir;
 };
 
 TEST_F(ChannelFilterTest, MuteSilencesAtOnceAndUnmuteBringsTheChannelBack) {
@@ -104,51 +61,51 @@ TEST_F(ChannelFilterTest, MuteSilencesAtOnceAndUnmuteBringsTheChannelBack) {
     run("set Tavorin channels 2 0");  // channel 2 (index 1)
     const auto released = sentOn(1, muteAt);
     ASSERT_FALSE(released.empty());
-    EXPECT_EQ(released.front(), (std::vector<std::uint8_t>{0x81, 61, 0}));
-    EXPECT_EQ(sounding().count(1), 0u);
+    EXPECT_EQ(released.front(), (ByteVector{0x81, 61, 0}));
+    EXPECT_FALSE(sounds(1));
 
     const std::size_t muted = mark();
     at(1010);
     EXPECT_TRUE(sentOn(1, muted).empty()) << "a muted channel sends nothing";
-    EXPECT_EQ(noteOns(0, muted), 10);
+    EXPECT_EQ(noteOnsOf(0, muted), 10);
 
     // Unmuting mid-song sets the channel as the song has it, before any new note.
     const std::size_t unmuteAt = mark();
     run("set Tavorin channels 0 0");
     const auto restored = sentOn(1, unmuteAt);
-    const auto has = [&](std::vector<std::uint8_t> m) {
+    const auto has = [&](const ByteVector& m) {
         return std::find(restored.begin(), restored.end(), m) != restored.end();
     };
     EXPECT_TRUE(has({0xC1, 11}));
     EXPECT_TRUE(has({0xB1, 7, 91}));
     EXPECT_TRUE(has({0xE1, 0, 70}));
-    EXPECT_EQ(noteOns(1, unmuteAt), 0);
+    EXPECT_EQ(noteOnsOf(1, unmuteAt), 0);
     at(1990);
-    EXPECT_EQ(noteOns(1, unmuteAt), 9);  // 1100 ms to 1900 ms
-    EXPECT_TRUE(sounding().empty());
+    EXPECT_EQ(noteOnsOf(1, unmuteAt), 9);  // 1100 ms to 1900 ms
+    EXPECT_TRUE(sounding(output.messages()).empty());
 }
 
 TEST_F(ChannelFilterTest, SoloOfTwoChannelsHoldsBackTheRestAndMuteWinsOverSolo) {
     at(20);
     run("set Tavorin channels 0 5");  // solo channels 1 and 3 (indexes 0 and 2)
-    EXPECT_EQ(sounding().count(1) + sounding().count(3), 0u) << "the others fall silent at once";
+    EXPECT_FALSE(sounds(1) || sounds(3)) << "the others fall silent at once";
     std::size_t from = mark();
     at(500);
-    EXPECT_EQ(noteOns(0, from), 5);
-    EXPECT_EQ(noteOns(2, from), 5);
-    EXPECT_EQ(noteOns(1, from) + noteOns(3, from), 0);
+    EXPECT_EQ(noteOnsOf(0, from), 5);
+    EXPECT_EQ(noteOnsOf(2, from), 5);
+    EXPECT_EQ(noteOnsOf(1, from) + noteOnsOf(3, from), 0);
 
     run("set Tavorin channels 1 5");  // channel 1 soloed and muted: only channel 3 left
     from = mark();
     at(1000);
-    EXPECT_EQ(noteOns(0, from), 0);
-    EXPECT_EQ(noteOns(2, from), 5);
+    EXPECT_EQ(noteOnsOf(0, from), 0);
+    EXPECT_EQ(noteOnsOf(2, from), 5);
 
     run("set Tavorin channels 0 0");
     from = mark();
     at(1500);
     for (int ch = 0; ch < 4; ++ch) {
-        EXPECT_EQ(noteOns(ch, from), 5) << ch;
+        EXPECT_EQ(noteOnsOf(ch, from), 5) << ch;
     }
 }
 
@@ -168,7 +125,7 @@ TEST_F(ChannelFilterTest, NoNoteHangsAcrossMutesPausesAndSeeks) {
     at(1305);
     run("set Tavorin channels 0 0");
     at(1560);  // between notes: nothing may sound
-    EXPECT_TRUE(sounding().empty());
+    EXPECT_TRUE(sounding(output.messages()).empty());
 }
 
 TEST_F(ChannelFilterTest, RefusesChannelSetsThatAreNoNumbers) {
@@ -179,4 +136,4 @@ TEST_F(ChannelFilterTest, RefusesChannelSetsThatAreNoNumbers) {
 }
 
 }  // namespace
-}  // namespace vesk::sequencer
+}  // namespace vesk::sequencer::test
