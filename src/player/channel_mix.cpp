@@ -58,10 +58,12 @@ std::vector<ChannelRow> ChannelMix::rows(const platform::midiout::ChannelActivit
         row.channel = ch;
         row.number = QString::number(ch + 1);
         row.instrument = instrumentName(reading.preset);
-        row.level = meterLevel(reading, now);
         row.muted = (muted_ & bit(ch)) != 0;
         row.soloed = (soloed_ & bit(ch)) != 0;
         row.audible = audible(ch);
+        // A channel held back had its notes released; what it struck before is not shown
+        // fading as if it still sounded.
+        row.level = row.audible ? meterLevel(reading, now) : 0.0;
         out.push_back(row);
     }
     return out;

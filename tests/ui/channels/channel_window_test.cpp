@@ -104,10 +104,9 @@ TEST(ChannelWindowTest, ShowsADemoSongsChannelsAndItsButtonsMuteAndSolo) {
     rig.run(1000, window);
     for (const player::ChannelRow& row : rig.player->channelRows()) {
         EXPECT_EQ(row.audible, row.number == melodic) << row.number.toStdString();
-        if (!row.audible) {
-            EXPECT_DOUBLE_EQ(child<ChannelMeter>(window, "ChannelMeter" + row.number)->level(), 0.0)
-                << "a channel held back sends no notes to show";
-        }
+        EXPECT_EQ(child<ChannelMeter>(window, "ChannelMeter" + row.number)->level() > 0,
+                  row.audible)
+            << "only the soloed channel's meter moves";
     }
     EXPECT_TRUE(child<QToolButton>(window, "ChannelMute10")->isChecked());
     keep(window, "channel_window_solo.png");
