@@ -2,8 +2,8 @@
 // The listener's choice of channels to hear, and what the channel window shows of each
 // channel the song uses: its number, instrument, meter and mute and solo marks.
 //
-// Mute and solo belong to the song being heard: a new song starts with every channel
-// sounding, while the same song repeated keeps them.
+// Mute and solo belong to the song being heard: another song starts with every channel
+// sounding, while the same song repeated or played again keeps them.
 
 #include <QString>
 #include <chrono>

@@ -19,7 +19,12 @@ void Player::toggleChannelSolo(int channel) {
     engine_.setChannelFilter(channelMix_.muted(), channelMix_.soloed());
 }
 
-void Player::restartChannels() {
+void Player::restartChannels(const intake::SongEntry& entry) {
+    const QString song = entry.container + u'/' + entry.name;
+    if (song == channelsSong_) {
+        return;
+    }
+    channelsSong_ = song;
     channelMix_.clear();
     engine_.setChannelFilter(0, 0);
     if (services_.channelActivity != nullptr) {

@@ -194,8 +194,9 @@ class Player {
     void changeSpeed(bool toDouble);
     // `slot` -1 is the automatic choice.
     void chooseDevice(const QString& choice, int slot);
-    // A new song: every channel sounds again and none counts as used.
-    void restartChannels();
+    // Another song than the last: every channel sounds again and none counts as used. The
+    // same song again (replayed after a stop, or by repeat) keeps the listener's choice.
+    void restartChannels(const intake::SongEntry& entry);
 
     engine::Engine& engine_;
     config::Settings& settings_;
@@ -222,6 +223,7 @@ class Player {
     std::uint64_t sheetGeneration_ = 0;
     LyricSheet sheet_;
     ChannelMix channelMix_;
+    QString channelsSong_;  // the song the channel choice belongs to
 
     PlayerState state_;
     MainWindowState main_;

@@ -366,6 +366,7 @@ void SequencerCore::setChannelFilter(ChannelSet muted, ChannelSet soloed, Nanos 
 }
 
 void SequencerCore::releaseChannel(int channel, Nanos now, Output& out) {
+    // A channel of a port this song does not play on has nothing to release.
     if (channel >= static_cast<int>(pedal_.size())) {
         return;
     }

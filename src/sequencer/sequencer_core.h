@@ -71,7 +71,6 @@ class SequencerCore {
     // silent has its sounding notes released at once; one that sounds again gets its
     // controllers, program and bend back as a chase would set them at the position.
     void setChannelFilter(ChannelSet muted, ChannelSet soloed, platform::Nanos now, Output& out);
-    const ChannelFilter& channelFilter() const { return filter_; }
     // Stops and silences, for closing the session or leaving a device.
     void halt(platform::Nanos now, Output& out);
 

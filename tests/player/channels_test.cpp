@@ -125,8 +125,17 @@ TEST_F(ChannelsTest, MuteAndSoloBelongToTheSongInHand) {
     EXPECT_FALSE(row(0)->audible);
     EXPECT_TRUE(row(1)->audible);
     EXPECT_FALSE(row(9)->audible);
-    const std::size_t from = output.messages().size();
+    std::size_t from = output.messages().size();
     at(600);
+    EXPECT_EQ(noteOns(1, from), 1);
+
+    // The same song played again in a session opened afresh keeps them.
+    player->closeSession();
+    from = output.messages().size();
+    player->transportPlay();
+    start = clock.now();
+    at(600);
+    EXPECT_EQ(noteOns(0, from) + noteOns(9, from), 0);
     EXPECT_EQ(noteOns(1, from), 1);
 
     player->playEntry(1);
