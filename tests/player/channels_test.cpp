@@ -2,8 +2,7 @@
 // output seen through the channel monitor, on a virtual clock.
 #include <gtest/gtest.h>
 
-#include "platform/midi_out/channel_activity.h"
-#include "player_rig.h"
+#include "player/monitored_rig.h"
 
 namespace vesk::player::test {
 namespace {
@@ -25,35 +24,13 @@ QByteArray gsSong() {
     return vesk::test::toQByteArray(vesk::test::smf(0, 480, {t}));
 }
 
-class ChannelsTest : public ::testing::Test {
+class ChannelsTest : public ::testing::Test, protected MonitoredPlayerRig {
   protected:
-    ChannelsTest()
-        : monitored(output, activity),
-          backend(monitored, clock, sequencer::SequencerBackend::Drive::Manual),
-          engine(backend, monitored, interaction, QStringLiteral("VESK MIDI PLAYER"), clock) {
-        module.workFolder = dir.path() + "/work/";
-        module.handoffFolder = module.workFolder + "FileNames";
-        QDir().mkpath(module.handoffFolder);
-        PlayerServices services;
-        services.channelActivity = &activity;
-        services.playbackClock = &clock;
-        player = std::make_unique<Player>(engine, settings, module, interaction, random,
-                                          std::move(services));
-        player->attachView(view, WindowMode::Main);
-        for (const QString& name : {QStringLiteral("gs.mid"), QStringLiteral("plain.mid")}) {
-            dir.write("songs/" + name, name == "gs.mid" ? gsSong() : songBytes("Plain", 2000));
-            player->state().playList.push_back(
-                intake::SongEntry{name, dir.path() + "/songs", name});
-        }
-    }
-    void at(int ms) {
-        clock.set(start + std::chrono::milliseconds(ms));
-        backend.pump(clock.now());
-    }
-    void load(std::int16_t entry) {
-        ASSERT_TRUE(player->playEntry(entry));
-        start = clock.now();
-        at(0);
+    ChannelsTest() {
+        dir.write("songs/gs.mid", gsSong());
+        dir.write("songs/plain.mid", songBytes("Plain", 2000));
+        addEntry(dir.path() + "/songs", "gs.mid");
+        addEntry(dir.path() + "/songs", "plain.mid");
     }
     const ChannelRow* row(int channel) {
         rows = player->channelRows();
@@ -75,20 +52,6 @@ class ChannelsTest : public ::testing::Test {
         return n;
     }
 
-    vesk::test::TempDir dir;
-    platform::VirtualClock clock{std::chrono::seconds(10)};
-    platform::Nanos start{0};
-    platform::RecordingMidiOutputService output;
-    platform::midiout::ChannelActivity activity;
-    platform::midiout::MonitoredMidiOutputService monitored;
-    sequencer::SequencerBackend backend;
-    platform::RecordingInteraction interaction;
-    engine::Engine engine;
-    config::Settings settings;
-    config::ModuleState module;
-    ScriptedRandom random;
-    RecordingView view;
-    std::unique_ptr<Player> player;
     std::vector<ChannelRow> rows;
 };
 

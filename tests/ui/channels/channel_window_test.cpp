@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "config/config_file.h"
+#include "player/monitored_rig.h"
 #include "support/program_look.h"
 #include "ui/main/window_rig.h"
 
@@ -20,48 +21,15 @@ void keep(QWidget& window, const char* name) {
     }
 }
 
-// The player core on an output seen through the channel monitor.
-struct MonitoredRig {
-    MonitoredRig()
-        : monitored(output, activity),
-          backend(monitored, clock, sequencer::SequencerBackend::Drive::Manual),
-          engine(backend, monitored, interaction, QStringLiteral("VESK MIDI PLAYER"), clock) {
-        module.workFolder = dir.path() + "/work/";
-        module.handoffFolder = module.workFolder + "FileNames";
-        QDir().mkpath(module.handoffFolder);
-        player::PlayerServices services;
-        services.channelActivity = &activity;
-        services.playbackClock = &clock;
-        player = std::make_unique<player::Player>(engine, settings, module, interaction, random,
-                                                  std::move(services));
+// Playback for `ms` more of clock time in steps of 20 ms, the window refreshing as its
+// timer would.
+void run(player::test::MonitoredPlayerRig& rig, int ms, ChannelWindow& window) {
+    for (int t = 0; t < ms; t += 20) {
+        rig.clock.advance(std::chrono::milliseconds(20));
+        rig.backend.pump(rig.clock.now());
+        window.refresh();
     }
-    // Playback for `ms` of clock time in steps of 20 ms, the window refreshing as its timer
-    // would.
-    void run(int ms, ChannelWindow& window) {
-        for (int t = 0; t < ms; t += 20) {
-            clock.advance(std::chrono::milliseconds(20));
-            backend.pump(clock.now());
-            window.refresh();
-        }
-    }
-
-    vesk::test::TempDir dir;
-    platform::VirtualClock clock{std::chrono::seconds(5)};
-    platform::RecordingMidiOutputService output;
-    platform::midiout::ChannelActivity activity;
-    platform::midiout::MonitoredMidiOutputService monitored;
-    sequencer::SequencerBackend backend;
-    platform::RecordingInteraction interaction;
-    engine::Engine engine;
-    config::Settings settings;
-    config::ModuleState module;
-    class FixedRandom final : public player::RandomSource {
-      public:
-        void seed() override {}
-        double next() override { return 0.5; }
-    } random;
-    std::unique_ptr<player::Player> player;
-};
+}
 
 template <typename T>
 T* child(QWidget& window, const QString& name) {
@@ -72,16 +40,15 @@ T* child(QWidget& window, const QString& name) {
 
 TEST(ChannelWindowTest, ShowsADemoSongsChannelsAndItsButtonsMuteAndSolo) {
     ProgramLook look;
-    MonitoredRig rig;
+    player::test::MonitoredPlayerRig rig;
     ChannelWindow window(*rig.player, rig.settings);
     window.setShown(true);
     EXPECT_TRUE(rig.settings.channelsShown);
     EXPECT_TRUE(child<QLabel>(window, "ChannelEmpty")->isVisibleTo(&window));
 
-    rig.player->state().playList.push_back(intake::SongEntry{
-        "night_drive.mid", QStringLiteral(VESK_DEMO_DIR), QStringLiteral("Night Drive")});
-    ASSERT_TRUE(rig.player->playEntry(0));
-    rig.run(4000, window);
+    rig.addEntry(QStringLiteral(VESK_DEMO_DIR), "night_drive.mid");
+    rig.load(0);
+    run(rig, 4000, window);
     EXPECT_FALSE(child<QLabel>(window, "ChannelEmpty")->isVisibleTo(&window));
     const std::vector<player::ChannelRow> rows = rig.player->channelRows();
     ASSERT_GE(rows.size(), 4u);
@@ -95,13 +62,13 @@ TEST(ChannelWindowTest, ShowsADemoSongsChannelsAndItsButtonsMuteAndSolo) {
     // Drums muted, then the first melodic channel soloed: only it is heard.
     const QString melodic = rows.front().number;
     QTest::mouseClick(child<QToolButton>(window, "ChannelMute10"), Qt::LeftButton);
-    rig.run(400, window);
+    run(rig, 400, window);
     window.resize(window.width(), 200);
     keep(window, "channel_window.png");
     QTest::mouseClick(child<QToolButton>(window, "ChannelSolo" + melodic), Qt::LeftButton);
     EXPECT_EQ(rig.engine.mutedChannels(), 1u << 9);
     EXPECT_EQ(rig.engine.soloedChannels(), 1u << rows.front().channel);
-    rig.run(1000, window);
+    run(rig, 1000, window);
     for (const player::ChannelRow& row : rig.player->channelRows()) {
         EXPECT_EQ(row.audible, row.number == melodic) << row.number.toStdString();
         EXPECT_EQ(child<ChannelMeter>(window, "ChannelMeter" + row.number)->level() > 0,
