@@ -93,7 +93,7 @@ void ChannelWindow::setShown(bool shown) {
     settings_.channelsShown = shown;
     if (shown) {
         refresh();
-        QWidget::show();
+        show();
         raise();
         timer_.start();
     } else {
@@ -154,7 +154,7 @@ void ChannelWindow::rebuild(const std::vector<player::ChannelRow>& rows) {
         layout->addWidget(row.meter, line, 2);
         layout->addWidget(row.mute, line, 3, Qt::AlignCenter);
         layout->addWidget(row.solo, line, 4, Qt::AlignCenter);
-        show(row, state);
+        showRow(row, state);
         rows_.push_back(row);
         ++line;
     }
@@ -167,7 +167,7 @@ void ChannelWindow::rebuild(const std::vector<player::ChannelRow>& rows) {
     empty_->setVisible(rows.empty());
 }
 
-void ChannelWindow::show(Row& row, const player::ChannelRow& state) {
+void ChannelWindow::showRow(Row& row, const player::ChannelRow& state) {
     row.instrument->setText(state.instrument);
     row.instrument->setEnabled(state.audible);
     row.number->setEnabled(state.audible);
@@ -187,7 +187,7 @@ void ChannelWindow::refresh() {
         return;
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        show(rows_[i], rows[i]);
+        showRow(rows_[i], rows[i]);
     }
 }
 

@@ -54,7 +54,7 @@ class ChannelWindow final : public QWidget {
         QToolButton* solo = nullptr;
     };
     void rebuild(const std::vector<player::ChannelRow>& rows);
-    static void show(Row& row, const player::ChannelRow& state);
+    static void showRow(Row& row, const player::ChannelRow& state);
 
     player::Player& player_;
     config::Settings& settings_;
