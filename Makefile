@@ -53,7 +53,7 @@ screenshots: build
 	@mkdir -p $(BUILD)/screenshots
 	@QT_QPA_PLATFORM=offscreen VESK_SCREENSHOT_DIR=$(abspath $(BUILD))/screenshots \
 	  VESK_INFO_SCREENSHOTS=$(abspath $(BUILD))/screenshots \
-	  $(BUILD)/tests/test_ui --gtest_filter='MainWindowScreenshots.*:InfoScreenshots.*:LyricsWindowTest.*:LoopMenu.*' >/dev/null
+	  $(BUILD)/tests/test_ui --gtest_filter='MainWindowScreenshots.*:InfoScreenshots.*:LyricsWindowTest.*:LoopMenu.*:ChannelWindowTest.*' >/dev/null
 	@QT_QPA_PLATFORM=offscreen VESK_SCREENSHOT_DIR=$(abspath $(BUILD))/screenshots \
 	  $(BUILD)/tests/test_ui_options --gtest_filter='OptionsScreenshots.*' >/dev/null
 	@ls $(BUILD)/screenshots

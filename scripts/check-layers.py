@@ -25,10 +25,12 @@ ALLOWED = {
     "ui/main": {"ui/info", "ui/common", "player", "intake", "config", "platform"},
     "ui/tray": {"ui/info", "ui/common", "player", "intake", "config", "platform"},
     "ui/lyrics": {"player", "config", "platform"},
+    "ui/channels": {"player", "config", "platform"},
     "ui/host": {"ui/main", "ui/tray", "ui/common", "player", "config", "platform"},
     "ui/mpris": {"player", "intake", "config", "platform"},
     "app": {
-        "ui/host", "ui/mpris", "ui/main", "ui/tray", "ui/options", "ui/lyrics", "ui/info",
+        "ui/host", "ui/mpris", "ui/main", "ui/tray", "ui/options", "ui/lyrics", "ui/channels",
+        "ui/info",
         "ui/common", "player", "intake", "intake/rcp", "engine", "sequencer", "config", "platform",
     },
 }

@@ -28,9 +28,12 @@ AppServices::AppServices(config::ModuleState& module, config::Settings& settings
             },
             Qt::QueuedConnection);
     });
-    sequencer_ = std::make_unique<sequencer::SequencerBackend>(*midiOut_, *clock_);
+    // Everything the sequencer and the engine send passes the channel window's monitor.
+    monitoredOut_ =
+        std::make_unique<platform::midiout::MonitoredMidiOutputService>(*midiOut_, activity_);
+    sequencer_ = std::make_unique<sequencer::SequencerBackend>(*monitoredOut_, *clock_);
     engine_ =
-        std::make_unique<engine::Engine>(*sequencer_, *midiOut_, interaction, module.appTitle);
+        std::make_unique<engine::Engine>(*sequencer_, *monitoredOut_, interaction, module.appTitle);
     player::PlayerServices services;
     services.preparation = player::standardPreparation(module);
     services.preparation.extract = [this](const QString& archive, const QString& member, quintptr) {
@@ -40,6 +43,8 @@ AppServices::AppServices(config::ModuleState& module, config::Settings& settings
     services.openDocument = [](const QString& path, const QString&) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     };
+    services.channelActivity = &activity_;
+    services.playbackClock = clock_.get();
     player_ = std::make_unique<player::Player>(*engine_, settings, module, interaction, random_,
                                                std::move(services));
 }

@@ -10,6 +10,7 @@
 #include "engine/engine.h"
 #include "intake/archive_extract.h"
 #include "intake/intake_reporter.h"
+#include "platform/midi_out/channel_activity.h"
 #include "platform/midi_out/system_midi_output.h"
 #include "player/player.h"
 #include "player/random_source.h"
@@ -40,6 +41,8 @@ class AppServices {
     config::Settings& settings_;
     std::shared_ptr<platform::SteadyClock> clock_;
     std::unique_ptr<platform::midiout::SystemMidiOutputService> midiOut_;
+    platform::midiout::ChannelActivity activity_;
+    std::unique_ptr<platform::midiout::MonitoredMidiOutputService> monitoredOut_;
     std::unique_ptr<sequencer::SequencerBackend> sequencer_;
     std::unique_ptr<engine::Engine> engine_;
     player::ClockSeededRandom random_;

@@ -25,6 +25,7 @@
 #include "platform/folders.h"
 #include "platform/handoff.h"
 #include "platform/single_instance.h"
+#include "ui/channels/channel_window.h"
 #include "ui/common/dark_look.h"
 #include "ui/common/qt_user_interaction.h"
 #include "ui/host/window_host.h"
@@ -148,6 +149,8 @@ int run(int argc, char** argv) {
     context.extractor = &services.extractor();
     ui::LyricsWindow lyrics(services.player(), settings);
     context.showLyrics = [&lyrics](bool shown) { lyrics.setShown(shown); };
+    ui::ChannelWindow channels(services.player(), settings);
+    context.showChannels = [&channels](bool shown) { channels.setShown(shown); };
     platform::desktop::FreedesktopAssociationStore associations(
         platform::desktop::DesktopFolders::fromEnvironment(),
         QCoreApplication::applicationFilePath());

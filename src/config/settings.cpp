@@ -175,6 +175,8 @@ ConfigReadResult readConfig(const QByteArray& bytes) {
             s.loops = passes >= 0 && passes <= 8 ? passes : Settings{}.loops;
         } else if (key == u"LOOPALWAYS") {
             s.loopAlways = number != 0.0;
+        } else if (key == u"CHANNELS") {
+            s.channelsShown = number != 0.0;
         }
     }
     return result;
@@ -214,6 +216,7 @@ QByteArray writeConfig(const Settings& s) {
         QStringLiteral("LYRICS=") + boolText(s.lyricsShown),
         QStringLiteral("LOOPS=%1").arg(s.loops),
         QStringLiteral("LOOPALWAYS=") + boolText(s.loopAlways),
+        QStringLiteral("CHANNELS=") + boolText(s.channelsShown),
     };
     QByteArray out;
     for (const QString& line : lines) {

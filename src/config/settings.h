@@ -36,13 +36,15 @@ struct Settings {
     // The built-in synthesizer; empty means the automatic choice.
     QString soundFont;
     QString audioDriver;
-    // Semitones every song is moved by (-12..12), and whether the lyrics window is open.
+    // Semitones every song is moved by (-12..12), and whether the lyrics and channel
+    // windows are open.
     std::int16_t transpose = 0;
     bool lyricsShown = false;
     // Passes of a song's marked loop before it fades out (1..8; 0: songs play as written),
     // and whether loops apply to every song or only while one song repeats.
     std::int16_t loops = 2;
     bool loopAlways = false;
+    bool channelsShown = false;
 
     bool operator==(const Settings&) const = default;
 };

@@ -68,6 +68,7 @@ void Engine::openIfClosed(CallResult& result) {
         send(result, withNumber("set Tavorin port ", device_));
         sendTranspose(result);
         sendLoops(result);
+        sendChannelFilter(result);
     }
 }
 
@@ -108,6 +109,29 @@ void Engine::setTranspose(std::int32_t semitones) {
     if (lastCommand_ != kSessionClosed) {
         CallResult result;
         send(result, withNumber("set Tavorin transpose ", transpose_));
+        finish(result);
+    }
+}
+
+std::string Engine::channelFilterCommand() const {
+    return withNumber(withNumber("set Tavorin channels ", mutedChannels_) + ' ', soloedChannels_);
+}
+
+void Engine::sendChannelFilter(CallResult& result) {
+    if (mutedChannels_ != 0 || soloedChannels_ != 0) {
+        send(result, channelFilterCommand());
+    }
+}
+
+void Engine::setChannelFilter(std::uint32_t muted, std::uint32_t soloed) {
+    if (muted == mutedChannels_ && soloed == soloedChannels_) {
+        return;
+    }
+    mutedChannels_ = muted;
+    soloedChannels_ = soloed;
+    if (lastCommand_ != kSessionClosed) {
+        CallResult result;
+        send(result, channelFilterCommand());
         finish(result);
     }
 }
@@ -246,6 +270,7 @@ void Engine::midiOpen(const QString& newFileName) {
     send(result, withNumber("set Tavorin port ", device_));
     sendTranspose(result);
     sendLoops(result);
+    sendChannelFilter(result);
     lastCommand_ = kSessionOpened;
     finish(result);
 }

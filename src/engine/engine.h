@@ -91,6 +91,12 @@ class Engine {
     // written), for every song from now on, the open one included. playTime() follows.
     std::int32_t loops() const { return loops_; }
     void setLoops(std::int32_t passes);
+    // Channels held back from the output (bit n: channel n, numbered port * 16 + channel):
+    // the muted ones, and all but the soloed ones while any is soloed. Kept for every
+    // session opened from now on, like the transposition.
+    void setChannelFilter(std::uint32_t muted, std::uint32_t soloed);
+    std::uint32_t mutedChannels() const { return mutedChannels_; }
+    std::uint32_t soloedChannels() const { return soloedChannels_; }
 
     void midiPlay();
     void midiPause();
@@ -124,6 +130,9 @@ class Engine {
     // The session plays new songs untransposed; only a shift is sent.
     void sendTranspose(CallResult& result);
     void sendLoops(CallResult& result);
+    // Only a filter that holds something back is sent.
+    void sendChannelFilter(CallResult& result);
+    std::string channelFilterCommand() const;
     void closeSession(CallResult& result);
     void sendSysEx(const QString& hexText, CallResult& result);
     void showCritical(const QString& text);
@@ -149,6 +158,8 @@ class Engine {
     QString copyright_;
     std::int32_t transpose_ = 0;
     std::int32_t loops_ = 0;
+    std::uint32_t mutedChannels_ = 0;
+    std::uint32_t soloedChannels_ = 0;
 };
 
 }  // namespace vesk::engine

@@ -71,6 +71,7 @@ bool Player::playEntry(std::int16_t index) {
 
     // A copy: extraction and the reset let events run, and they may change the list.
     const intake::SongEntry entry = state_.playList[static_cast<std::size_t>(index)];
+    restartChannels(entry);
     const std::optional<SongFile> song = prepareSong(entry);
     if (inMain()) {
         view().selectLine(state_.currentEntry);

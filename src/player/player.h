@@ -15,7 +15,9 @@
 #include "config/settings.h"
 #include "engine/engine.h"
 #include "platform/handoff.h"
+#include "platform/midi_out/channel_activity.h"
 #include "platform/user_interaction.h"
+#include "player/channel_mix.h"
 #include "player/lyrics.h"
 #include "player/player_observer.h"
 #include "player/player_state.h"
@@ -31,6 +33,10 @@ struct PlayerServices {
     SongPreparation preparation;
     // Opens a document with the desktop's default application, in `workingFolder`.
     std::function<void(const QString& path, const QString& workingFolder)> openDocument;
+    // What the output's channels do, timed on the playback clock; without them the channel
+    // window has no rows.
+    platform::midiout::ChannelActivity* channelActivity = nullptr;
+    const platform::Clock* playbackClock = nullptr;
 };
 
 class Player {
@@ -144,6 +150,13 @@ class Player {
     std::uint64_t songGeneration() const { return songGeneration_; }
     std::int32_t songPosition() { return engine_.peekPosition(); }
 
+    // Channels (channels.cpp). Rows for the channels the song has used so far; mute and
+    // solo act at once on the song being heard and are cleared when another is loaded.
+    std::vector<ChannelRow> channelRows() const;
+    void toggleChannelMute(int channel);
+    void toggleChannelSolo(int channel);
+    const ChannelMix& channelMix() const { return channelMix_; }
+
     // Tray mode (player.cpp): entering takes the main window's speed and runs the repeat
     // command; returning starts the main window afresh and shows the song in progress.
     void enterTray(PlayerView& trayView);
@@ -192,6 +205,9 @@ class Player {
     void changeSpeed(bool toDouble);
     // `slot` -1 is the automatic choice.
     void chooseDevice(const QString& choice, int slot);
+    // Another song than the last: every channel sounds again and none counts as used. The
+    // same song again (replayed after a stop, or by repeat) keeps the listener's choice.
+    void restartChannels(const intake::SongEntry& entry);
 
     engine::Engine& engine_;
     config::Settings& settings_;
@@ -217,6 +233,8 @@ class Player {
     std::uint64_t songGeneration_ = 0;
     std::uint64_t sheetGeneration_ = 0;
     LyricSheet sheet_;
+    ChannelMix channelMix_;
+    QString channelsSong_;  // the song the channel choice belongs to
 
     PlayerState state_;
     MainWindowState main_;

@@ -326,6 +326,18 @@ SequencerError SequencerBackend::execute(std::string_view command, std::string& 
             session->setLoops(static_cast<int>(*passes));
             return SequencerError::None;
         }
+        if (what == "channels" && count == 5) {
+            constexpr std::int64_t kAllChannels = (std::int64_t{1} << kMaxChannels) - 1;
+            const auto muted = parseNumber(words[3]);
+            const auto soloed = parseNumber(words[4]);
+            if (!muted || !soloed || *muted < 0 || *soloed < 0 || *muted > kAllChannels ||
+                *soloed > kAllChannels) {
+                return SequencerError::BadNumber;
+            }
+            session->setChannelFilter(ChannelSet(static_cast<unsigned long long>(*muted)),
+                                      ChannelSet(static_cast<unsigned long long>(*soloed)));
+            return SequencerError::None;
+        }
         return SequencerError::BadSyntax;
     }
     // status

@@ -9,6 +9,8 @@
 //   set <name> tempo <bpm>                       see sequencer_core.h for its meaning
 //   set <name> transpose <semitones>             -12..12, see transposer.h
 //   set <name> loops <passes>                    0..99, 0 = as written; see loop_plan.h
+//   set <name> channels <muted> <soloed>         channel sets as numbers, bit n channel n;
+//                                                see channel_filter.h
 //   play <name> [from <ms>]
 //   pause <name> | stop <name>
 //   seek <name> to start | end | <ms>            stops there

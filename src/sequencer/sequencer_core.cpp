@@ -363,13 +363,15 @@ void SequencerCore::finish(Nanos end, std::uint32_t tick, Output& out) {
 void SequencerCore::sendTracked(std::span<const std::uint8_t> message, int channel, Nanos due,
                                 Output& out) {
     const MidiPort port = platform::portOfIndex(channel);
+    bool heard = true;
     if (!message.empty() && message[0] >= 0x80 && message[0] < 0xF0 && message.size() >= 2) {
         const auto ch = static_cast<std::size_t>(channel);
         const std::uint8_t kind = message[0] & 0xF0;
         const std::size_t key = ch * 128u + message[1];
         const std::uint8_t velocity = message.size() > 2 ? message[2] : 0;
+        heard = filter_.audible(ch);
         if (kind == 0x90 && velocity != 0) {
-            if (sounding_[key] < 255) {
+            if (heard && sounding_[key] < 255) {
                 ++sounding_[key];
             }
         } else if ((kind == 0x80 || kind == 0x90) && sounding_[key] > 0) {
@@ -389,7 +391,9 @@ void SequencerCore::sendTracked(std::span<const std::uint8_t> message, int chann
             pedal_[ch] = 0;
         }
     }
-    out.send(message, due, port);
+    if (heard) {
+        out.send(message, due, port);
+    }
 }
 
 void SequencerCore::dispatch(const SongEvent& e, Nanos due, Output& out) {
@@ -437,6 +441,44 @@ void SequencerCore::setTranspose(int semitones, Nanos now, Output& out) {
     transposer_.setSemitones(semitones);
 }
 
+void SequencerCore::setChannelFilter(ChannelSet muted, ChannelSet soloed, Nanos now, Output& out) {
+    pump(now, out);
+    const ChannelFilter::Change change = filter_.set(muted, soloed);
+    for (int ch = 0; ch < kMaxChannels; ++ch) {
+        if (change.silenced.test(static_cast<std::size_t>(ch))) {
+            releaseChannel(ch, now, out);
+        }
+    }
+    // After a jump the next play chases every channel anyway.
+    if (change.restored.any() && !needChase_) {
+        chase(now, out, true, &change.restored);
+    }
+}
+
+void SequencerCore::releaseChannel(int channel, Nanos now, Output& out) {
+    if (channel < 0 || channel >= kChannelIndexes) {
+        return;
+    }
+    const MidiPort port = platform::portOfIndex(channel);
+    const auto ch = static_cast<std::size_t>(channel);
+    for (std::size_t key = 0; key < 128; ++key) {
+        std::uint8_t& count = sounding_[ch * 128u + key];
+        if (count > 0) {
+            const std::uint8_t msg[] = {statusFor(0x80, channel), static_cast<std::uint8_t>(key),
+                                        0};
+            out.send(msg, now, port);
+            count = 0;
+        }
+    }
+    if (song_->channelsUsed & (1u << ch)) {
+        const std::uint8_t status = statusFor(kControlChange, channel);
+        const std::uint8_t sustainOff[] = {status, kSustain, 0};
+        const std::uint8_t notesOff[] = {status, kAllNotesOff, 0};
+        out.send(sustainOff, now, port);
+        out.send(notesOff, now, port);
+    }
+}
+
 void SequencerCore::silence(Nanos now, Output& out) {
     for (std::size_t key = 0; key < sounding_.size(); ++key) {
         if (sounding_[key] > 0) {
@@ -449,7 +491,8 @@ void SequencerCore::silence(Nanos now, Output& out) {
     sounding_.fill(0);
     transposer_.forgetNotes();
     for (int ch = 0; ch < kChannelIndexes; ++ch) {
-        if (song_->channelsUsed & (1u << ch)) {
+        // A held-back channel was released when it fell silent and has sent nothing since.
+        if ((song_->channelsUsed & (1u << ch)) && filter_.audible(ch)) {
             const std::uint8_t status = statusFor(kControlChange, ch);
             const std::uint8_t sustainOff[] = {status, kSustain, 0};
             const std::uint8_t notesOff[] = {status, kAllNotesOff, 0};
@@ -459,7 +502,7 @@ void SequencerCore::silence(Nanos now, Output& out) {
     }
 }
 
-void SequencerCore::chase(Nanos now, Output& out, bool withSysEx) {
+void SequencerCore::chase(Nanos now, Output& out, bool withSysEx, const ChannelSet* only) {
     const Song& song = *song_;
     std::vector<ChannelState> channels(kChannelIndexes);
     std::vector<std::size_t> sysEx;
@@ -529,14 +572,15 @@ void SequencerCore::chase(Nanos now, Output& out, bool withSysEx) {
         }
     }
 
-    if (withSysEx) {
+    if (withSysEx && only == nullptr) {
         transposer_.resetParts();
         for (std::size_t i : sysEx) {
             sendSysEx(song.blobBytes(song.events[i]), song.events[i].port, now, out);
         }
     }
     for (int ch = 0; ch < kChannelIndexes; ++ch) {
-        if (!(song.channelsUsed & (1u << ch))) {
+        if (!(song.channelsUsed & (1u << ch)) ||
+            (only != nullptr && !only->test(static_cast<std::size_t>(ch)))) {
             continue;
         }
         const ChannelState& c = channels[static_cast<std::size_t>(ch)];

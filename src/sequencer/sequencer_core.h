@@ -21,6 +21,7 @@
 #include <span>
 
 #include "platform/clock.h"
+#include "sequencer/channel_filter.h"
 #include "sequencer/loop_playback.h"
 #include "sequencer/song.h"
 #include "sequencer/transposer.h"
@@ -73,6 +74,10 @@ class SequencerCore {
     // on from the same place in the song.
     void setLoops(int passes, platform::Nanos now, Output& out);
     int loops() const { return loop_.passes(); }
+    // Lets only the chosen channels through (see channel_filter.h). A channel that falls
+    // silent has its sounding notes released at once; one that sounds again gets its
+    // controllers, program and bend back as a chase would set them at the position.
+    void setChannelFilter(ChannelSet muted, ChannelSet soloed, platform::Nanos now, Output& out);
     // Stops and silences, for closing the session or leaving a device.
     void halt(platform::Nanos now, Output& out);
 
@@ -104,7 +109,11 @@ class SequencerCore {
     void reanchorOverride();
     void finish(platform::Nanos end, std::uint32_t tick, Output& out);
     void silence(platform::Nanos now, Output& out);
-    void chase(platform::Nanos now, Output& out, bool withSysEx = true);
+    // Sets the state the events before the cursor left: every used channel and (with
+    // `withSysEx`) the System Exclusive messages, or only the channels in `only`.
+    void chase(platform::Nanos now, Output& out, bool withSysEx = true,
+               const ChannelSet* only = nullptr);
+    void releaseChannel(int channel, platform::Nanos now, Output& out);
     // `channel` is the channel index the message is for.
     void sendTracked(std::span<const std::uint8_t> message, int channel, platform::Nanos due,
                      Output& out);
@@ -129,6 +138,7 @@ class SequencerCore {
     std::array<std::uint8_t, platform::kChannelIndexes> pedal_{};
     Transposer transposer_;
     LoopPlayback loop_;
+    ChannelFilter filter_;
 };
 
 }  // namespace vesk::sequencer

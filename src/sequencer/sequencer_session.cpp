@@ -159,6 +159,11 @@ int SequencerSession::loops() const {
     return core_.loops();
 }
 
+void SequencerSession::setChannelFilter(ChannelSet muted, ChannelSet soloed) {
+    std::lock_guard lock(mutex_);
+    core_.setChannelFilter(muted, soloed, clock_.now(), output_);
+}
+
 int SequencerSession::transpose() const {
     std::lock_guard lock(mutex_);
     return core_.transpose();

@@ -44,6 +44,7 @@ class SequencerSession {
     void setTempo(int bpm);
     void setTranspose(int semitones);
     void setLoops(int passes);
+    void setChannelFilter(ChannelSet muted, ChannelSet soloed);
     // Silences, stops the thread and closes the device.
     void close();
 

@@ -155,7 +155,7 @@ TEST(ConfigWriter, WritesTheLinesInOrderWithCrLf) {
     s.top = -150;
     s.lastFile = QStringLiteral("/home/u/曲");
     QList<QByteArray> lines = writeConfig(s).split('\n');
-    ASSERT_EQ(lines.size(), 32);  // 31 lines and the empty rest after the last CR LF
+    ASSERT_EQ(lines.size(), 33);  // 32 lines and the empty rest after the last CR LF
     EXPECT_EQ(lines.last(), "");
     for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
         ASSERT_TRUE(lines[i].endsWith('\r')) << i;
@@ -197,6 +197,7 @@ TEST(ConfigWriter, RoundTripIsStable) {
     s.lyricsShown = true;
     s.loops = 5;
     s.loopAlways = true;
+    s.channelsShown = true;
     ConfigReadResult r = readConfig(writeConfig(s));
     ASSERT_TRUE(r.valid);
     EXPECT_EQ(r.settings, s);

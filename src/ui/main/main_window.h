@@ -35,6 +35,8 @@ struct MainWindowContext {
     intake::ArchiveExtractor* extractor = nullptr;
     // Opens or closes the lyrics window; empty when there is none.
     std::function<void(bool shown)> showLyrics = {};
+    // Opens or closes the channel window; empty when there is none.
+    std::function<void(bool shown)> showChannels = {};
 };
 
 class MainWindow {

@@ -297,6 +297,10 @@ void PlayerWindow::buildMenus() {
         item(toolsMenu_, QStringLiteral("mnu_Lyrics"), QStringLiteral("歌詞表示(&L)\tCtrl+L"));
     lyricsAction_->setCheckable(true);
     lyricsAction_->setEnabled(static_cast<bool>(context_.showLyrics));
+    channelsAction_ = item(toolsMenu_, QStringLiteral("mnu_Channels"),
+                           QStringLiteral("チャンネル表示(&C)\tCtrl+K"));
+    channelsAction_->setCheckable(true);
+    channelsAction_->setEnabled(static_cast<bool>(context_.showChannels));
     transposeMenu_ = toolsMenu_->addMenu(QStringLiteral("移調(&K)"));
     transposeMenu_->setObjectName(QStringLiteral("mnu_Transpose"));
     transposeUpAction_ = item(transposeMenu_, QStringLiteral("mnu_TransposeUp"),
@@ -336,6 +340,7 @@ void PlayerWindow::syncMenus() {
     autoDeviceAction_->setChecked(choice.autoChosen);
     scrollAction_->setChecked(main.scroll);
     lyricsAction_->setChecked(context_.settings.lyricsShown);
+    channelsAction_->setChecked(context_.settings.channelsShown);
     const int semitones = core.transpose();
     transposeMenu_->setTitle(
         semitones == 0 ? QStringLiteral("移調(&K)")

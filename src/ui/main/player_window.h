@@ -74,6 +74,7 @@ class PlayerWindow final : public QWidget, public MainWindow, public player::Pla
     // Menu commands of the window itself.
     void taskTrayCommand();
     void lyricsCommand();
+    void channelsCommand();
     void exitCommand();
 
     // PlayerView.
@@ -220,6 +221,7 @@ class PlayerWindow final : public QWidget, public MainWindow, public player::Pla
     QAction* volumeAction_ = nullptr;
     QAction* scrollAction_ = nullptr;
     QAction* lyricsAction_ = nullptr;
+    QAction* channelsAction_ = nullptr;
     QMenu* transposeMenu_ = nullptr;
     QAction* transposeUpAction_ = nullptr;
     QAction* transposeDownAction_ = nullptr;

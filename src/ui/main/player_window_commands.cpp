@@ -147,6 +147,9 @@ bool PlayerWindow::loadConfig() {
     if (settings.lyricsShown && context_.showLyrics) {
         context_.showLyrics(true);
     }
+    if (settings.channelsShown && context_.showChannels) {
+        context_.showChannels(true);
+    }
     return true;
 }
 
@@ -181,6 +184,12 @@ void PlayerWindow::taskTrayCommand() {
 void PlayerWindow::lyricsCommand() {
     if (context_.showLyrics) {
         context_.showLyrics(!context_.settings.lyricsShown);
+    }
+}
+
+void PlayerWindow::channelsCommand() {
+    if (context_.showChannels) {
+        context_.showChannels(!context_.settings.channelsShown);
     }
 }
 

@@ -125,6 +125,7 @@ void PlayerWindow::connectControls() {
     });
     connect(scrollAction_, &QAction::triggered, this, [&core] { core.scrollCommand(); });
     connect(lyricsAction_, &QAction::triggered, this, [this] { lyricsCommand(); });
+    connect(channelsAction_, &QAction::triggered, this, [this] { channelsCommand(); });
     connect(transposeUpAction_, &QAction::triggered, this, [&core] { core.transposeCommand(1); });
     connect(transposeDownAction_, &QAction::triggered, this,
             [&core] { core.transposeCommand(-1); });
@@ -386,6 +387,9 @@ bool PlayerWindow::windowKey(QKeyEvent* event) {
             return true;
         case Qt::Key_L:
             lyricsCommand();
+            return true;
+        case Qt::Key_K:
+            channelsCommand();
             return true;
         case Qt::Key_PageUp:
             context_.player.transposeCommand(1);

@@ -109,6 +109,7 @@ struct WindowRig : player::test::PlayerRig {
             [this](QWidget*) { ++optionsShown; },
             trayAvailable ? [this] { ++trayEntered; } : std::function<void()>()});
         context->showLyrics = showLyrics;
+        context->showChannels = showChannels;
         window = std::make_unique<PlayerWindow>(
             *context, PlayerWindowParts{dialogs, windows, extractor, [this] { ++quits; },
                                         [this] { ++volumeStarts; }, runTimer});
@@ -160,6 +161,7 @@ struct WindowRig : player::test::PlayerRig {
     RecordingWindows windows;
     bool trayAvailable = true;
     std::function<void(bool shown)> showLyrics;
+    std::function<void(bool shown)> showChannels;
     bool runTimer = false;
     int synthesizerApplied = 0;
     int optionsShown = 0;
