@@ -24,8 +24,8 @@ ALLOWED = {
     "ui/options": {"ui/common", "player", "config", "platform"},
     "ui/main": {"ui/info", "ui/common", "player", "intake", "config", "platform"},
     "ui/tray": {"ui/info", "ui/common", "player", "intake", "config", "platform"},
-    "ui/lyrics": {"player", "config", "platform"},
-    "ui/channels": {"player", "config", "platform"},
+    "ui/lyrics": {"ui/common", "player", "config", "platform"},
+    "ui/channels": {"ui/common", "player", "config", "platform"},
     "ui/host": {"ui/main", "ui/tray", "ui/common", "player", "config", "platform"},
     "ui/mpris": {"player", "intake", "config", "platform"},
     "app": {

@@ -23,9 +23,10 @@ class MonitoredDevice final : public MidiOutDevice {
     MonitoredDevice(std::unique_ptr<MidiOutDevice> inner, ChannelActivity& activity)
         : inner_(std::move(inner)), activity_(activity) {}
 
-    void send(std::span<const std::uint8_t> message, Nanos due) override {
-        inner_->send(message, due);
-        activity_.record(0, message, due);
+    using MidiOutDevice::send;
+    void send(std::span<const std::uint8_t> message, Nanos due, MidiPort port) override {
+        inner_->send(message, due, port);
+        activity_.record(static_cast<int>(port), message, due);
     }
     MidiOutError longMsg(std::span<const std::uint8_t> message,
                          std::function<void()> done) override {

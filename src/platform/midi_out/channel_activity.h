@@ -4,8 +4,7 @@
 // and the instrument a module would be playing (instrument_map.h). The playback thread
 // writes; a window reads a snapshot at any time without taking a lock.
 //
-// Channels are numbered port * 16 + channel; every device seen through the monitored
-// service below is the first port until devices carry more than one.
+// Channels are numbered port * 16 + channel.
 
 #include <array>
 #include <atomic>

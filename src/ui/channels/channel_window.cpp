@@ -67,7 +67,7 @@ void ChannelMeter::paintEvent(QPaintEvent*) {
 }
 
 ChannelWindow::ChannelWindow(player::Player& player, config::Settings& settings)
-    : player_(player), settings_(settings) {
+    : FollowingWindow(settings.channelsShown, kRefreshMs), player_(player) {
     setObjectName(QStringLiteral("ChannelWindow"));
     setWindowTitle(QStringLiteral("チャンネル - VESK MIDI PLAYER"));
     auto* layout = new QVBoxLayout(this);
@@ -85,27 +85,6 @@ ChannelWindow::ChannelWindow(player::Player& player, config::Settings& settings)
     layout->addWidget(empty_);
     rebuild({});
     resize(kInstrumentWidth + kMeterWidth + 150, 420);
-    timer_.setInterval(kRefreshMs);
-    connect(&timer_, &QTimer::timeout, this, [this] { refresh(); });
-}
-
-void ChannelWindow::setShown(bool shown) {
-    settings_.channelsShown = shown;
-    if (shown) {
-        refresh();
-        show();
-        raise();
-        timer_.start();
-    } else {
-        timer_.stop();
-        hide();
-    }
-}
-
-void ChannelWindow::closeEvent(QCloseEvent* event) {
-    timer_.stop();
-    settings_.channelsShown = false;
-    event->accept();
 }
 
 void ChannelWindow::rebuild(const std::vector<player::ChannelRow>& rows) {

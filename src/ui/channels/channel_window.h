@@ -5,13 +5,13 @@
 // belongs to no main window, so it stays through the tray and back.
 
 #include <QLabel>
-#include <QTimer>
 #include <QToolButton>
 #include <QWidget>
 #include <vector>
 
 #include "config/settings.h"
 #include "player/player.h"
+#include "ui/common/following_window.h"
 
 namespace vesk::ui {
 
@@ -30,19 +30,14 @@ class ChannelMeter final : public QWidget {
     bool audible_ = true;
 };
 
-class ChannelWindow final : public QWidget {
+class ChannelWindow final : public FollowingWindow {
   public:
     static constexpr int kRefreshMs = 50;
 
     ChannelWindow(player::Player& player, config::Settings& settings);
 
-    // Opens or closes the window; the choice is kept in the settings.
-    void setShown(bool shown);
     // Shows the channels as the player has them now.
-    void refresh();
-
-  protected:
-    void closeEvent(QCloseEvent* event) override;
+    void refresh() override;
 
   private:
     struct Row {
@@ -57,11 +52,9 @@ class ChannelWindow final : public QWidget {
     static void showRow(Row& row, const player::ChannelRow& state);
 
     player::Player& player_;
-    config::Settings& settings_;
     QWidget* grid_ = nullptr;
     QLabel* empty_ = nullptr;
     std::vector<Row> rows_;
-    QTimer timer_;
 };
 
 }  // namespace vesk::ui

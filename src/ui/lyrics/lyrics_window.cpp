@@ -58,7 +58,7 @@ void LyricLineView::paintEvent(QPaintEvent*) {
 }
 
 LyricsWindow::LyricsWindow(player::Player& player, config::Settings& settings)
-    : player_(player), settings_(settings) {
+    : FollowingWindow(settings.lyricsShown, kRefreshMs), player_(player) {
     setObjectName(QStringLiteral("LyricsWindow"));
     setWindowTitle(QStringLiteral("歌詞 - VESK MIDI PLAYER"));
     resize(480, 110);
@@ -70,27 +70,6 @@ LyricsWindow::LyricsWindow(player::Player& player, config::Settings& settings)
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(current_);
     layout->addWidget(next_);
-    timer_.setInterval(kRefreshMs);
-    connect(&timer_, &QTimer::timeout, this, [this] { refresh(); });
-}
-
-void LyricsWindow::setShown(bool shown) {
-    settings_.lyricsShown = shown;
-    if (shown) {
-        refresh();
-        show();
-        raise();
-        timer_.start();
-    } else {
-        timer_.stop();
-        hide();
-    }
-}
-
-void LyricsWindow::closeEvent(QCloseEvent* event) {
-    timer_.stop();
-    settings_.lyricsShown = false;
-    event->accept();
 }
 
 void LyricsWindow::paintEvent(QPaintEvent*) {

@@ -4,12 +4,12 @@
 // stays through the tray and back.
 
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 
 #include "config/settings.h"
 #include "player/player.h"
+#include "ui/common/following_window.h"
 
 namespace vesk::ui {
 
@@ -30,29 +30,24 @@ class LyricLineView final : public QWidget {
     QString rest_;
 };
 
-class LyricsWindow final : public QWidget {
+class LyricsWindow final : public FollowingWindow {
   public:
     static constexpr int kRefreshMs = 40;
 
     LyricsWindow(player::Player& player, config::Settings& settings);
 
-    // Opens or closes the window; the choice is kept in the settings.
-    void setShown(bool shown);
     // Shows the lyrics at the song position now.
-    void refresh();
+    void refresh() override;
 
   protected:
-    void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
   private:
     void showLines(const player::LyricSheet& sheet, const player::LyricPlace& place);
 
     player::Player& player_;
-    config::Settings& settings_;
     LyricLineView* current_ = nullptr;
     LyricLineView* next_ = nullptr;
-    QTimer timer_;
 };
 
 }  // namespace vesk::ui
