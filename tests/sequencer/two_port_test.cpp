@@ -123,5 +123,23 @@ TEST(TwoPortSong, DrumPartsOfOnePortAreNotThoseOfTheOther) {
     EXPECT_FALSE(out.has({0x91, 38, 100}, MidiPort::A));
 }
 
+TEST(TwoPortSong, MutingAPortBChannelLeavesTheSameChannelOfPortASounding) {
+    SequencerCore core(twoPortSong());
+    Recorder out;
+    core.play(0ms, out);
+    core.pump(500ms, out);
+    out.sent.clear();
+    ChannelSet portBFirst;
+    portBFirst.set(16);
+    core.setChannelFilter(portBFirst, {}, 500ms, out);
+    EXPECT_TRUE(out.has({0x80, 60, 0}, MidiPort::B));
+    EXPECT_FALSE(out.has({0x80, 60, 0}, MidiPort::A));
+
+    out.sent.clear();
+    core.setChannelFilter({}, {}, 600ms, out);
+    EXPECT_TRUE(out.has({0xC0, 40}, MidiPort::B)) << "unmuting brings port B's program back";
+    EXPECT_FALSE(out.has({0xC0, 19}, MidiPort::A)) << "port A was never held back";
+}
+
 }  // namespace
 }  // namespace vesk::sequencer
