@@ -200,6 +200,17 @@ std::int32_t Engine::peekPosition() {
     return leadingWholeNumber(reply);
 }
 
+std::int32_t Engine::peekSongPosition() {
+    if (lastCommand_ == kSessionClosed) {
+        return 0;
+    }
+    char reply[32] = {};
+    if (sequencer_.sendString("status Tavorin songposition", reply, sizeof reply) != 0) {
+        return 0;
+    }
+    return leadingWholeNumber(reply);
+}
+
 void Engine::setNowPos(std::int32_t position) {
     CallResult result;
     send(result, "set Tavorin time format milliseconds");

@@ -76,6 +76,8 @@ class Engine {
     // The position for displays that follow playback closely: read without changing
     // lastResult(); 0 while no session is open or the query fails.
     std::int32_t peekPosition();
+    // The same in the song as written: after a loop jump, back inside the loop.
+    std::int32_t peekSongPosition();
     // Starts playback at `position` milliseconds, whatever the state.
     void setNowPos(std::int32_t position);
 

@@ -148,7 +148,7 @@ class Player {
     const LyricSheet& lyricSheet();
     // Counts loads, so a window knows when to take the sheet again.
     std::uint64_t songGeneration() const { return songGeneration_; }
-    std::int32_t songPosition() { return engine_.peekPosition(); }
+    std::int32_t songPosition() { return engine_.peekSongPosition(); }
 
     // Channels (channels.cpp). Rows for the channels the song has used so far; mute and
     // solo act at once on the song being heard and are cleared when another is loaded.

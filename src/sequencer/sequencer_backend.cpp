@@ -347,6 +347,8 @@ SequencerError SequencerBackend::execute(std::string_view command, std::string& 
     const std::string item = word(2);
     if (item == "position") {
         reply = std::to_string(session->positionMs());
+    } else if (item == "songposition") {
+        reply = std::to_string(session->songPositionMs());
     } else if (item == "length") {
         reply = std::to_string(session->lengthMs());
     } else if (item == "mode") {

@@ -14,7 +14,8 @@
 //   play <name> [from <ms>]
 //   pause <name> | stop <name>
 //   seek <name> to start | end | <ms>            stops there
-//   status <name> position | length | mode | tempo | transpose | loops
+//   status <name> position | songposition | length | mode | tempo | transpose | loops
+//                                                songposition: in the song as written (loops)
 //
 // Replies are decimal milliseconds, beats per minute, or the mode words "playing",
 // "paused" and "stopped"; positions and lengths of a looped song count played time.

@@ -140,6 +140,10 @@ std::int64_t SequencerCore::positionNs(Nanos now) const {
     return loop_.playedNs(positionAt(now).ns);
 }
 
+std::int64_t SequencerCore::songPositionNs(Nanos now) const {
+    return positionAt(now).ns;
+}
+
 std::int64_t SequencerCore::lengthNs() const {
     return loop_.plan() ? loop_.plan()->playedLengthNs() : lengthNs_;
 }

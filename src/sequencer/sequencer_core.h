@@ -46,6 +46,8 @@ class SequencerCore {
     // State as of `now`; a song that has played to its end reads stopped at its length.
     PlayMode mode(platform::Nanos now) const;
     std::int64_t positionNs(platform::Nanos now) const;
+    // Where in the song as written playback is: after a loop jump, back inside the loop.
+    std::int64_t songPositionNs(platform::Nanos now) const;
     // With a loop in effect, positions and the length are played time (loop_plan.h).
     std::int64_t lengthNs() const;
     // Tempo in force at `now` in beats per minute, rounded.

@@ -193,6 +193,11 @@ std::int64_t SequencerSession::positionMs() const {
     return core_.positionNs(clock_.now()) / kNsPerMs;
 }
 
+std::int64_t SequencerSession::songPositionMs() const {
+    std::lock_guard lock(mutex_);
+    return core_.songPositionNs(clock_.now()) / kNsPerMs;
+}
+
 std::int64_t SequencerSession::lengthMs() const {
     std::lock_guard lock(mutex_);
     return core_.lengthNs() / kNsPerMs;

@@ -50,6 +50,7 @@ class SequencerSession {
 
     PlayMode mode() const;
     std::int64_t positionMs() const;
+    std::int64_t songPositionMs() const;
     std::int64_t lengthMs() const;
     int tempo() const;
     int transpose() const;

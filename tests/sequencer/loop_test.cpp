@@ -111,7 +111,8 @@ TEST_F(LoopedSong, PlaysTheLoopNTimesThenFadesAndStopsAtThePlayedLength) {
     clock.set(ms(0));
     run("play Tavorin");
     playTo(2500);
-    EXPECT_EQ(status("position"), "2500");  // played time runs on across the jump
+    EXPECT_EQ(status("position"), "2500");      // played time runs on across the jump
+    EXPECT_EQ(status("songposition"), "1500");  // what the lyrics follow: back in the loop
     playTo(8200);
     EXPECT_EQ(status("mode"), "stopped");
     EXPECT_EQ(status("position"), "8000");
