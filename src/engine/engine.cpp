@@ -190,22 +190,19 @@ std::int32_t Engine::nowPos() {
 }
 
 std::int32_t Engine::peekPosition() {
-    if (lastCommand_ == kSessionClosed) {
-        return 0;
-    }
-    char reply[32] = {};
-    if (sequencer_.sendString("status Tavorin position", reply, sizeof reply) != 0) {
-        return 0;
-    }
-    return leadingWholeNumber(reply);
+    return peekNumber("status Tavorin position");
 }
 
 std::int32_t Engine::peekSongPosition() {
+    return peekNumber("status Tavorin songposition");
+}
+
+std::int32_t Engine::peekNumber(const char* command) {
     if (lastCommand_ == kSessionClosed) {
         return 0;
     }
     char reply[32] = {};
-    if (sequencer_.sendString("status Tavorin songposition", reply, sizeof reply) != 0) {
+    if (sequencer_.sendString(command, reply, sizeof reply) != 0) {
         return 0;
     }
     return leadingWholeNumber(reply);

@@ -120,6 +120,8 @@ class Engine {
     static std::chrono::milliseconds sysExWaitLimit(std::size_t byteCount);
 
   private:
+    // A status answer read without touching lastResult(); 0 without a session or on failure.
+    std::int32_t peekNumber(const char* command);
     SmfInfo readSmfInfo(const QString& file, bool measure, CallResult& result);
     std::int16_t loadSmfInfo();
 
