@@ -13,6 +13,7 @@
 #include "platform/midi_out/system_midi_output.h"
 #include "sequencer/sequencer_backend.h"
 #include "sequencer/smf_builder.h"
+#include "sound/in_process_player.h"
 #include "support/onset_fit.h"
 #include "support/pulse_server.h"
 #include "support/temp_dir.h"
@@ -42,19 +43,9 @@ TEST(ChannelMuteSound, AMutedNoteStopsAndASoloHoldsBackTheOtherChannels) {
     const QString path =
         work.write(QStringLiteral("organ.mid"), test::toQByteArray(test::smf(0, 480, {track})));
 
-    const QProcessEnvironment env = server->environment();
-    for (const char* name : {"XDG_RUNTIME_DIR", "HOME", "PULSE_SINK"}) {
-        qputenv(name, env.value(QString::fromLatin1(name)).toLocal8Bit());
-    }
-    platform::midiout::MidiOutputOptions options;
-    options.soundFont = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
-    platform::SteadyClock clock;
-    platform::midiout::SystemMidiOutputService output(options);
-    sequencer::SequencerBackend backend(output, clock);
-    QString said;
-    QTextStream err(&said);
-    platform::ConsoleInteraction interaction(err);
-    engine::Engine engine(backend, output, interaction);
+    test::InProcessPlayer player(*server);
+    engine::Engine& engine = player.engine;
+    const QString& said = player.said;
 
     ASSERT_TRUE(server->startRecording());
     engine.setFileName(path);

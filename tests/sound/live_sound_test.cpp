@@ -20,6 +20,7 @@
 #include "platform/midi_out/system_midi_output.h"
 #include "sequencer/sequencer_backend.h"
 #include "sequencer/smf_builder.h"
+#include "sound/in_process_player.h"
 #include "support/onset_fit.h"
 #include "support/pulse_server.h"
 #include "support/temp_dir.h"
@@ -185,20 +186,9 @@ TEST_F(LiveSound, PauseResumeAndSeekLeaveNoHangingNoteOrBurst) {
         song(QStringLiteral("pause.mid"), QByteArray(reinterpret_cast<const char*>(bytes.data()),
                                                      static_cast<qsizetype>(bytes.size())));
 
-    // This process is the player here: it reaches the private daemon only.
-    const QProcessEnvironment env = server_->environment();
-    for (const char* name : {"XDG_RUNTIME_DIR", "HOME", "PULSE_SINK"}) {
-        qputenv(name, env.value(QString::fromLatin1(name)).toLocal8Bit());
-    }
-    platform::midiout::MidiOutputOptions options;
-    options.soundFont = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
-    platform::SteadyClock clock;
-    platform::midiout::SystemMidiOutputService output(options);
-    sequencer::SequencerBackend backend(output, clock);
-    QString said;
-    QTextStream err(&said);
-    platform::ConsoleInteraction interaction(err);
-    engine::Engine engine(backend, output, interaction);
+    test::InProcessPlayer player(*server_);
+    engine::Engine& engine = player.engine;
+    const QString& said = player.said;
 
     ASSERT_TRUE(server_->startRecording());
     engine.setFileName(path);
